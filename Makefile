@@ -1,0 +1,50 @@
+# Calvor: `make run` builds and starts the program, `make test` builds and
+# runs every test (normal build, then AddressSanitizer + UBSan build).
+BUILD      ?= build
+ASAN_BUILD ?= build-asan
+JOBS       ?= $(shell nproc)
+CMAKE_ARGS ?=
+FORMAT_FILES = $(shell git ls-files -co --exclude-standard '*.cpp' '*.h' 2>/dev/null)
+
+.PHONY: all deps build build-asan run test test-plain test-asan format format-check bench clean
+
+all: build
+
+deps:
+	@sh packaging/install-deps.sh
+
+$(BUILD)/CMakeCache.txt:
+	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo $(CMAKE_ARGS)
+
+$(ASAN_BUILD)/CMakeCache.txt:
+	cmake -S . -B $(ASAN_BUILD) -DCMAKE_BUILD_TYPE=Debug -DCALVOR_SANITIZE=ON -DCALVOR_BUILD_BENCH=OFF $(CMAKE_ARGS)
+
+build: deps $(BUILD)/CMakeCache.txt
+	cmake --build $(BUILD) -j $(JOBS)
+
+build-asan: deps $(ASAN_BUILD)/CMakeCache.txt
+	cmake --build $(ASAN_BUILD) -j $(JOBS)
+
+run: build
+	./$(BUILD)/calvor
+
+test: format-check test-plain test-asan
+
+test-plain: build
+	cd $(BUILD) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j $(JOBS)
+
+test-asan: build-asan
+	cd $(ASAN_BUILD) && QT_QPA_PLATFORM=offscreen ASAN_OPTIONS=detect_leaks=0 \
+	  UBSAN_OPTIONS=print_stacktrace=1 ctest --output-on-failure -j $(JOBS)
+
+format:
+	clang-format -i $(FORMAT_FILES)
+
+format-check: deps
+	clang-format --dry-run -Werror $(FORMAT_FILES)
+
+bench: build
+	for b in $(BUILD)/bench/*_bench; do $$b; done
+
+clean:
+	rm -rf $(BUILD) $(ASAN_BUILD)

@@ -1,0 +1,18 @@
+#!/bin/sh
+# Installs the Debian packages Calvor needs to build, test and run, skipping
+# those already present. Uses sudo when not run as root.
+set -eu
+PACKAGES="cmake make g++ clang-format pkg-config qt6-base-dev qt6-translations-l10n \
+libgtest-dev libgmock-dev libbenchmark-dev xvfb xauth"
+missing=""
+for p in $PACKAGES; do
+  if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed"; then
+    missing="$missing $p"
+  fi
+done
+[ -z "$missing" ] && exit 0
+SUDO=""
+[ "$(id -u)" -ne 0 ] && SUDO="sudo"
+echo "Installing:$missing"
+$SUDO apt-get update -qq
+DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -qq --no-install-recommends $missing

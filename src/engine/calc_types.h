@@ -1,0 +1,52 @@
+#pragma once
+
+#include "engine/packed_date.h"
+
+#include <QByteArray>
+
+#include <array>
+
+// The data of one calculation, in the order of the document file.
+struct CalcDocument {
+    PackedDate signature;      // lease signature
+    PackedDate firstRevision;  // start of the calculation
+    PackedDate lastRevision;   // end of the calculation
+    PackedDate referenceDate;  // reference index date, a quarter date
+    double rent = 0.0;
+
+    void Clear();
+};
+
+// One quarterly index value per quarter from 1970 Q1 to 2106 Q4; 0 marks a
+// quarter whose index has not been entered.
+class IndexTable {
+public:
+    static constexpr int kSize = 548;
+    static constexpr int kListedSize = 544; // 1970 Q1 to 2105 Q4
+
+    // Element `position`, or 0 for a position outside the table, so that no
+    // date, however far off, reads outside it.
+    float At(int position) const;
+    void Set(int position, float value);
+    // Position of a quarter: (year - 1970) x 4 + quarter (0-3).
+    static int PositionOf(int year, int quarter);
+
+    const std::array<float, kSize> &Values() const { return m_values; }
+    void Clear();
+
+private:
+    std::array<float, kSize> m_values{};
+};
+
+// One revised rent.
+struct RevisionRow {
+    PackedDate date;
+    double index = 0.0;
+    double rent = 0.0;
+};
+
+// The two Windows-1252 Rich Text forms of the report.
+struct RevisionReport {
+    QByteArray table; // the list as a bordered table: Calcul.rtf
+    QByteArray tabs;  // the list as tab-separated lines: the preview
+};

@@ -1,0 +1,92 @@
+#include "engine/revision_calc.h"
+
+#include "platform/string_table.h"
+
+#include <algorithm>
+
+namespace {
+
+constexpr int kStepBetweenRevisions = 4; // the same quarter one year later
+
+} // namespace
+
+QString DateNameForMessage(int dateIndex)
+{
+    switch (dateIndex) {
+    case 0:
+        return QStringLiteral("de signature du bail");
+    case 1:
+        return QStringLiteral("de début de calcul");
+    case 2:
+        return QStringLiteral("de fin de calcul");
+    default:
+        return QStringLiteral("de l'indice de référence");
+    }
+}
+
+RevisionOutcome CheckAndWalk(const CalcDocument &doc, const IndexTable &indices)
+{
+    RevisionOutcome out;
+    const PackedDate dates[4] = {doc.signature, doc.firstRevision, doc.lastRevision,
+                                 doc.referenceDate};
+    for (int i = 0; i < 4; ++i) {
+        if (dates[i].IsEmpty()) {
+            out.refusal = IDS_BAD_DATE;
+            out.emptyDateName = DateNameForMessage(i);
+            return out;
+        }
+    }
+    if (doc.rent == 0.0) {
+        out.refusal = IDS_NO_RENT;
+        return out;
+    }
+    if (doc.firstRevision.IsLaterThan(doc.lastRevision)) {
+        out.refusal = IDS_START_AFTER_END;
+        return out;
+    }
+    if (doc.firstRevision.IsEarlierThan(PackedDate::FromParts(1, 4, 1970))) {
+        out.refusal = IDS_START_IN_FIRST_QUARTER_1970;
+        return out;
+    }
+
+    int position = IndexTable::PositionOf(static_cast<int>(doc.referenceDate.Year()),
+                                          static_cast<int>(doc.referenceDate.QuarterIndex()));
+    out.referenceValue = static_cast<double>(indices.At(position));
+    // A zero reference would divide by zero and print infinite rents.
+    if (out.referenceValue == 0.0) {
+        out.refusal = IDS_NO_REFERENCE_INDEX;
+        return out;
+    }
+
+    const unsigned lastYear = doc.lastRevision.Year();
+    const unsigned firstDay = doc.firstRevision.Day();
+    out.rows.reserve(static_cast<std::size_t>(
+        std::min(lastYear - doc.firstRevision.Year() + 1, unsigned{IndexTable::kSize / 4 + 1})));
+
+    PackedDate current = doc.firstRevision;
+    bool first = true;
+    double rent = doc.rent;
+    double previous = out.referenceValue;
+    while (current.Year() <= lastYear) {
+        if (first) {
+            first = false;
+        } else if (current.Year() == lastYear) {
+            current.AssignDate(doc.lastRevision);
+        } else {
+            const unsigned day = std::min(DaysInMonth(current.Month(), current.Year()), firstDay);
+            current.SetParts(day, current.Month(), current.Year());
+        }
+        position += kStepBetweenRevisions;
+        const double index = static_cast<double>(indices.At(position));
+        if (index == 0.0) {
+            out.stoppedAtZeroIndex = true;
+            out.zeroIndexYear = current.Year();
+            break;
+        }
+        rent = (index * rent) / previous;
+        out.rows.push_back({current, index, rent});
+        previous = index;
+        current.SetParts(current.Day(), current.Month(), current.Year() + 1);
+    }
+    return out;
+}

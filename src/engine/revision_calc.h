@@ -1,0 +1,33 @@
+#pragma once
+
+#include "engine/calc_types.h"
+
+#include <QString>
+
+#include <vector>
+
+// The checks and the walk of a revision calculation, without any message,
+// report or file: what the application shows and writes follows from this.
+struct RevisionOutcome {
+    // 0 when the input passed the checks; else the refusing message number:
+    // 205 (an empty date, named by `emptyDateName`), 401 (no rent), 403
+    // (start after end), 405 (start before 1 April 1970) or 400 (no
+    // reference index: its value is 0).
+    unsigned refusal = 0;
+    QString emptyDateName;
+
+    double referenceValue = 0.0;
+    std::vector<RevisionRow> rows;
+    // True when a zero index stopped the walk; `zeroIndexYear` is then the
+    // year of the revision date that could not be produced (message 404).
+    bool stoppedAtZeroIndex = false;
+    unsigned zeroIndexYear = 0;
+
+    bool Refused() const { return refusal != 0; }
+};
+
+// The names of the four dates in message 205, in document order.
+QString DateNameForMessage(int dateIndex);
+
+// Checks the document and walks the revision years one by one.
+RevisionOutcome CheckAndWalk(const CalcDocument &doc, const IndexTable &indices);

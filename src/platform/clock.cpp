@@ -1,0 +1,14 @@
+#include "platform/clock.h"
+
+#include <QDate>
+
+LocalDate SystemClock::Today() const
+{
+    const QDate d = QDate::currentDate();
+    return {d.year(), d.month(), d.day()};
+}
+
+LocalDate FixedClock::Today() const
+{
+    return m_today;
+}

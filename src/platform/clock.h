@@ -1,0 +1,31 @@
+#pragma once
+
+// Today's date as the user's machine has it.
+struct LocalDate {
+    int year = 0;
+    int month = 0;
+    int day = 0;
+};
+
+class IClock {
+public:
+    virtual ~IClock() = default;
+    virtual LocalDate Today() const = 0;
+};
+
+// The machine's local date and time.
+class SystemClock final : public IClock {
+public:
+    LocalDate Today() const override;
+};
+
+// A clock stopped on one day, for tests and benchmarks.
+class FixedClock final : public IClock {
+public:
+    explicit FixedClock(LocalDate today) : m_today(today) {}
+    LocalDate Today() const override;
+    void Set(LocalDate today) { m_today = today; }
+
+private:
+    LocalDate m_today;
+};

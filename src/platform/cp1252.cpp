@@ -1,0 +1,76 @@
+#include "platform/cp1252.h"
+
+namespace {
+
+// Unicode of the bytes 0x80 to 0x9F; 0 marks the five unassigned bytes.
+constexpr char16_t kHighControls[32] = {
+    0x20AC, 0,      0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
+    0x2039, 0x0152, 0,      0x017D, 0,      0,      0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
+    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0,      0x017E, 0x0178};
+
+} // namespace
+
+int Cp1252ByteOf(char32_t ch)
+{
+    if (ch < 0x80 || (ch >= 0xA0 && ch <= 0xFF))
+        return static_cast<int>(ch);
+    for (int i = 0; i < 32; ++i) {
+        if (kHighControls[i] != 0 && kHighControls[i] == ch)
+            return 0x80 + i;
+    }
+    return -1;
+}
+
+char16_t Cp1252ToUnicode(unsigned char byte)
+{
+    if (byte >= 0x80 && byte <= 0x9F) {
+        const char16_t mapped = kHighControls[byte - 0x80];
+        return mapped != 0 ? mapped : static_cast<char16_t>(byte);
+    }
+    return static_cast<char16_t>(byte);
+}
+
+QByteArray ToCp1252(QStringView text)
+{
+    QByteArray out;
+    out.reserve(text.size());
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const char16_t unit = text[i].unicode();
+        if (QChar::isHighSurrogate(unit) && i + 1 < text.size() &&
+            QChar::isLowSurrogate(text[i + 1].unicode())) {
+            out.append('?');
+            ++i;
+            continue;
+        }
+        const int b = Cp1252ByteOf(unit);
+        out.append(b < 0 ? '?' : static_cast<char>(b));
+    }
+    return out;
+}
+
+QString FromCp1252(QByteArrayView bytes)
+{
+    QString out;
+    out.reserve(bytes.size());
+    for (const char c : bytes)
+        out.append(QChar(Cp1252ToUnicode(static_cast<unsigned char>(c))));
+    return out;
+}
+
+QByteArray ToCp1252Rtf(QStringView text)
+{
+    QByteArray out;
+    out.reserve(text.size());
+    for (const QChar qc : text) {
+        const char16_t unit = qc.unicode();
+        const int b = QChar::isSurrogate(unit) ? -1 : Cp1252ByteOf(unit);
+        if (b >= 0) {
+            out.append(static_cast<char>(b));
+        } else {
+            out.append("\\u");
+            out.append(QByteArray::number(static_cast<int>(static_cast<qint16>(unit))));
+            out.append('?');
+        }
+    }
+    return out;
+}

@@ -1,0 +1,28 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+// Conversion between the program's Unicode texts and the single-byte
+// Windows-1252 code page used by the report, the index file and the
+// Rich Text the program produces.
+
+// The Windows-1252 byte for a UTF-16 code unit, or -1 when the character has
+// none (characters of other scripts, and the five unassigned bytes 0x81,
+// 0x8D, 0x8F, 0x90, 0x9D which are only reached through their C1 controls).
+int Cp1252ByteOf(char32_t ch);
+
+// Unicode character of a Windows-1252 byte; the unassigned bytes map to the
+// C1 control of the same value, so every byte round-trips.
+char16_t Cp1252ToUnicode(unsigned char byte);
+
+// Text to Windows-1252; a character without a byte becomes '?'.
+QByteArray ToCp1252(QStringView text);
+
+// Windows-1252 bytes to text; never fails.
+QString FromCp1252(QByteArrayView bytes);
+
+// Text to Windows-1252 Rich Text: characters with a byte go in raw, every
+// other character as the Rich Text Unicode escape "\uN?" (N the signed 16-bit
+// value of the UTF-16 unit, so characters outside the BMP become two escapes).
+QByteArray ToCp1252Rtf(QStringView text);

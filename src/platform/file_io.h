@@ -1,0 +1,52 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+#include <memory>
+
+// Whole-file reads and writes "without sharing": while the program uses a
+// file, another copy of the program that asks for the same file is refused.
+// Nothing on Linux enforces sharing modes, so the exclusion is an advisory
+// lock on a companion file (".<name>.lock" beside the file, removed after
+// use); a lock on the file itself would not survive the atomic replace.
+// Folders where no lock can be made (read-only) are used without one.
+
+enum class ReadStatus { Ok, CannotOpen };
+enum class WriteStatus { Ok, CannotCreate, WriteFailed };
+
+struct ReadResult {
+    ReadStatus status = ReadStatus::CannotOpen;
+    QByteArray bytes;
+};
+
+// Reads an existing file whole. CannotOpen when it is missing, unreadable,
+// not a regular file, or in use by another copy of the program.
+ReadResult ReadWholeFile(const QString &path);
+
+// Replaces the file's content in one step: the bytes go to a temporary file
+// in the same folder, are flushed, and the temporary file then takes the
+// file's place, so a failure half-way leaves the old content whole.
+// CannotCreate when the file or its folder is read-only, the name invalid, or
+// the file in use by another copy of the program; WriteFailed when writing or
+// committing failed after the file was created (for example a full disk).
+WriteStatus WriteWholeFile(const QString &path, const QByteArray &bytes);
+
+// The advisory lock of a file, held for the life of the object.
+class FileUseLock {
+public:
+    explicit FileUseLock(const QString &path);
+    ~FileUseLock();
+    FileUseLock(const FileUseLock &) = delete;
+    FileUseLock &operator=(const FileUseLock &) = delete;
+
+    // False when another process holds the file.
+    bool Acquire();
+
+    // Name of the companion lock file of `path`.
+    static QString LockPathFor(const QString &path);
+
+private:
+    struct Impl;
+    std::unique_ptr<Impl> m_impl;
+};

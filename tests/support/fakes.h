@@ -1,0 +1,81 @@
+#pragma once
+
+#include "platform/dialog_items.h"
+#include "platform/message_box.h"
+#include "platform/services.h"
+
+#include <QMap>
+#include <QString>
+
+#include <deque>
+#include <optional>
+#include <vector>
+
+// Records every message box and answers from a script (IDOK when the script
+// is empty, or the default answer set by the test).
+class RecordingMessageBoxes final : public IMessageBoxService {
+public:
+    struct Box {
+        QString caption;
+        QString text;
+        unsigned flags = 0;
+    };
+
+    int Show(const QString &caption, const QString &text, unsigned flags) override;
+
+    void Answer(int button) { m_answers.push_back(button); }
+    void SetDefaultAnswer(int button) { m_defaultAnswer = button; }
+    const std::vector<Box> &Boxes() const { return m_boxes; }
+    QStringList Texts() const;
+    void Clear() { m_boxes.clear(); }
+
+private:
+    std::vector<Box> m_boxes;
+    std::deque<int> m_answers;
+    int m_defaultAnswer = IDOK;
+};
+
+// Controls as a map from id to text.
+class FakeDialogItems final : public IDialogItems {
+public:
+    int GetDlgItemInt(int id, bool *ok, bool isSigned) const override;
+    QString GetDlgItemText(int id) const override;
+    void SetDlgItemText(int id, const QString &text) override;
+
+    QMap<int, QString> texts;
+    std::vector<int> setOrder; // ids in the order their text was set
+};
+
+class MemorySettingsStore final : public ISettingsStore {
+public:
+    std::optional<QString> ReadText(const QString &section, const QString &name) override;
+    std::optional<int> ReadInt(const QString &section, const QString &name) override;
+    void WriteText(const QString &section, const QString &name, const QString &value) override;
+    void WriteInt(const QString &section, const QString &name, int value) override;
+
+    QMap<QString, QString> texts; // "section/name" -> text
+    QMap<QString, int> ints;
+    int writes = 0;
+};
+
+class RecordingClipboard final : public IClipboard {
+public:
+    void SetRichText(const QByteArray &rtf) override { calls.push_back(rtf); }
+    std::vector<QByteArray> calls;
+};
+
+class RecordingShell final : public IShell {
+public:
+    void OpenInAssociatedProgram(const QString &path) override { opened.push_back(path); }
+    std::vector<QString> opened;
+};
+
+// Answers file dialogs from a script: each answer a path or a cancel.
+class ScriptedFileDialogs final : public IFileDialogs {
+public:
+    std::optional<QString> GetOpenFileName(const FileDialogRequest &request) override;
+    std::optional<QString> GetSaveFileName(const FileDialogRequest &request) override;
+
+    std::deque<std::optional<QString>> answers;
+    std::vector<FileDialogRequest> requests;
+};
