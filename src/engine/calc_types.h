@@ -3,15 +3,19 @@
 #include "engine/packed_date.h"
 
 #include <QByteArray>
+#include <QByteArrayView>
+#include <QString>
 
 #include <array>
 
+class IMessageBoxService;
+
 // The data of one calculation, in the order of the document file.
 struct CalcDocument {
-    PackedDate signature;      // lease signature
-    PackedDate firstRevision;  // start of the calculation
-    PackedDate lastRevision;   // end of the calculation
-    PackedDate referenceDate;  // reference index date, a quarter date
+    PackedDate signature;     // lease signature
+    PackedDate firstRevision; // start of the calculation
+    PackedDate lastRevision;  // end of the calculation
+    PackedDate referenceDate; // reference index date, a quarter date
     double rent = 0.0;
 
     void Clear();
@@ -34,6 +38,16 @@ public:
     const std::array<float, kSize> &Values() const { return m_values; }
     void Clear();
 
+    // The index file (index_file.cpp). Reading fills the table in order from
+    // the file's value lines; false, after message 200, when the file cannot
+    // be opened. Writing replaces the file with the canonical text; false,
+    // after its message, when that failed (the caller then ends the program).
+    bool ReadIndexFile(const QString &path, IMessageBoxService &messages);
+    bool WriteIndexFile(const QString &path, IMessageBoxService &messages) const;
+    // The same on the file's bytes.
+    void ReadIndexText(QByteArrayView text);
+    QByteArray IndexFileText() const;
+
 private:
     std::array<float, kSize> m_values{};
 };
@@ -43,10 +57,4 @@ struct RevisionRow {
     PackedDate date;
     double index = 0.0;
     double rent = 0.0;
-};
-
-// The two Windows-1252 Rich Text forms of the report.
-struct RevisionReport {
-    QByteArray table; // the list as a bordered table: Calcul.rtf
-    QByteArray tabs;  // the list as tab-separated lines: the preview
 };

@@ -1,0 +1,41 @@
+#pragma once
+
+#include <QString>
+
+#include <climits>
+
+class ISettingsStore;
+class IWindowGeometry;
+
+// The three user choices kept between runs, in section "Général" of the
+// per-user settings: "Cible" (export target: 0 word processor, 1 clipboard
+// table form, 2 clipboard tab form), "Symbole" (currency symbol of the
+// report) and "Date2000" (two-digit-year pivot). Stored without range checks.
+struct AppSettings {
+    int cible = 0;
+    QString symbole;
+    int date2000 = 40;
+};
+
+QString SettingsSection(); // "Général"
+
+// Reads the three values; a missing or unreadable one gets its default: 0,
+// the locale's currency symbol (kept whole, whatever its length), 40.
+AppSettings ReadSettings(ISettingsStore &store, const QString &localeCurrencySymbol);
+
+// Writes "Cible", "Symbole" and "Date2000", in this order; failures are
+// silent.
+void WriteSettings(ISettingsStore &store, const AppSettings &settings);
+
+// Where the calculation data dialog was last left, for the length of a run.
+struct DialogPosition {
+    static constexpr int kNone = INT_MIN; // no position known yet
+    int left = kNone;
+    int top = 0;
+
+    // Remembers the top-left corner of the window's frame.
+    void SaveWindowPosition(const IWindowGeometry &window);
+    // Moves the window's corner there, without resizing or activating it;
+    // does nothing while no position is known.
+    void RestoreWindowPosition(IWindowGeometry &window) const;
+};

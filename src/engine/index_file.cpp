@@ -1,0 +1,125 @@
+#include "engine/index_file.h"
+
+#include "engine/calc_types.h"
+#include "engine/number_text.h"
+#include "platform/cp1252.h"
+#include "platform/file_io.h"
+#include "platform/message_box.h"
+#include "platform/message_format.h"
+#include "platform/string_table.h"
+
+#include <QDir>
+#include <QFileInfo>
+
+#include <cmath>
+#include <limits>
+
+namespace {
+
+constexpr int kValueFieldWidth = 8;
+
+// Appends the value field of a line: two decimals rounded half away from
+// zero, a decimal comma, right-aligned in at least eight characters.
+void AppendValueField(QByteArray &out, float value) {
+    QByteArray field = FormatFixed(static_cast<double>(value), 2).value_or(QByteArray("0.00"));
+    field.replace('.', ',');
+    if (field.size() < kValueFieldWidth)
+        out.append(kValueFieldWidth - field.size(), ' ');
+    out.append(field);
+}
+
+// The number at the start of a value line. The file always carries a
+// decimal comma, so the comma is taken as the decimal point whatever the
+// user's own separator (which the conversion accepts as well, with ".").
+double LineValue(QByteArrayView line) {
+    QString text = FromCp1252(line);
+    text.replace(u',', u'.');
+    return ParseNumber(text);
+}
+
+QString NativeFullPath(const QString &path) {
+    return QDir::toNativeSeparators(QFileInfo(path).absoluteFilePath());
+}
+
+} // namespace
+
+QString IndexFileName() {
+    return QStringLiteral("Indices.txt");
+}
+
+float NarrowIndexValue(double value) {
+    constexpr double kMax = static_cast<double>(std::numeric_limits<float>::max());
+    if (std::isnan(value))
+        return 0.0f;
+    if (value > kMax)
+        return std::numeric_limits<float>::max();
+    if (value < -kMax)
+        return -std::numeric_limits<float>::max();
+    return static_cast<float>(value);
+}
+
+void IndexTable::ReadIndexText(QByteArrayView text) {
+    std::size_t next = 0;
+    qsizetype pos = 0;
+    while (next < m_values.size() && pos < text.size()) {
+        qsizetype end = text.indexOf('\n', pos);
+        const bool ended = end >= 0;
+        if (!ended)
+            end = text.size();
+        QByteArrayView line = text.sliced(pos, end - pos);
+        // CR LF ends a line as LF does; a lone CR stays part of its line.
+        if (ended && line.endsWith('\r'))
+            line.chop(1);
+        pos = end + 1;
+        if (line.isEmpty() || line.front() == ';')
+            continue;
+        m_values[next++] = NarrowIndexValue(LineValue(line));
+    }
+}
+
+QByteArray IndexTable::IndexFileText() const {
+    QByteArray out = ToCp1252(LoadString(IDS_INDEX_FILE_HEADER));
+    out.reserve(out.size() + kSize * 28);
+    std::size_t position = 0;
+    for (int year = PackedDate::kFirstYear; year <= PackedDate::kLastYear; ++year) {
+        for (int quarter = 1; quarter <= 4; ++quarter) {
+            // A value beyond the range (set from elsewhere) is written as the
+            // nearest finite one, never as a text the reader cannot take.
+            AppendValueField(out, NarrowIndexValue(static_cast<double>(m_values[position++])));
+            out += "   ; ";
+            out += QByteArray::number(year);
+            out += " - Trim ";
+            out += QByteArray::number(quarter);
+            out += "\r\n";
+        }
+    }
+    return out;
+}
+
+bool IndexTable::ReadIndexFile(const QString &path, IMessageBoxService &messages) {
+    const ReadResult file = ReadWholeFile(path);
+    if (file.status != ReadStatus::Ok) {
+        MessageBoxId(messages, IDS_INDEX_FILE_ERROR, MB_OK | MB_ICONSTOP);
+        return false;
+    }
+    ReadIndexText(file.bytes);
+    return true;
+}
+
+bool IndexTable::WriteIndexFile(const QString &path, IMessageBoxService &messages) const {
+    switch (WriteWholeFile(path, IndexFileText())) {
+    case WriteStatus::Ok:
+        return true;
+    case WriteStatus::CannotCreate:
+        MessageBoxId(messages, IDS_INDEX_FILE_ERROR, MB_OK | MB_ICONSTOP);
+        return false;
+    case WriteStatus::WriteFailed:
+        // The file was created but its content could not be written out
+        // whole; the old file is still in place.
+        MessageBox(messages,
+                   FormatFrameworkMessage(LoadString(IDS_DISK_FULL), NativeFullPath(path)),
+                   MB_OK | MB_ICONSTOP);
+        return false;
+    }
+    return false;
+}

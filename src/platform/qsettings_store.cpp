@@ -1,0 +1,88 @@
+#include "platform/qsettings_store.h"
+
+#include <QSettings>
+#include <QVariant>
+
+#include <limits>
+#include <utility>
+
+namespace {
+
+QString Key(const QString &section, const QString &name) {
+    return section.isEmpty() ? name : section + u'/' + name;
+}
+
+std::optional<int> FromLongLong(long long value) {
+    if (value < std::numeric_limits<int>::min() || value > std::numeric_limits<int>::max())
+        return std::nullopt;
+    return static_cast<int>(value);
+}
+
+} // namespace
+
+QSettingsStore::QSettingsStore()
+    : QSettingsStore(QStringLiteral("MORVA"), QStringLiteral("Calvor")) {}
+
+QSettingsStore::QSettingsStore(QString organization, QString application)
+    : m_organization(std::move(organization))
+    , m_application(std::move(application)) {}
+
+std::optional<int> QSettingsStore::ReadInt(const QString &section, const QString &name) {
+    const QSettings settings(m_organization, m_application);
+    const QVariant value = settings.value(Key(section, name));
+    // Text files of settings give every number back as text; the registry
+    // gives a REG_DWORD back as a number.
+    switch (value.typeId()) {
+    case QMetaType::Int:
+        return value.toInt();
+    case QMetaType::UInt:
+        return static_cast<int>(value.toUInt());
+    case QMetaType::LongLong:
+        return FromLongLong(value.toLongLong());
+    case QMetaType::ULongLong: {
+        const qulonglong u = value.toULongLong();
+        if (u > static_cast<qulonglong>(std::numeric_limits<int>::max()))
+            return std::nullopt;
+        return static_cast<int>(u);
+    }
+    case QMetaType::QString: {
+        bool ok = false;
+        const int n = value.toString().toInt(&ok, 10);
+        if (!ok)
+            return std::nullopt;
+        return n;
+    }
+    default:
+        return std::nullopt;
+    }
+}
+
+std::optional<QString> QSettingsStore::ReadText(const QString &section, const QString &name) {
+    const QSettings settings(m_organization, m_application);
+    const QVariant value = settings.value(Key(section, name));
+    switch (value.typeId()) {
+    case QMetaType::QString:
+    case QMetaType::Int:
+    case QMetaType::UInt:
+    case QMetaType::LongLong:
+    case QMetaType::ULongLong:
+        return value.toString();
+    case QMetaType::QStringList:
+        // A hand-edited text with a comma reads back as a list.
+        return value.toStringList().join(QStringLiteral(", "));
+    default:
+        return std::nullopt;
+    }
+}
+
+void QSettingsStore::WriteInt(const QString &section, const QString &name, int value) {
+    QSettings settings(m_organization, m_application);
+    settings.setValue(Key(section, name), QVariant(value));
+    settings.sync();
+}
+
+void QSettingsStore::WriteText(const QString &section, const QString &name, const QString &value) {
+    QSettings settings(m_organization, m_application);
+    settings.setValue(Key(section, name), QVariant(value));
+    settings.sync();
+}

@@ -1,0 +1,32 @@
+#pragma once
+
+#include "platform/services.h"
+
+#include <QString>
+
+// The per-user settings store over QSettings: the Windows registry under
+// HKEY_CURRENT_USER\Software\<organization>\<application>, elsewhere the
+// user's configuration folder. Sections are QSettings groups. Every call
+// opens the store afresh and writes go out at once, so two copies of the
+// program see each other's last writes. Failures stay silent.
+class QSettingsStore final : public ISettingsStore {
+public:
+    QSettingsStore(); // organization "MORVA", application "Calvor"
+    QSettingsStore(QString organization, QString application);
+
+    // A stored number, or a text holding a decimal 32-bit integer; nothing
+    // for a missing value, another text, or a number beyond 32 bits (an
+    // unsigned 32-bit value is taken as the signed number of its bits).
+    std::optional<int> ReadInt(const QString &section, const QString &name) override;
+    // A stored text, or the decimal text of a stored number; nothing for a
+    // missing value or a value of another kind.
+    std::optional<QString> ReadText(const QString &section, const QString &name) override;
+    // Writes an `int`, which the registry keeps as a REG_DWORD.
+    void WriteInt(const QString &section, const QString &name, int value) override;
+    // Writes a text, which the registry keeps as a REG_SZ.
+    void WriteText(const QString &section, const QString &name, const QString &value) override;
+
+private:
+    QString m_organization;
+    QString m_application;
+};
