@@ -1,0 +1,116 @@
+#include "ui/preview_dlg.h"
+
+#include "app/revision_app.h"
+#include "platform/message_box.h"
+#include "platform_widgets/rich_text_view.h"
+
+#include <QPushButton>
+
+#include <algorithm>
+#include <cstring>
+
+DialogTemplate PreviewDlgTemplate() {
+    return {IDD_PREVIEW,
+            QStringLiteral("Aperçu du résultat du calcul"),
+            466,
+            249,
+            DS_CENTER | WS_THICKFRAME | WS_MAXIMIZEBOX,
+            {
+                {IDC_REPORT_VIEW, ControlKind::RichEdit, QString(), 20, 15, 170, 110,
+                 WS_BORDER | WS_VSCROLL | ES_MULTILINE | ES_AUTOVSCROLL | ES_READONLY},
+                {IDCANCEL, ControlKind::PushButton, QStringLiteral("Revenir aux données"), 50, 145,
+                 85, 14},
+                {IDOK, ControlKind::DefPushButton, QStringLiteral("Exporter"), 170, 145, 85, 14},
+            }};
+}
+
+ReportStreamReader::ReportStreamReader(QByteArrayView text)
+    : m_next(text.data())
+    , m_remaining(text.size()) {}
+
+qsizetype ReportStreamReader::Read(char *buffer, qsizetype capacity) {
+    const qsizetype n = std::clamp<qsizetype>(capacity, 0, m_remaining);
+    if (n > 0)
+        std::memcpy(buffer, m_next, static_cast<std::size_t>(n));
+    m_next += n;
+    m_delivered += n;
+    m_remaining -= n;
+    return n;
+}
+
+const MessageMapEntry<CPreviewDlg> CPreviewDlg::kMessageMap[] = {
+    {IDCANCEL, BN_CLICKED, &CPreviewDlg::OnBackToData},
+    {IDOK, BN_CLICKED, &CPreviewDlg::OnExport},
+};
+
+CPreviewDlg::CPreviewDlg(CRevisionApp &app)
+    : CDialog(PreviewDlgTemplate(), app.MessageBoxes())
+    , m_app(app) {}
+
+CPreviewDlg::~CPreviewDlg() = default;
+
+bool CPreviewDlg::OnCommand(int id, int code, const NotifyInfo &info) {
+    return DispatchMessageMap(*this, kMessageMap, id, code, info);
+}
+
+void CPreviewDlg::DoDataExchange(CDataExchange &) {
+    m_btnExport = qobject_cast<QPushButton *>(GetDlgItem(IDOK));
+    m_btnBack = qobject_cast<QPushButton *>(GetDlgItem(IDCANCEL));
+    m_report = qobject_cast<RichTextView *>(GetDlgItem(IDC_REPORT_VIEW));
+}
+
+bool CPreviewDlg::OnInitDialog() {
+    if (!CDialog::OnInitDialog())
+        return false;
+    if (m_report)
+        m_report->SetSelectionBar(true);
+    const WindowPlacement &placement = m_app.m_wpPreview;
+    if (placement.length != 0)
+        SetWindowPlacement({placement.normalGeometry, placement.maximized});
+    if (m_report) {
+        m_report->SetReadOnly(true);
+        ReportStreamReader reader(m_app.m_report.Tabs());
+        m_report->StreamInFrom(
+            [&reader](char *buffer, qsizetype capacity) { return reader.Read(buffer, capacity); });
+    }
+    return true;
+}
+
+void CPreviewDlg::OnSize(int, int cx, int cy) {
+    // Sizes arrive while the window is being built, and with a zero width
+    // while it is minimised: the controls then stay where they are.
+    if (!m_btnBack || !m_btnExport || !m_report || cx == 0)
+        return;
+    m_report->setGeometry(kMargin, kMargin, std::max(cx - 2 * kMargin, 0),
+                          std::max(cy - kMargin - kButtonBand, 0));
+    const QSize back = m_btnBack->size();
+    m_btnBack->move(cx / 2 - back.width() - kButtonGap, cy - back.height() - kMargin);
+    const QSize exportSize = m_btnExport->size();
+    m_btnExport->move(cx / 2 + kButtonGap, cy - exportSize.height() - kMargin);
+}
+
+void CPreviewDlg::OnPaint() {
+    const QRect client = GetClientRect();
+    OnSize(IsZoomed() ? SIZE_MAXIMIZED : SIZE_RESTORED, client.width(), client.height());
+}
+
+void CPreviewDlg::OnGetMinMaxInfo(QSize &minTrackSize) {
+    minTrackSize = QSize(kMinTrackWidth, kMinTrackHeight);
+}
+
+void CPreviewDlg::OnBackToData() {
+    RememberPlacement();
+    EndDialog(CRevisionApp::kDataDialog);
+}
+
+void CPreviewDlg::OnExport() {
+    RememberPlacement();
+    EndDialog(m_app.ExportResult());
+}
+
+void CPreviewDlg::RememberPlacement() {
+    const DialogPlacement placement = GetWindowPlacement();
+    m_app.m_wpPreview.length = static_cast<std::uint32_t>(sizeof(WindowPlacement));
+    m_app.m_wpPreview.maximized = placement.maximized;
+    m_app.m_wpPreview.normalGeometry = placement.normalGeometry;
+}

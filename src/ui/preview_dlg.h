@@ -1,0 +1,77 @@
+#pragma once
+
+#include "platform_widgets/dialog.h"
+
+#include <QByteArrayView>
+#include <QPointer>
+
+class CRevisionApp;
+class QPushButton;
+class RichTextView;
+
+// Control ids of the result preview.
+enum PreviewDlgIds : int {
+    IDD_PREVIEW = 134,
+    IDC_REPORT_VIEW = 1078,
+};
+
+// The window of the result preview: a read-only rich text view and, under
+// it, "Revenir aux données" and "Exporter".
+DialogTemplate PreviewDlgTemplate();
+
+// Hands a text to a rich text view in pieces, as many bytes at each call as
+// fit the buffer it is given, until none remain.
+class ReportStreamReader {
+public:
+    explicit ReportStreamReader(QByteArrayView text);
+
+    // Copies the next min(remaining, capacity) bytes into `buffer` and
+    // returns their count; 0 once everything has been delivered.
+    qsizetype Read(char *buffer, qsizetype capacity);
+
+    qsizetype Delivered() const { return m_delivered; }
+    qsizetype Remaining() const { return m_remaining; }
+
+private:
+    const char *m_next;
+    qsizetype m_delivered = 0;
+    qsizetype m_remaining;
+};
+
+// Shows the tab form of the report in a resizable window whose placement
+// (maximised included) is remembered for the rest of the run. Ends with 101
+// (back to the data dialog), after exporting when "Exporter" was pressed.
+class CPreviewDlg : public CDialog {
+public:
+    // The layout: margins around the text, the band under it for the
+    // buttons, and the distance of each button from the middle.
+    static constexpr int kMargin = 4;
+    static constexpr int kButtonBand = 36;
+    static constexpr int kButtonGap = 18;
+    static constexpr int kMinTrackWidth = 308;
+    static constexpr int kMinTrackHeight = 115;
+
+    explicit CPreviewDlg(CRevisionApp &app);
+    ~CPreviewDlg() override;
+
+    void OnBackToData();
+    void OnExport();
+
+protected:
+    void DoDataExchange(CDataExchange &dx) override;
+    bool OnInitDialog() override;
+    bool OnCommand(int id, int code, const NotifyInfo &info) override;
+    void OnSize(int type, int cx, int cy) override;
+    void OnPaint() override;
+    void OnGetMinMaxInfo(QSize &minTrackSize) override;
+
+private:
+    static const MessageMapEntry<CPreviewDlg> kMessageMap[];
+
+    void RememberPlacement();
+
+    CRevisionApp &m_app;
+    QPointer<QPushButton> m_btnExport;
+    QPointer<QPushButton> m_btnBack;
+    QPointer<RichTextView> m_report;
+};

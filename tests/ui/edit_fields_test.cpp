@@ -1,0 +1,344 @@
+#include "engine/number_text.h"
+#include "platform/user_locale.h"
+#include "platform_widgets/data_exchange.h"
+#include "platform_widgets/dialog.h"
+#include "ui/amount_edit.h"
+#include "ui/date_part_edit.h"
+
+#include "support/fakes.h"
+
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QClipboard>
+#include <QLineEdit>
+#include <QStandardPaths>
+#include <QTest>
+#include <QTimer>
+
+#include <functional>
+
+namespace {
+
+constexpr int kLeftOpen = -999;
+
+enum : int { kDay = 2001, kMonth = 2002, kYear = 2003, kPlain = 2004, kAmount = 2005 };
+
+class EditFieldsTest : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() {
+        static int argc = 1;
+        static char arg0[] = "test";
+        static char *argv[] = {arg0, nullptr};
+        if (QApplication::instance())
+            return;
+        QStandardPaths::setTestModeEnabled(true);
+        new QApplication(argc, argv);
+    }
+};
+
+DialogTemplate FieldsTemplate() {
+    constexpr unsigned kEdit = WS_BORDER | ES_AUTOHSCROLL;
+    return {500,
+            QStringLiteral("Champs"),
+            200,
+            80,
+            DS_CENTER,
+            {
+                {kDay, ControlKind::Edit, QString(), 5, 5, 14, 13, kEdit},
+                {kMonth, ControlKind::Edit, QString(), 20, 5, 14, 13, kEdit},
+                {kYear, ControlKind::Edit, QString(), 35, 5, 22, 13, kEdit},
+                {kPlain, ControlKind::Edit, QString(), 60, 5, 40, 13, kEdit},
+                {kAmount, ControlKind::Edit, QString(), 5, 25, 74, 12, kEdit},
+                {IDOK, ControlKind::DefPushButton, QStringLiteral("OK"), 120, 60, 50, 14},
+            }};
+}
+
+// A day, a month and a year field, a plain edit after them, and an amount.
+class FieldsDlg : public CDialog {
+public:
+    explicit FieldsDlg(IMessageBoxService &boxes)
+        : CDialog(FieldsTemplate(), boxes) {
+        year.SetPivotSource([this] { return pivot; });
+    }
+
+    bool OnInitDialog() override {
+        const bool focus = CDialog::OnInitDialog();
+        day.SetKind(false);
+        month.SetKind(false);
+        year.SetKind(true);
+        return focus;
+    }
+    void DoDataExchange(CDataExchange &dx) override {
+        DDX_Control(dx, kDay, day);
+        DDX_Control(dx, kMonth, month);
+        DDX_Control(dx, kYear, year);
+        DDX_Amount(dx, kAmount, amount, value);
+    }
+
+    CDatePartEdit day;
+    CDatePartEdit month;
+    CDatePartEdit year;
+    CAmountEdit amount;
+    double value = 0.0;
+    int pivot = 40;
+};
+
+// Runs `dialog` modally and calls `body` once its window is active; the
+// dialog is then ended with kLeftOpen unless the body ended it.
+int RunModal(CDialog &dialog, const std::function<void()> &body) {
+    QObject context;
+    QTimer::singleShot(0, &context, [&dialog, &body] {
+        QWidget *window = dialog.Window();
+        EXPECT_TRUE(QTest::qWaitForWindowActive(window));
+        body();
+        if (dialog.Window())
+            QTimer::singleShot(0, dialog.Window(), [&dialog] { dialog.EndDialog(kLeftOpen); });
+    });
+    return dialog.DoModal();
+}
+
+QWidget *Focused() {
+    return QApplication::focusWidget();
+}
+
+void Type(const QString &text) {
+    for (QChar c : text)
+        QTest::keyClick(Focused(), c.toLatin1());
+}
+
+QLineEdit *Edit(CDialog &dialog, int id) {
+    return qobject_cast<QLineEdit *>(dialog.GetDlgItem(id));
+}
+
+// Empties field `id`, gives it the focus and types `text`.
+void TypeInto(CDialog &dialog, int id, const QString &text) {
+    Edit(dialog, id)->clear();
+    dialog.GotoDlgCtrl(dialog.GetDlgItem(id));
+    Type(text);
+}
+
+TEST_F(EditFieldsTest, YearOfOneOrTwoDigitsIsExpandedWithThePivotWhenTheFieldIsLeft) {
+    struct Case {
+        int pivot;
+        const char *typed;
+        const char *shown;
+    };
+    const Case cases[] = {
+        {40, "5", "2005"},
+        {40, "39", "2039"},
+        {40, "40", "1940"},
+        {40, "99", "1999"},
+        {40, "0", "2000"},
+        {40, "00", "2000"},
+        {40, "0099", "1999"},
+        {40, "100", "100"},
+        {40, "199", "199"},
+        {40, "2024", "2024"},
+        {0, "5", "1905"},
+        {0, "0", "1900"},
+        {0, "99", "1999"},
+        {99, "98", "2098"},
+        {99, "99", "1999"},
+        {40, "", ""},
+        // Stored pivots outside 0-99 are used as they are, compared unsigned.
+        {150, "99", "2099"},
+        {-1, "99", "2099"},
+    };
+    RecordingMessageBoxes boxes;
+    FieldsDlg dlg(boxes);
+    RunModal(dlg, [&] {
+        for (const Case &c : cases) {
+            SCOPED_TRACE(QStringLiteral("pivot %1, typed '%2'")
+                             .arg(c.pivot)
+                             .arg(QLatin1String(c.typed))
+                             .toStdString());
+            dlg.pivot = c.pivot;
+            TypeInto(dlg, kYear, QLatin1String(c.typed));
+            // Four digits move on by themselves; otherwise Tab leaves.
+            if (Focused() == dlg.GetDlgItem(kYear))
+                QTest::keyClick(Focused(), Qt::Key_Tab);
+            EXPECT_NE(Focused(), dlg.GetDlgItem(kYear));
+            EXPECT_EQ(Edit(dlg, kYear)->text(), QLatin1String(c.shown));
+        }
+    });
+}
+
+TEST_F(EditFieldsTest, TextThatIsNoNumberReadsAsZeroAndDayFieldsAreNeverChanged) {
+    RecordingMessageBoxes boxes;
+    FieldsDlg dlg(boxes);
+    RunModal(dlg, [&] {
+        // Text set without typing, as a paste would bring it.
+        Edit(dlg, kYear)->setText(QStringLiteral("ab"));
+        dlg.GotoDlgCtrl(dlg.GetDlgItem(kYear));
+        QTest::keyClick(Focused(), Qt::Key_Tab);
+        EXPECT_EQ(Edit(dlg, kYear)->text(), QStringLiteral("2000"));
+
+        TypeInto(dlg, kDay, QStringLiteral("5"));
+        QTest::keyClick(Focused(), Qt::Key_Tab);
+        EXPECT_EQ(Edit(dlg, kDay)->text(), QStringLiteral("5"));
+        TypeInto(dlg, kMonth, QStringLiteral("7"));
+        QTest::keyClick(Focused(), Qt::Key_Tab);
+        EXPECT_EQ(Edit(dlg, kMonth)->text(), QStringLiteral("7"));
+    });
+}
+
+TEST_F(EditFieldsTest, OnlyDigitsAndForTheAmountTheCommaCanBeTyped) {
+    struct Case {
+        int id;
+        char key;
+        bool accepted;
+    };
+    const Case cases[] = {
+        {kDay, '7', true},     {kDay, 'a', false},    {kDay, 'Z', false},    {kDay, '.', false},
+        {kDay, ',', false},    {kDay, '-', false},    {kDay, ' ', false},    {kYear, '0', true},
+        {kYear, 'x', false},   {kYear, ',', false},   {kYear, '+', false},   {kAmount, '9', true},
+        {kAmount, ',', true},  {kAmount, '.', false}, {kAmount, 'e', false}, {kAmount, '-', false},
+        {kAmount, ' ', false},
+    };
+    RecordingMessageBoxes boxes;
+    FieldsDlg dlg(boxes);
+    RunModal(dlg, [&] {
+        for (const Case &c : cases) {
+            SCOPED_TRACE(QStringLiteral("field %1, key '%2'")
+                             .arg(c.id)
+                             .arg(QLatin1Char(c.key))
+                             .toStdString());
+            TypeInto(dlg, c.id, QString(QLatin1Char(c.key)));
+            EXPECT_EQ(Edit(dlg, c.id)->text(),
+                      c.accepted ? QString(QLatin1Char(c.key)) : QString());
+        }
+        // The comma can be typed more than once.
+        TypeInto(dlg, kAmount, QStringLiteral("1,,2"));
+        EXPECT_EQ(Edit(dlg, kAmount)->text(), QStringLiteral("1,,2"));
+    });
+}
+
+TEST_F(EditFieldsTest, ClipboardShortcutsDoNothingInTheFields) {
+    RecordingMessageBoxes boxes;
+    FieldsDlg dlg(boxes);
+    RunModal(dlg, [&] {
+        QGuiApplication::clipboard()->setText(QStringLiteral("12"));
+        for (int id : {kDay, kYear, kAmount}) {
+            SCOPED_TRACE(id);
+            Edit(dlg, id)->clear();
+            dlg.GotoDlgCtrl(dlg.GetDlgItem(id));
+            QTest::keyClick(Focused(), Qt::Key_V, Qt::ControlModifier);
+            EXPECT_EQ(Edit(dlg, id)->text(), QString());
+        }
+    });
+}
+
+TEST_F(EditFieldsTest, FullFieldHandsTheFocusToTheNextTabStopWithItsTextSelected) {
+    RecordingMessageBoxes boxes;
+    FieldsDlg dlg(boxes);
+    RunModal(dlg, [&] {
+        Edit(dlg, kMonth)->setText(QStringLiteral("07"));
+        Edit(dlg, kPlain)->setText(QStringLiteral("suite"));
+        TypeInto(dlg, kDay, QStringLiteral("1"));
+        EXPECT_EQ(Focused(), dlg.GetDlgItem(kDay));
+        Type(QStringLiteral("2"));
+        EXPECT_EQ(Focused(), dlg.GetDlgItem(kMonth));
+        EXPECT_EQ(Edit(dlg, kMonth)->selectedText(), QStringLiteral("07"));
+
+        // Typing over the selection fills the month, then the year.
+        Type(QStringLiteral("08"));
+        EXPECT_EQ(Focused(), dlg.GetDlgItem(kYear));
+        Type(QStringLiteral("2001"));
+        EXPECT_EQ(Focused(), dlg.GetDlgItem(kPlain));
+        EXPECT_EQ(Edit(dlg, kPlain)->selectedText(), QStringLiteral("suite"));
+        EXPECT_EQ(Edit(dlg, kDay)->text(), QStringLiteral("12"));
+        EXPECT_EQ(Edit(dlg, kMonth)->text(), QStringLiteral("08"));
+        EXPECT_EQ(Edit(dlg, kYear)->text(), QStringLiteral("2001"));
+    });
+}
+
+TEST_F(EditFieldsTest, KeyThatChangesNothingInAFullFieldStillMovesOn) {
+    struct Case {
+        const char *name;
+        int caret;
+        Qt::Key key;
+    };
+    const Case cases[] = {
+        {"digit refused by the limit", 2, Qt::Key_3},
+        {"backspace at the start", 0, Qt::Key_Backspace},
+    };
+    RecordingMessageBoxes boxes;
+    FieldsDlg dlg(boxes);
+    RunModal(dlg, [&] {
+        for (const Case &c : cases) {
+            SCOPED_TRACE(c.name);
+            Edit(dlg, kDay)->setText(QStringLiteral("12"));
+            dlg.GotoDlgCtrl(dlg.GetDlgItem(kDay));
+            Edit(dlg, kDay)->deselect();
+            Edit(dlg, kDay)->setCursorPosition(c.caret);
+            QTest::keyClick(Focused(), c.key);
+            EXPECT_EQ(Edit(dlg, kDay)->text(), QStringLiteral("12"));
+            EXPECT_EQ(Focused(), dlg.GetDlgItem(kMonth));
+        }
+        // A backspace that shortens the text keeps the focus.
+        dlg.GotoDlgCtrl(dlg.GetDlgItem(kDay));
+        Edit(dlg, kDay)->end(false);
+        QTest::keyClick(Focused(), Qt::Key_Backspace);
+        EXPECT_EQ(Edit(dlg, kDay)->text(), QStringLiteral("1"));
+        EXPECT_EQ(Focused(), dlg.GetDlgItem(kDay));
+    });
+}
+
+TEST_F(EditFieldsTest, AmountSelectsItsWholeTextWhenEnteredByTabOrMouse) {
+    RecordingMessageBoxes boxes;
+    FieldsDlg dlg(boxes);
+    dlg.value = 1250.5;
+    ReadDecimalSeparator(UserLocale::French());
+    RunModal(dlg, [&] {
+        QLineEdit *amount = Edit(dlg, kAmount);
+        dlg.GotoDlgCtrl(dlg.GetDlgItem(kPlain));
+        QTest::keyClick(Focused(), Qt::Key_Tab);
+        ASSERT_EQ(Focused(), amount);
+        EXPECT_EQ(amount->selectedText(), QStringLiteral("1250,50"));
+        Type(QStringLiteral("7"));
+        EXPECT_EQ(amount->text(), QStringLiteral("7"));
+
+        amount->setText(QStringLiteral("1250,50"));
+        dlg.GotoDlgCtrl(dlg.GetDlgItem(kPlain));
+        QTest::mouseClick(amount, Qt::LeftButton, Qt::NoModifier, QPoint(5, amount->height() / 2));
+        ASSERT_EQ(Focused(), amount);
+        EXPECT_EQ(amount->selectedText(), QStringLiteral("1250,50"));
+    });
+}
+
+TEST_F(EditFieldsTest, AmountIsShownWithTwoDecimalsAndStoredAsItReads) {
+    struct Case {
+        const char *name;
+        UserLocale locale;
+        double loaded;
+        const char *shown;
+        const char *typed;
+        double stored;
+    };
+    const Case cases[] = {
+        {"comma locale", UserLocale::French(), 0.0, "0,00", "1250,5", 1250.5},
+        {"point locale: the comma ends the number", UserLocale::English(), 0.0, "0.00", "1250,5",
+         1250.0},
+        {"empty text", UserLocale::French(), 99.125, "99,13", "", 0.0},
+        {"commas only", UserLocale::French(), 1234567.0, "1234567,00", ",,", 0.0},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        ReadDecimalSeparator(c.locale);
+        RecordingMessageBoxes boxes;
+        FieldsDlg dlg(boxes);
+        dlg.value = c.loaded;
+        RunModal(dlg, [&] {
+            EXPECT_EQ(Edit(dlg, kAmount)->text(), QLatin1String(c.shown));
+            TypeInto(dlg, kAmount, QLatin1String(c.typed));
+            EXPECT_TRUE(dlg.UpdateData(true));
+            EXPECT_DOUBLE_EQ(dlg.value, c.stored);
+            EXPECT_TRUE(dlg.UpdateData(false));
+        });
+        EXPECT_TRUE(boxes.Boxes().empty());
+    }
+    ReadDecimalSeparator(UserLocale::French());
+}
+
+} // namespace

@@ -1,0 +1,308 @@
+#include "ui/preview_dlg.h"
+
+#include "app/revision_app.h"
+#include "engine/number_text.h"
+#include "engine/revision_report.h"
+#include "platform/clock.h"
+#include "platform/user_locale.h"
+#include "platform_widgets/rich_text_view.h"
+
+#include "support/fakes.h"
+
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QPushButton>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+
+#include <climits>
+#include <functional>
+#include <vector>
+
+namespace {
+
+constexpr int kLeftOpen = -999;
+
+class PreviewDlgTest : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() {
+        static int argc = 1;
+        static char arg0[] = "test";
+        static char *argv[] = {arg0, nullptr};
+        if (!QApplication::instance()) {
+            QStandardPaths::setTestModeEnabled(true);
+            new QApplication(argc, argv);
+        }
+        CDialog::SetRichEditFactory(
+            [](QWidget *parent, const DialogControl &) { return new RichTextView(parent); });
+    }
+};
+
+// An application object on fakes whose report holds `rows` revision rows.
+struct Harness {
+    explicit Harness(int rows = 3)
+        : app(AppServices{&boxes, &clock, &settings, &clipboard, &shell, &files},
+              UserLocale::French(), dir.path()) {
+        ReadDecimalSeparator(UserLocale::French());
+        app.m_nDlgLeft = INT_MIN;
+        app.m_strSymbole = QStringLiteral("€");
+        app.m_strReportPath = dir.filePath(QStringLiteral("Calcul.rtf"));
+        CalcDocument doc;
+        doc.signature = PackedDate::FromParts(15, 7, 2001);
+        doc.firstRevision = PackedDate::FromParts(15, 7, 2002);
+        doc.lastRevision = PackedDate::FromParts(15, 7, 2002 + rows - 1);
+        doc.referenceDate = PackedDate::FromParts(1, 7, 2001);
+        doc.rent = 1000.0;
+        const ReportSettings settingsOfReport{2, app.m_strSymbole, UserLocale::French()};
+        app.m_report.AppendReportHeader(doc, 110.5, PackedDate::FromParts(8, 12, 2026),
+                                        settingsOfReport);
+        for (int i = 0; i < rows; ++i) {
+            const RevisionRow row{PackedDate::FromParts(15, 7, static_cast<unsigned>(2002 + i)),
+                                  111.0 + i, 1000.0 + 10.0 * i};
+            app.m_report.AppendReportRow(row, settingsOfReport);
+        }
+        app.m_report.AppendReportClosing(2);
+    }
+
+    RecordingMessageBoxes boxes;
+    FixedClock clock{{2026, 12, 8}};
+    MemorySettingsStore settings;
+    RecordingClipboard clipboard;
+    RecordingShell shell;
+    ScriptedFileDialogs files;
+    QTemporaryDir dir;
+    CRevisionApp app;
+};
+
+// The preview with its layout reachable by the tests.
+class TestPreviewDlg : public CPreviewDlg {
+public:
+    using CPreviewDlg::CPreviewDlg;
+    using CPreviewDlg::OnSize;
+};
+
+int RunModal(CDialog &dialog, const std::function<void()> &body) {
+    QObject context;
+    QTimer::singleShot(0, &context, [&dialog, &body] {
+        EXPECT_TRUE(QTest::qWaitForWindowActive(dialog.Window()));
+        body();
+        if (dialog.Window())
+            QTimer::singleShot(0, dialog.Window(), [&dialog] { dialog.EndDialog(kLeftOpen); });
+    });
+    return dialog.DoModal();
+}
+
+RichTextView *View(CDialog &dlg) {
+    return qobject_cast<RichTextView *>(dlg.GetDlgItem(IDC_REPORT_VIEW));
+}
+
+void Click(CDialog &dlg, int id) {
+    QWidget *button = dlg.GetDlgItem(id);
+    QTest::mouseClick(button, Qt::LeftButton, Qt::NoModifier, button->rect().center());
+}
+
+TEST_F(PreviewDlgTest, StreamReaderHandsOverTheTextInPiecesThatFitTheBuffer) {
+    struct Case {
+        qsizetype length;
+        qsizetype capacity;
+        std::vector<qsizetype> reads; // the last one 0
+    };
+    const Case cases[] = {
+        {10000, 4096, {4096, 4096, 1808, 0}},
+        {4096, 4096, {4096, 0}},
+        {5, 2, {2, 2, 1, 0}},
+        {5, 4096, {5, 0}},
+        {0, 4096, {0}},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.length);
+        QByteArray text(c.length, '\0');
+        for (qsizetype i = 0; i < c.length; ++i)
+            text[i] = static_cast<char>('a' + i % 26);
+        ReportStreamReader reader(text);
+        QByteArray received;
+        qsizetype delivered = 0;
+        for (qsizetype expected : c.reads) {
+            QByteArray buffer(c.capacity, '#');
+            const qsizetype n = reader.Read(buffer.data(), buffer.size());
+            ASSERT_EQ(n, expected);
+            received.append(buffer.constData(), n);
+            delivered += n;
+            EXPECT_EQ(reader.Delivered(), delivered);
+            EXPECT_EQ(reader.Remaining(), c.length - delivered);
+        }
+        EXPECT_EQ(received, text);
+        // Once everything is delivered, the reader keeps answering 0.
+        char spare[8];
+        EXPECT_EQ(reader.Read(spare, sizeof spare), 0);
+    }
+}
+
+TEST_F(PreviewDlgTest, ShowsTheWholeTabFormReadOnlyWithASelectionBar) {
+    Harness h(200); // a report of several stream pieces
+    ASSERT_GT(h.app.m_report.Tabs().size(), 2 * RichTextView::kStreamChunk);
+    CPreviewDlg dlg(h.app);
+    RunModal(dlg, [&] {
+        RichTextView *view = View(dlg);
+        ASSERT_NE(view, nullptr);
+        EXPECT_TRUE(view->isReadOnly());
+        EXPECT_TRUE(view->HasSelectionBar());
+        RichTextView whole;
+        whole.StreamIn(h.app.m_report.Tabs());
+        EXPECT_FALSE(view->toPlainText().isEmpty());
+        EXPECT_EQ(view->toPlainText(), whole.toPlainText());
+        EXPECT_TRUE(view->toPlainText().contains(FormatNumber(310.0, 2)));
+        EXPECT_EQ(dlg.Window()->windowTitle(), QStringLiteral("Aperçu du résultat du calcul"));
+        EXPECT_EQ(QApplication::focusWidget(), view);
+    });
+}
+
+TEST_F(PreviewDlgTest, LayoutFillsTheClientAreaAboveABandOfTwoButtons) {
+    struct Case {
+        QSize client;
+        QRect view;
+        QPoint back;
+        QPoint exportButton;
+    };
+    const Case cases[] = {
+        {{600, 400}, {4, 4, 592, 360}, {154, 373}, {318, 373}},
+        {{601, 400}, {4, 4, 593, 360}, {154, 373}, {318, 373}},
+        {{1000, 700}, {4, 4, 992, 660}, {354, 673}, {518, 673}},
+    };
+    Harness h;
+    TestPreviewDlg dlg(h.app);
+    RunModal(dlg, [&] {
+        QWidget *back = dlg.GetDlgItem(IDCANCEL);
+        QWidget *exportButton = dlg.GetDlgItem(IDOK);
+        back->resize(128, 23);
+        exportButton->resize(128, 23);
+        for (const Case &c : cases) {
+            SCOPED_TRACE(c.client.width());
+            dlg.Window()->resize(c.client);
+            EXPECT_EQ(View(dlg)->geometry(), c.view);
+            EXPECT_EQ(back->geometry(), QRect(c.back, QSize(128, 23)));
+            EXPECT_EQ(exportButton->geometry(), QRect(c.exportButton, QSize(128, 23)));
+
+            // A minimised window's zero width leaves everything in place.
+            dlg.OnSize(SIZE_MINIMIZED, 0, 0);
+            EXPECT_EQ(View(dlg)->geometry(), c.view);
+            EXPECT_EQ(back->pos(), c.back);
+
+            // Every repaint lays the controls out again.
+            back->move(0, 0);
+            dlg.Window()->repaint();
+            EXPECT_EQ(back->pos(), c.back);
+        }
+    });
+}
+
+TEST_F(PreviewDlgTest, WindowCannotBeDraggedSmallerThan308By115) {
+    Harness h;
+    CPreviewDlg dlg(h.app);
+    RunModal(dlg, [&] {
+        dlg.Window()->resize(100, 50);
+        const QSize frame = dlg.WindowRect().size();
+        EXPECT_EQ(frame, QSize(308, 115));
+    });
+}
+
+TEST_F(PreviewDlgTest, PlacementOfTheLastPreviewComesBackMaximisedIncluded) {
+    Harness h;
+    CPreviewDlg dlg(h.app);
+    QRect firstNormal;
+    int result = RunModal(dlg, [&] {
+        EXPECT_EQ(h.app.m_wpPreview.length, 0u);
+        firstNormal = dlg.Window()->geometry();
+        dlg.Window()->showMaximized();
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
+    });
+    EXPECT_EQ(result, CRevisionApp::kDataDialog);
+    EXPECT_NE(h.app.m_wpPreview.length, 0u);
+    EXPECT_TRUE(h.app.m_wpPreview.maximized);
+    EXPECT_EQ(h.app.m_wpPreview.normalGeometry, firstNormal);
+
+    const QRect moved(50, 60, 500, 300);
+    result = RunModal(dlg, [&] {
+        EXPECT_TRUE(dlg.Window()->isMaximized());
+        dlg.Window()->showNormal();
+        dlg.Window()->setGeometry(moved);
+        Click(dlg, IDOK);
+    });
+    EXPECT_EQ(result, CRevisionApp::kDataDialog);
+    EXPECT_FALSE(h.app.m_wpPreview.maximized);
+    EXPECT_EQ(h.app.m_wpPreview.normalGeometry, moved);
+
+    result = RunModal(dlg, [&] {
+        EXPECT_FALSE(dlg.Window()->isMaximized());
+        EXPECT_EQ(dlg.Window()->geometry(), moved);
+        dlg.Window()->close(); // the close box
+    });
+    EXPECT_EQ(result, CRevisionApp::kDataDialog);
+    EXPECT_EQ(h.app.m_wpPreview.normalGeometry, moved);
+}
+
+TEST_F(PreviewDlgTest, ExportRunsForEveryTargetAndBothButtonsGoBackToTheData) {
+    enum class Way { BackButton, Escape, ExportButton, Enter };
+    struct Case {
+        const char *name;
+        Way way;
+        int cible;
+        bool opensReport;
+        const char *clipboardForm; // "", "table" or "tabs"
+    };
+    const Case cases[] = {
+        {"back button", Way::BackButton, 1, false, ""},
+        {"Escape", Way::Escape, 0, false, ""},
+        {"export to the word processor", Way::ExportButton, 0, true, ""},
+        {"export of the table form", Way::ExportButton, 1, false, "table"},
+        {"export of the tab form by Enter", Way::Enter, 2, false, "tabs"},
+        {"unknown target exports nothing", Way::ExportButton, 3, false, ""},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        Harness h;
+        h.app.m_nCible = c.cible;
+        CPreviewDlg dlg(h.app);
+        const int result = RunModal(dlg, [&] {
+            switch (c.way) {
+            case Way::BackButton:
+                Click(dlg, IDCANCEL);
+                break;
+            case Way::Escape:
+                QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
+                break;
+            case Way::ExportButton:
+                Click(dlg, IDOK);
+                break;
+            case Way::Enter:
+                QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+                break;
+            }
+        });
+        EXPECT_EQ(result, CRevisionApp::kDataDialog);
+        EXPECT_NE(h.app.m_wpPreview.length, 0u);
+        EXPECT_EQ(h.shell.opened, c.opensReport ? std::vector<QString>{h.app.m_strReportPath}
+                                                : std::vector<QString>{});
+        const QByteArray form = QByteArrayView(c.clipboardForm) == "table"  ? h.app.m_report.Table()
+                                : QByteArrayView(c.clipboardForm) == "tabs" ? h.app.m_report.Tabs()
+                                                                            : QByteArray();
+        EXPECT_EQ(h.clipboard.calls,
+                  form.isEmpty() ? std::vector<QByteArray>{} : std::vector<QByteArray>{form});
+        EXPECT_TRUE(h.boxes.Boxes().empty());
+    }
+}
+
+TEST_F(PreviewDlgTest, WithoutARichTextControlTheWindowCannotOpen) {
+    Harness h;
+    CPreviewDlg dlg(h.app);
+    CDialog::SetRichEditFactory(nullptr);
+    EXPECT_EQ(dlg.DoModal(), -1);
+    CDialog::SetRichEditFactory(
+        [](QWidget *parent, const DialogControl &) { return new RichTextView(parent); });
+    EXPECT_EQ(h.app.m_wpPreview.length, 0u);
+}
+
+} // namespace
