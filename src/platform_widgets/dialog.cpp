@@ -1,0 +1,399 @@
+#include "platform_widgets/dialog.h"
+
+#include "platform_widgets/data_exchange.h"
+#include "platform_widgets/dialog_window.h"
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QComboBox>
+#include <QEventLoop>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QRadioButton>
+#include <QScreen>
+#include <QTextEdit>
+
+#include <algorithm>
+#include <utility>
+
+namespace {
+
+bool g_quitPending = false;
+int g_quitExitCode = 0;
+
+// The modal runs in progress, innermost last.
+struct RunningDialog {
+    CDialog *dialog;
+    QEventLoop *loop; // null until the window is shown
+};
+
+std::vector<RunningDialog> &Running() {
+    static std::vector<RunningDialog> running;
+    return running;
+}
+
+QIcon &AppIcon() {
+    static QIcon icon;
+    return icon;
+}
+
+CDialog::RichEditFactory &RichEditMaker() {
+    static CDialog::RichEditFactory factory;
+    return factory;
+}
+
+void SelectAllText(QWidget *control) {
+    if (auto *edit = qobject_cast<QLineEdit *>(control))
+        edit->selectAll();
+    else if (auto *plain = qobject_cast<QPlainTextEdit *>(control))
+        plain->selectAll();
+    else if (auto *rich = qobject_cast<QTextEdit *>(control))
+        rich->selectAll();
+}
+
+} // namespace
+
+void PostQuitMessage(int exitCode) {
+    g_quitPending = true;
+    g_quitExitCode = exitCode;
+    // Each loop returns as soon as control comes back to it, the innermost
+    // first; a dialog whose end value was already given keeps it.
+    for (const RunningDialog &run : Running()) {
+        if (run.loop)
+            run.loop->exit();
+    }
+}
+
+bool IsQuitPending() {
+    return g_quitPending;
+}
+
+int QuitExitCode() {
+    return g_quitExitCode;
+}
+
+void ClearQuitRequest() {
+    g_quitPending = false;
+    g_quitExitCode = 0;
+}
+
+CDialog::CDialog(DialogTemplate dialogTemplate, IMessageBoxService &messageBoxes)
+    : m_template(std::move(dialogTemplate))
+    , m_messageBoxes(&messageBoxes) {}
+
+CDialog::~CDialog() {
+    DestroyWindow();
+}
+
+int CDialog::DoModal() {
+    if (IsQuitPending() || m_window)
+        return -1;
+    m_result = 0;
+    m_ended = false;
+    m_showMaximized = false;
+
+    // A dialog opened from another is owned by it, unless it is a window of
+    // its own on the task bar.
+    QWidget *owner = nullptr;
+    if (!Running().empty() && !(m_template.style & WS_EX_APPWINDOW))
+        owner = Running().back().dialog->Window();
+    m_window = new DialogWindow(*this, owner);
+    if (!m_window->Build(m_template)) {
+        DestroyWindow();
+        return -1;
+    }
+    if (m_template.style & DS_CENTER)
+        CenterWindow();
+    ApplyMinimumSize();
+
+    Running().push_back({this, nullptr});
+    const bool focusFirst = OnInitDialog();
+    if (!m_ended && !IsQuitPending()) {
+        m_window->setWindowModality(Qt::ApplicationModal);
+        if (m_showMaximized)
+            m_window->showMaximized();
+        else
+            m_window->show();
+        ApplyMinimumSize();
+        if (focusFirst) {
+            if (QWidget *first = GetNextDlgTabItem(nullptr))
+                GotoDlgCtrl(first);
+        }
+        QEventLoop loop;
+        m_loop = &loop;
+        Running().back().loop = &loop;
+        if (!m_ended && !IsQuitPending())
+            loop.exec(QEventLoop::DialogExec);
+        m_loop = nullptr;
+    }
+    const int result = m_ended ? m_result : -1;
+    auto &running = Running();
+    running.erase(std::find_if(running.begin(), running.end(),
+                               [this](const RunningDialog &r) { return r.dialog == this; }));
+    DestroyWindow();
+    return result;
+}
+
+void CDialog::EndDialog(int result) {
+    m_result = result;
+    m_ended = true;
+    if (m_loop)
+        m_loop->exit();
+}
+
+bool CDialog::UpdateData(bool saveAndValidate) {
+    CDataExchange dx(this, saveAndValidate);
+    DoDataExchange(dx);
+    return !dx.Failed();
+}
+
+QWidget *CDialog::GetDlgItem(int id) const {
+    return m_window ? m_window->Control(id) : nullptr;
+}
+
+int CDialog::GetDlgCtrlID(const QWidget *control) const {
+    if (!m_window || !control)
+        return 0;
+    const DialogWindow::Item *item = m_window->ItemOf(control);
+    return item ? item->id : 0;
+}
+
+void CDialog::GotoDlgCtrl(QWidget *control) {
+    if (!control)
+        return;
+    control->setFocus(Qt::TabFocusReason);
+    SelectAllText(control);
+}
+
+QWidget *CDialog::GetNextDlgTabItem(QWidget *from, bool previous) const {
+    if (!m_window)
+        return nullptr;
+    const auto &items = m_window->Items();
+    const auto count = static_cast<std::ptrdiff_t>(items.size());
+    // Searching from null starts just outside the list, on the side the
+    // search comes from.
+    std::ptrdiff_t start = previous ? count : -1;
+    for (std::ptrdiff_t i = 0; i < count && from; ++i) {
+        const QWidget *w = items[static_cast<std::size_t>(i)].widget;
+        if (w == from || w->isAncestorOf(from)) {
+            start = i;
+            break;
+        }
+    }
+    const std::ptrdiff_t direction = previous ? -1 : 1;
+    for (std::ptrdiff_t step = 1; step <= count; ++step) {
+        const std::ptrdiff_t i = ((start + direction * step) % count + count) % count;
+        QWidget *w = items[static_cast<std::size_t>(i)].widget;
+        if (w == from)
+            continue;
+        if (m_window->IsTabStop(w) && w->isEnabled() && !w->isHidden())
+            return w;
+    }
+    return nullptr;
+}
+
+void CDialog::MoveFocusToNextTabStop(QWidget *from) {
+    GotoDlgCtrl(GetNextDlgTabItem(from));
+}
+
+QWidget *CDialog::Window() const {
+    return m_window;
+}
+
+QRect CDialog::GetClientRect() const {
+    return m_window ? m_window->rect() : QRect();
+}
+
+bool CDialog::IsZoomed() const {
+    return m_window && m_window->isMaximized();
+}
+
+int CDialog::GetDlgItemInt(int id, bool *ok, bool isSigned) const {
+    return ParseDlgItemInt(GetDlgItemText(id), ok, isSigned);
+}
+
+QString CDialog::GetDlgItemText(int id) const {
+    QWidget *w = GetDlgItem(id);
+    if (auto *edit = qobject_cast<QLineEdit *>(w))
+        return edit->text();
+    if (auto *plain = qobject_cast<QPlainTextEdit *>(w))
+        return plain->toPlainText();
+    if (auto *rich = qobject_cast<QTextEdit *>(w))
+        return rich->toPlainText();
+    if (auto *label = qobject_cast<QLabel *>(w))
+        return label->text();
+    if (auto *button = qobject_cast<QAbstractButton *>(w))
+        return button->text();
+    if (auto *combo = qobject_cast<QComboBox *>(w))
+        return combo->currentText();
+    if (auto *group = qobject_cast<QGroupBox *>(w))
+        return group->title();
+    return {};
+}
+
+void CDialog::SetDlgItemText(int id, const QString &text) {
+    QWidget *w = GetDlgItem(id);
+    if (auto *edit = qobject_cast<QLineEdit *>(w))
+        edit->setText(text);
+    else if (auto *plain = qobject_cast<QPlainTextEdit *>(w))
+        plain->setPlainText(text);
+    else if (auto *rich = qobject_cast<QTextEdit *>(w))
+        rich->setPlainText(text);
+    else if (auto *label = qobject_cast<QLabel *>(w))
+        label->setText(text);
+    else if (auto *button = qobject_cast<QAbstractButton *>(w))
+        button->setText(text);
+    else if (auto *group = qobject_cast<QGroupBox *>(w))
+        group->setTitle(text);
+}
+
+void CDialog::SetDlgItemInt(int id, int value, bool isSigned) {
+    SetDlgItemText(id, isSigned ? QString::number(value)
+                                : QString::number(static_cast<unsigned>(value)));
+}
+
+QRect CDialog::WindowRect() const {
+    return m_window ? m_window->frameGeometry() : QRect();
+}
+
+void CDialog::MoveTo(QPoint topLeft) {
+    if (m_window)
+        m_window->move(topLeft);
+}
+
+DialogPlacement CDialog::GetWindowPlacement() const {
+    if (!m_window)
+        return {};
+    return {m_window->normalGeometry(), m_window->isMaximized()};
+}
+
+void CDialog::SetWindowPlacement(const DialogPlacement &placement) {
+    if (!m_window)
+        return;
+    if (m_window->isVisible() && m_window->isMaximized())
+        m_window->showNormal();
+    if (placement.normalGeometry.isValid())
+        m_window->setGeometry(placement.normalGeometry);
+    if (m_window->isVisible()) {
+        if (placement.maximized)
+            m_window->showMaximized();
+    } else {
+        m_showMaximized = placement.maximized;
+    }
+}
+
+std::vector<QRadioButton *> CDialog::GetRadioGroup(int firstId) const {
+    std::vector<QRadioButton *> group;
+    if (!m_window)
+        return group;
+    bool inGroup = false;
+    for (const DialogWindow::Item &item : m_window->Items()) {
+        if (inGroup && (item.style & WS_GROUP))
+            break;
+        if (!inGroup && item.id == firstId)
+            inGroup = true;
+        if (inGroup && item.kind == ControlKind::RadioButton)
+            group.push_back(static_cast<QRadioButton *>(item.widget));
+    }
+    return group;
+}
+
+void CDialog::SetApplicationIcon(const QIcon &icon) {
+    AppIcon() = icon;
+}
+
+QIcon CDialog::ApplicationIcon() {
+    return AppIcon();
+}
+
+void CDialog::SetRichEditFactory(RichEditFactory factory) {
+    RichEditMaker() = std::move(factory);
+}
+
+QFont CDialog::DialogFont() {
+    QFont font = QApplication::font();
+    font.setPointSize(8);
+    return font;
+}
+
+bool CDialog::OnInitDialog() {
+    if (!UpdateData(false)) {
+        EndDialog(-1);
+        return false;
+    }
+    return true;
+}
+
+void CDialog::DoDataExchange(CDataExchange &) {}
+
+void CDialog::OnOK() {
+    if (!UpdateData(true))
+        return;
+    EndDialog(IDOK);
+}
+
+void CDialog::OnCancel() {
+    EndDialog(IDCANCEL);
+}
+
+bool CDialog::OnCommand(int id, int code, const NotifyInfo &) {
+    if (code != BN_CLICKED)
+        return false;
+    if (id == IDOK) {
+        OnOK();
+        return true;
+    }
+    if (id == IDCANCEL) {
+        OnCancel();
+        return true;
+    }
+    return false;
+}
+
+void CDialog::OnSize(int, int, int) {}
+
+void CDialog::OnPaint() {}
+
+void CDialog::OnGetMinMaxInfo(QSize &) {}
+
+void CDialog::DestroyWindow() {
+    if (!m_window)
+        return;
+    DialogWindow *window = m_window;
+    m_window = nullptr;
+    window->StopNotifications();
+    window->hide();
+    delete window;
+}
+
+void CDialog::CenterWindow() {
+    QWidget *owner = m_window->parentWidget();
+    QScreen *screen = owner ? owner->screen() : QGuiApplication::primaryScreen();
+    if (!screen)
+        return;
+    const QRect area = screen->availableGeometry();
+    const QSize size = m_window->frameGeometry().size();
+    m_window->move(area.x() + (area.width() - size.width()) / 2,
+                   area.y() + (area.height() - size.height()) / 2);
+}
+
+void CDialog::ApplyMinimumSize() {
+    if (!(m_template.style & WS_THICKFRAME))
+        return;
+    QSize minTrack(0, 0);
+    OnGetMinMaxInfo(minTrack);
+    // The minimum is of the whole window, frame included.
+    const QSize frame = m_window->frameGeometry().size() - m_window->size();
+    m_window->setMinimumSize((minTrack - frame).expandedTo(QSize(0, 0)));
+}
+
+void CDialog::SendCommand(int id, int code, const NotifyInfo &info) {
+    OnCommand(id, code, info);
+}
+
+QWidget *CDialog::CreateRichEdit(QWidget *parent, const DialogControl &control) {
+    const RichEditFactory &factory = RichEditMaker();
+    return factory ? factory(parent, control) : nullptr;
+}

@@ -1,0 +1,47 @@
+#pragma once
+
+#include "platform/message_box.h"
+#include "platform/services.h"
+
+#include <QLocale>
+#include <QString>
+
+// Message boxes: the caption, the text as plain text, the icon of the flags
+// (stop, question, exclamation, information) and the buttons OK or Yes and
+// No. Escape answers No in a Yes/No box. Returns IDOK, IDYES or IDNO.
+class QtMessageBoxService final : public IMessageBoxService {
+public:
+    int Show(const QString &caption, const QString &text, unsigned flags) override;
+};
+
+// Installs Qt's own French texts (the buttons "Oui", "Non", the file
+// dialogs) when `locale` is French. True when `locale` is French and the
+// texts are installed (by this call or an earlier one).
+bool LoadFrameworkTranslations(const QLocale &locale = QLocale::system());
+
+// The clipboard: the Rich Text is added beside a copy of every format the
+// clipboard already holds, so only earlier Rich Text is replaced.
+class QtClipboard final : public IClipboard {
+public:
+    void SetRichText(const QByteArray &rtf) override;
+};
+
+// Opens a file in the program the desktop associates with its type.
+class QtShell final : public IShell {
+public:
+    void OpenInAssociatedProgram(const QString &path) override;
+};
+
+// The open and save-as file dialogs, over the active window. The filters
+// are offered in order, the first selected. A saved name without extension
+// gets the default one; with OFN_OVERWRITEPROMPT an existing file is only
+// replaced after the user agrees.
+class QtFileDialogs final : public IFileDialogs {
+public:
+    std::optional<QString> GetOpenFileName(const FileDialogRequest &request) override;
+    std::optional<QString> GetSaveFileName(const FileDialogRequest &request) override;
+};
+
+// `path` with "." and `extension` appended when its file name has no
+// extension (and does not end with a dot); unchanged otherwise.
+QString AppendDefaultExtension(const QString &path, const QString &extension);
