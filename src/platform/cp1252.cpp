@@ -10,19 +10,19 @@ constexpr char16_t kHighControls[32] = {
 
 } // namespace
 
-int Cp1252ByteOf(char32_t ch)
-{
+int Cp1252ByteOf(char32_t ch) {
     if (ch < 0x80 || (ch >= 0xA0 && ch <= 0xFF))
         return static_cast<int>(ch);
     for (int i = 0; i < 32; ++i) {
-        if (kHighControls[i] != 0 && kHighControls[i] == ch)
+        // An unassigned byte stands for the C1 control of its own value.
+        const char32_t mapped = kHighControls[i] != 0 ? kHighControls[i] : char32_t(0x80 + i);
+        if (mapped == ch)
             return 0x80 + i;
     }
     return -1;
 }
 
-char16_t Cp1252ToUnicode(unsigned char byte)
-{
+char16_t Cp1252ToUnicode(unsigned char byte) {
     if (byte >= 0x80 && byte <= 0x9F) {
         const char16_t mapped = kHighControls[byte - 0x80];
         return mapped != 0 ? mapped : static_cast<char16_t>(byte);
@@ -30,8 +30,7 @@ char16_t Cp1252ToUnicode(unsigned char byte)
     return static_cast<char16_t>(byte);
 }
 
-QByteArray ToCp1252(QStringView text)
-{
+QByteArray ToCp1252(QStringView text) {
     QByteArray out;
     out.reserve(text.size());
     for (qsizetype i = 0; i < text.size(); ++i) {
@@ -48,8 +47,7 @@ QByteArray ToCp1252(QStringView text)
     return out;
 }
 
-QString FromCp1252(QByteArrayView bytes)
-{
+QString FromCp1252(QByteArrayView bytes) {
     QString out;
     out.reserve(bytes.size());
     for (const char c : bytes)
@@ -57,8 +55,7 @@ QString FromCp1252(QByteArrayView bytes)
     return out;
 }
 
-QByteArray ToCp1252Rtf(QStringView text)
-{
+QByteArray ToCp1252Rtf(QStringView text) {
     QByteArray out;
     out.reserve(text.size());
     for (const QChar qc : text) {

@@ -8,8 +8,9 @@
 // Rich Text the program produces.
 
 // The Windows-1252 byte for a UTF-16 code unit, or -1 when the character has
-// none (characters of other scripts, and the five unassigned bytes 0x81,
-// 0x8D, 0x8F, 0x90, 0x9D which are only reached through their C1 controls).
+// none (characters of other scripts, and the C1 controls other than U+0081,
+// U+008D, U+008F, U+0090 and U+009D, which stand for the five unassigned
+// bytes of the same value).
 int Cp1252ByteOf(char32_t ch);
 
 // Unicode character of a Windows-1252 byte; the unassigned bytes map to the

@@ -1,41 +1,61 @@
 #include "platform/date_picture.h"
 
+#include <QVarLengthArray>
+
 namespace {
 
-QString MonthName(int month, const UserLocale &locale, bool abbreviated)
-{
+// The text is gathered here and made a string once: the report formats a
+// date on every row.
+using DateBuffer = QVarLengthArray<QChar, 64>;
+
+void Append(DateBuffer &out, QStringView text) {
+    out.append(text.data(), text.size());
+}
+
+QString MonthName(int month, const UserLocale &locale, bool abbreviated) {
     if (month < 1 || month > 12 || locale.monthNames.size() < month)
         return QString::number(month);
     const QString &name = locale.monthNames.at(month - 1);
     return abbreviated ? name.left(3) : name;
 }
 
-QString Padded(int value, int width)
-{
-    return QStringLiteral("%1").arg(value, width, 10, QLatin1Char('0'));
+// Appends a number in decimal, padded with zeros after its sign to `width`
+// characters.
+void AppendNumber(DateBuffer &out, int value, int width) {
+    char16_t digits[12];
+    int count = 0;
+    unsigned rest = value < 0 ? 0u - static_cast<unsigned>(value) : static_cast<unsigned>(value);
+    do {
+        digits[count++] = static_cast<char16_t>(u'0' + rest % 10);
+        rest /= 10;
+    } while (rest != 0);
+    if (value < 0)
+        out.append(QChar(u'-'));
+    for (int i = count + (value < 0 ? 1 : 0); i < width; ++i)
+        out.append(QChar(u'0'));
+    while (count > 0)
+        out.append(QChar(digits[--count]));
 }
 
 } // namespace
 
 QString FormatDatePicture(int day, int month, int year, QStringView picture,
-                          const UserLocale &locale)
-{
-    QString out;
-    out.reserve(picture.size() + 16);
+                          const UserLocale &locale) {
+    DateBuffer out;
     qsizetype i = 0;
     while (i < picture.size()) {
         const QChar c = picture[i];
         if (c == u'\'') {
             ++i;
             if (i < picture.size() && picture[i] == u'\'') {
-                out.append(u'\'');
+                out.append(QChar(u'\''));
                 ++i;
                 continue;
             }
             while (i < picture.size()) {
                 if (picture[i] == u'\'') {
                     if (i + 1 < picture.size() && picture[i + 1] == u'\'') {
-                        out.append(u'\'');
+                        out.append(QChar(u'\''));
                         i += 2;
                         continue;
                     }
@@ -52,25 +72,21 @@ QString FormatDatePicture(int day, int month, int year, QStringView picture,
             ++run;
         if (c == u'd') {
             // Day names (ddd, dddd) are not used by the program; print the day.
-            out.append(run == 1 ? QString::number(day) : Padded(day, 2));
+            AppendNumber(out, day, run == 1 ? 1 : 2);
         } else if (c == u'M') {
-            if (run == 1)
-                out.append(QString::number(month));
-            else if (run == 2)
-                out.append(Padded(month, 2));
+            if (run <= 2)
+                AppendNumber(out, month, static_cast<int>(run));
             else
-                out.append(MonthName(month, locale, run == 3));
+                Append(out, MonthName(month, locale, run == 3));
         } else if (c == u'y') {
-            if (run == 1)
-                out.append(QString::number(year % 100));
-            else if (run == 2)
-                out.append(Padded(year % 100, 2));
+            if (run <= 2)
+                AppendNumber(out, year % 100, static_cast<int>(run));
             else
-                out.append(Padded(year, 4));
+                AppendNumber(out, year, 4);
         } else {
-            out.append(QStringView(picture).mid(i, run));
+            Append(out, picture.mid(i, run));
         }
         i += run;
     }
-    return out;
+    return QString(out.constData(), out.size());
 }
