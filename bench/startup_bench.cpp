@@ -1,0 +1,227 @@
+// Start-up times, each against a bare Qt program doing the least it can:
+// - a whole command-line run of the program (start, one calculation, report
+//   written, end) against starting and ending a bare QApplication;
+// - in one process, building the QApplication, the application object and
+//   its start-up until the main menu is on screen, against building a
+//   QApplication and showing the same window built straight with Qt.
+// The programs are found beside this benchmark (bare_qt) and one folder up
+// (calvor), or where CALVOR_BINARY and CALVOR_BARE_QT say.
+
+#include "app/revision_app.h"
+#include "document/calc_document_file.h"
+#include "platform/clock.h"
+#include "platform_widgets/dialog.h"
+#include "ui/loop_dialogs.h"
+#include "ui/main_menu_dlg.h"
+
+#include <benchmark/benchmark.h>
+
+#include <QApplication>
+#include <QDialog>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QLabel>
+#include <QProcess>
+#include <QPushButton>
+#include <QSettings>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+
+#include <memory>
+
+namespace {
+
+QString SelfFolder() {
+    return QFileInfo(QFileInfo(QStringLiteral("/proc/self/exe")).symLinkTarget()).absolutePath();
+}
+
+// Services for the in-process runs: every question answered Yes, nothing
+// kept, nothing exported.
+class YesMessageBoxes final : public IMessageBoxService {
+public:
+    int Show(const QString &, const QString &, unsigned) override { return IDYES; }
+};
+
+class NoSettings final : public ISettingsStore {
+public:
+    std::optional<QString> ReadText(const QString &, const QString &) override { return {}; }
+    std::optional<int> ReadInt(const QString &, const QString &) override { return {}; }
+    void WriteText(const QString &, const QString &, const QString &) override {}
+    void WriteInt(const QString &, const QString &, int) override {}
+};
+
+class NoClipboard final : public IClipboard {
+public:
+    void SetRichText(const QByteArray &) override {}
+};
+
+class NoShell final : public IShell {
+public:
+    void OpenInAssociatedProgram(const QString &) override {}
+};
+
+class NoFileDialogs final : public IFileDialogs {
+public:
+    std::optional<QString> GetOpenFileName(const FileDialogRequest &) override { return {}; }
+    std::optional<QString> GetSaveFileName(const FileDialogRequest &) override { return {}; }
+};
+
+QString ProgramPath(const char *variable, const QString &fallback) {
+    const QString fromEnv = qEnvironmentVariable(variable);
+    return fromEnv.isEmpty() ? fallback : fromEnv;
+}
+
+// A scratch folder with the program, an index file, a document and
+// settings choosing "Cible" 3, so that the run exports nothing.
+struct CommandLineSetup {
+    QTemporaryDir root;
+    QString program;
+    QString document;
+    QProcessEnvironment env;
+
+    bool Prepare(const QString &binary) {
+        if (!root.isValid() || !QFileInfo::exists(binary))
+            return false;
+        const QDir dir(root.path());
+        dir.mkpath(QStringLiteral("config/MORVA"));
+        program = dir.filePath(QStringLiteral("calvor"));
+        if (!QFile::copy(binary, program))
+            return false;
+        IndexTable indices;
+        for (int p = 0; p < IndexTable::kSize; ++p)
+            indices.Set(p, 100.0f + 0.5f * static_cast<float>(p));
+        QFile index(dir.filePath(QStringLiteral("Indices.txt")));
+        if (!index.open(QIODevice::WriteOnly) || index.write(indices.IndexFileText()) < 0)
+            return false;
+        CalcDocument doc;
+        doc.signature = PackedDate::FromParts(1, 6, 1999);
+        doc.firstRevision = PackedDate::FromParts(15, 3, 2001);
+        doc.lastRevision = PackedDate::FromParts(10, 6, 2025);
+        doc.referenceDate = PackedDate::FromParts(1, 4, 2000);
+        doc.rent = 1234.5;
+        document = dir.filePath(QStringLiteral("a.clv"));
+        QFile file(document);
+        if (!file.open(QIODevice::WriteOnly) || file.write(DocumentBytes(doc)) < 0)
+            return false;
+        QSettings(dir.filePath(QStringLiteral("config/MORVA/Calvor.conf")), QSettings::IniFormat)
+            .setValue(QStringLiteral("Général/Cible"), 3);
+        env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+        env.insert(QStringLiteral("XDG_CONFIG_HOME"), dir.filePath(QStringLiteral("config")));
+        return true;
+    }
+};
+
+bool RunOnce(const QString &program, const QStringList &arguments, const QProcessEnvironment &env) {
+    QProcess child;
+    child.setProcessEnvironment(env);
+    child.start(program, arguments);
+    return child.waitForFinished(30000) && child.exitStatus() == QProcess::NormalExit &&
+           child.exitCode() == 0;
+}
+
+void BM_CommandLineRun(benchmark::State &state) {
+    CommandLineSetup setup;
+    if (!setup.Prepare(ProgramPath("CALVOR_BINARY", SelfFolder() + QStringLiteral("/../calvor")))) {
+        state.SkipWithError("calvor not found; set CALVOR_BINARY");
+        return;
+    }
+    for (auto _ : state) {
+        if (!RunOnce(setup.program, {setup.document}, setup.env)) {
+            state.SkipWithError("the command-line run failed");
+            return;
+        }
+    }
+}
+BENCHMARK(BM_CommandLineRun)->Unit(benchmark::kMillisecond)->UseRealTime()->MinTime(3.0);
+
+void BM_BareQtProgram(benchmark::State &state) {
+    const QString program =
+        ProgramPath("CALVOR_BARE_QT", SelfFolder() + QStringLiteral("/bare_qt"));
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    if (!QFileInfo::exists(program)) {
+        state.SkipWithError("bare_qt not found; set CALVOR_BARE_QT");
+        return;
+    }
+    for (auto _ : state) {
+        if (!RunOnce(program, {}, env)) {
+            state.SkipWithError("the bare program failed");
+            return;
+        }
+    }
+}
+BENCHMARK(BM_BareQtProgram)->Unit(benchmark::kMillisecond)->UseRealTime()->MinTime(3.0);
+
+// A QApplication for one iteration, with the arguments it may keep.
+struct Application {
+    int argc = 1;
+    char arg0[8] = "bench";
+    char *argv[2] = {arg0, nullptr};
+    std::unique_ptr<QApplication> app;
+
+    Application() {
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+        app = std::make_unique<QApplication>(argc, argv);
+    }
+};
+
+void BM_MainMenuShown(benchmark::State &state) {
+    QTemporaryDir folder;
+    YesMessageBoxes boxes;
+    SystemClock clock;
+    NoSettings settings;
+    NoClipboard clipboard;
+    NoShell shell;
+    NoFileDialogs dialogs;
+    const AppServices services{&boxes, &clock, &settings, &clipboard, &shell, &dialogs};
+    bool shown = true;
+    for (auto _ : state) {
+        Application application;
+        CDialog::SetApplicationIcon(LoadCalvorIcon());
+        CRevisionApp app(services, UserLocale::System(), folder.path());
+        app.SetLoopDialogFactory(&CreateLoopDialogs);
+        // Once the menu is on screen, "Quitter" ends the run.
+        QTimer::singleShot(0, application.app.get(), [&shown] {
+            QWidget *menu = QApplication::activeModalWidget();
+            shown = shown && menu && QTest::qWaitForWindowExposed(menu);
+            if (menu)
+                QMetaObject::invokeMethod(menu, "reject", Qt::QueuedConnection);
+        });
+        app.InitInstance(QString());
+        app.ExitInstance();
+    }
+    if (!shown)
+        state.SkipWithError("the main menu was not shown");
+}
+BENCHMARK(BM_MainMenuShown)->Unit(benchmark::kMillisecond)->UseRealTime()->MinTime(3.0);
+
+void BM_BareDialogShown(benchmark::State &state) {
+    bool shown = true;
+    for (auto _ : state) {
+        Application application;
+        // The same window built straight with Qt: five buttons, two labels.
+        QDialog dialog;
+        dialog.setWindowTitle(QStringLiteral("Calvor"));
+        dialog.setFixedSize(292, 293);
+        const char *texts[] = {"&Commencer un calcul", "&Ouvrir un calcul...", "O&ptions...",
+                               "&Indices de l'INSEE...", "Quitter"};
+        int y = 16;
+        for (const char *text : texts) {
+            auto *button = new QPushButton(QString::fromUtf8(text), &dialog);
+            button->setGeometry(26, y, 245, 32);
+            y += 49;
+        }
+        (new QLabel(QStringLiteral("MORVA"), &dialog))->setGeometry(26, 263, 63, 13);
+        (new QLabel(QStringLiteral("Version 1.0"), &dialog))->setGeometry(105, 263, 166, 13);
+        dialog.show();
+        shown = shown && QTest::qWaitForWindowExposed(&dialog);
+    }
+    if (!shown)
+        state.SkipWithError("the dialog was not shown");
+}
+BENCHMARK(BM_BareDialogShown)->Unit(benchmark::kMillisecond)->UseRealTime()->MinTime(3.0);
+
+} // namespace

@@ -1,0 +1,233 @@
+#include "app/revision_app.h"
+
+#include "document/calc_document_file.h"
+#include "document/settings.h"
+#include "engine/number_text.h"
+#include "engine/revision_calc.h"
+#include "platform/clock.h"
+#include "platform/file_io.h"
+#include "platform/message_box.h"
+#include "platform/message_format.h"
+#include "platform/services.h"
+#include "platform/string_table.h"
+#include "platform_widgets/dialog.h"
+
+#include <QDir>
+#include <QFileInfo>
+
+CRevisionApp::CRevisionApp(const AppServices &services, const UserLocale &locale,
+                           const QString &executableFolder)
+    : m_services(services)
+    , m_locale(locale)
+    , m_executableFolder(executableFolder) {}
+
+CRevisionApp::~CRevisionApp() = default;
+
+void CRevisionApp::SetLoopDialogFactory(LoopDialogFactory factory) {
+    m_dialogFactory = std::move(factory);
+}
+
+bool CRevisionApp::InitInstance(const QString &commandLine) {
+    ReadDecimalSeparator(m_locale);
+    m_bCommandLine = false;
+    m_bCommandLineFailed = false;
+    m_nDlgLeft = DialogPosition::kNone;
+    // The settings store is already bound to MORVA/Calvor, and the Rich
+    // Text clipboard format needs no registration: it is a MIME type.
+    m_cfRichText = QStringLiteral("text/rtf");
+
+    LoopDialogs dialogs;
+    if (m_dialogFactory)
+        dialogs = m_dialogFactory(*this);
+
+    // Both files lie next to the executable, whatever the current folder.
+    const QDir folder(QFileInfo(m_executableFolder).absoluteFilePath());
+    m_strReportPath = folder.filePath(QStringLiteral("Calcul.rtf"));
+    m_strIndicesPath = folder.filePath(QStringLiteral("Indices.txt"));
+
+    ReadIndexFile();
+    WriteIndexFile();
+    m_doc.Clear();
+    ReadSettings();
+
+    if (!commandLine.isEmpty())
+        RunCommandLine(commandLine);
+    else
+        m_nLoopEnd = RunDialogLoop(dialogs);
+
+    // The dialogs go in the reverse order of their construction: preview,
+    // data dialog, main menu.
+    dialogs.preview.reset();
+    dialogs.dataDialog.reset();
+    dialogs.mainMenu.reset();
+    return false;
+}
+
+void CRevisionApp::RunCommandLine(const QString &path) {
+    const OpenOutcome opened = ::OpenDocument(m_doc, path, *m_services.messageBoxes);
+    if (opened == OpenOutcome::CutShort) {
+        // The end-of-file message has been shown; calculating on the dates
+        // read before the end would only add a second, misleading message.
+        m_bCommandLineFailed = true;
+        return;
+    }
+    // A document that did not open leaves the cleared one, which the
+    // calculation refuses with its own message: the user sees why nothing
+    // was exported.
+    m_bCommandLine = true;
+    const bool calculated = CalculateRevision();
+    m_bCommandLineFailed = opened != OpenOutcome::Opened || !calculated;
+}
+
+int CRevisionApp::RunDialogLoop(LoopDialogs &dialogs) {
+    int value = kMainMenu;
+    for (;;) {
+        CDialog *dialog = nullptr;
+        switch (value) {
+        case kMainMenu:
+            dialog = dialogs.mainMenu.get();
+            break;
+        case kDataDialog:
+            dialog = dialogs.dataDialog.get();
+            break;
+        case kPreview:
+            dialog = dialogs.preview.get();
+            break;
+        default:
+            break;
+        }
+        // Any other value, or a dialog the run does not have, ends the loop.
+        if (dialog == nullptr)
+            return value;
+        value = dialog->DoModal();
+        if (value == 0)
+            return value;
+    }
+}
+
+int CRevisionApp::ExitInstance() {
+    WriteSettings();
+    return m_bCommandLineFailed ? 1 : 0;
+}
+
+bool CRevisionApp::CalculateRevision() {
+    IMessageBoxService &boxes = *m_services.messageBoxes;
+    m_report.Clear();
+
+    const RevisionOutcome outcome = CheckAndWalk(m_doc, m_indices);
+    switch (outcome.refusal) {
+    case 0:
+        break;
+    case IDS_BAD_DATE:
+        MessageBox(
+            boxes,
+            FormatPrintf(LoadString(IDS_BAD_DATE),
+                         {outcome.emptyDateName, static_cast<long long>(PackedDate::kFirstYear),
+                          static_cast<long long>(PackedDate::kLastYear)}),
+            MB_OK);
+        return false;
+    default:
+        MessageBoxId(boxes, outcome.refusal, MB_OK | MB_ICONSTOP);
+        return false;
+    }
+
+    PackedDate today;
+    today.SetToday(*m_services.clock);
+    const ReportSettings settings{m_nCible, m_strSymbole, m_locale};
+    m_report.AppendReportHeader(m_doc, outcome.referenceValue, today, settings);
+    for (const RevisionRow &row : outcome.rows)
+        m_report.AppendReportRow(row, settings);
+    if (outcome.stoppedAtZeroIndex) {
+        MessageBox(boxes,
+                   FormatPrintf(LoadString(IDS_ZERO_INDEX),
+                                {static_cast<long long>(outcome.zeroIndexYear)}),
+                   MB_OK);
+    }
+    m_report.AppendReportClosing(m_nCible);
+
+    switch (WriteWholeFile(m_strReportPath, m_report.Table())) {
+    case WriteStatus::Ok:
+        break;
+    case WriteStatus::CannotCreate:
+        MessageBoxId(boxes, IDS_REPORT_FILE_ERROR, MB_OK | MB_ICONSTOP);
+        return false;
+    case WriteStatus::WriteFailed:
+        // Created but not written out whole: the old report is still there.
+        MessageBox(boxes,
+                   FormatFrameworkMessage(LoadString(IDS_DISK_FULL),
+                                          QDir::toNativeSeparators(m_strReportPath)),
+                   MB_OK | MB_ICONSTOP);
+        return false;
+    }
+
+    if (m_bCommandLine)
+        ExportResult();
+    return true;
+}
+
+int CRevisionApp::ExportResult() {
+    switch (m_nCible) {
+    case 0:
+        m_services.shell->OpenInAssociatedProgram(m_strReportPath);
+        break;
+    case 1:
+        m_services.clipboard->SetRichText(m_report.Table());
+        break;
+    case 2:
+        m_services.clipboard->SetRichText(m_report.Tabs());
+        break;
+    default:
+        break;
+    }
+    return m_bCommandLine ? 0 : kDataDialog;
+}
+
+void CRevisionApp::ReadIndexFile() {
+    m_indices.ReadIndexFile(m_strIndicesPath, *m_services.messageBoxes);
+}
+
+void CRevisionApp::WriteIndexFile() {
+    if (!m_indices.WriteIndexFile(m_strIndicesPath, *m_services.messageBoxes))
+        PostQuitMessage(0);
+}
+
+void CRevisionApp::ReadSettings() {
+    const AppSettings s = ::ReadSettings(*m_services.settings, m_locale.currencySymbol);
+    m_nCible = s.cible;
+    m_strSymbole = s.symbole;
+    m_nDate2000 = s.date2000;
+}
+
+void CRevisionApp::WriteSettings() {
+    ::WriteSettings(*m_services.settings, AppSettings{m_nCible, m_strSymbole, m_nDate2000});
+}
+
+void CRevisionApp::OpenDocument(const QString &path) {
+    ::OpenDocument(m_doc, path, *m_services.messageBoxes);
+}
+
+void CRevisionApp::PromptOpenDocument() {
+    ::PromptOpenDocument(m_doc, *m_services.fileDialogs, *m_services.messageBoxes);
+}
+
+void CRevisionApp::SaveDocument() {
+    ::SaveDocument(m_doc, *m_services.fileDialogs, *m_services.messageBoxes);
+}
+
+void CRevisionApp::SaveWindowPosition(const IWindowGeometry &window) {
+    DialogPosition position;
+    position.SaveWindowPosition(window);
+    m_nDlgLeft = position.left;
+    m_nDlgTop = position.top;
+}
+
+void CRevisionApp::RestoreWindowPosition(IWindowGeometry &window) const {
+    DialogPosition position;
+    position.left = m_nDlgLeft;
+    position.top = m_nDlgTop;
+    position.RestoreWindowPosition(window);
+}
+
+QByteArray CRevisionApp::FormatMoney(double amount) const {
+    return ::FormatMoney(amount, m_strSymbole);
+}

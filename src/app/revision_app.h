@@ -1,0 +1,127 @@
+#pragma once
+
+#include "engine/calc_types.h"
+#include "engine/revision_report.h"
+#include "platform/user_locale.h"
+
+#include <QByteArray>
+#include <QRect>
+#include <QString>
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+
+class CDialog;
+class IClipboard;
+class IClock;
+class IFileDialogs;
+class IMessageBoxService;
+class IShell;
+class ISettingsStore;
+class IWindowGeometry;
+
+// What the application asks of its platform; tests give fakes.
+struct AppServices {
+    IMessageBoxService *messageBoxes = nullptr;
+    const IClock *clock = nullptr;
+    ISettingsStore *settings = nullptr;
+    IClipboard *clipboard = nullptr;
+    IShell *shell = nullptr;
+    IFileDialogs *fileDialogs = nullptr;
+};
+
+// Where and how the preview window was last closed in this run; `length` is
+// 0 until it has been closed once.
+struct WindowPlacement {
+    std::uint32_t length = 0;
+    bool maximized = false;
+    QRect normalGeometry;
+};
+
+// The application object: owns every piece of shared state for the run, the
+// start-up and shutdown steps, and the operations the dialogs call.
+class CRevisionApp {
+public:
+    // The three dialogs of the loop: main menu (100), data dialog (101) and
+    // preview (134), built once per run by `InitInstance`.
+    struct LoopDialogs {
+        std::unique_ptr<CDialog> mainMenu;
+        std::unique_ptr<CDialog> dataDialog;
+        std::unique_ptr<CDialog> preview;
+    };
+    using LoopDialogFactory = std::function<LoopDialogs(CRevisionApp &)>;
+
+    enum LoopValue { kMainMenu = 100, kDataDialog = 101, kPreview = 134 };
+
+    CRevisionApp(const AppServices &services, const UserLocale &locale,
+                 const QString &executableFolder);
+    ~CRevisionApp();
+    CRevisionApp(const CRevisionApp &) = delete;
+    CRevisionApp &operator=(const CRevisionApp &) = delete;
+
+    void SetLoopDialogFactory(LoopDialogFactory factory);
+
+    // Start-up: reads the decimal separator, sets the paths of Indices.txt
+    // and Calcul.rtf in the executable's folder, reads the index file and
+    // writes it straight back, clears the document and reads the settings;
+    // then command-line mode when `commandLine` holds a path, else the
+    // dialog loop. Always returns false, as the program has no message loop
+    // of its own after it.
+    bool InitInstance(const QString &commandLine);
+    // Shutdown: writes the settings. Returns the process exit status: 1
+    // after a command-line run that failed (document not opened,
+    // calculation refused, report not written), else 0.
+    int ExitInstance();
+
+    // Revision calculation: checks, walk, report, Calcul.rtf, and the export
+    // in command-line mode. True when the report was built and written.
+    bool CalculateRevision();
+    // Export of the result as "Cible" says; 0 in command-line mode, else 101.
+    int ExportResult();
+
+    void ReadIndexFile();
+    void WriteIndexFile();
+    void ReadSettings();
+    void WriteSettings();
+    void OpenDocument(const QString &path);
+    void PromptOpenDocument();
+    void SaveDocument();
+    void SaveWindowPosition(const IWindowGeometry &window);
+    void RestoreWindowPosition(IWindowGeometry &window) const;
+    QByteArray FormatMoney(double amount) const;
+
+    const UserLocale &Locale() const { return m_locale; }
+    const AppServices &Services() const { return m_services; }
+    IMessageBoxService &MessageBoxes() const { return *m_services.messageBoxes; }
+    bool CommandLineFailed() const { return m_bCommandLineFailed; }
+    // The value that ended the last dialog loop: 0, or a value without a
+    // dialog (2 after "Quitter", -1 when a dialog could not be shown).
+    int LoopEndValue() const { return m_nLoopEnd; }
+
+    // Shared state, read and written by the dialogs and the operations.
+    CalcDocument m_doc;
+    int m_nCible = 0;
+    QString m_strSymbole;
+    int m_nDate2000 = 0;
+    QString m_cfRichText; // MIME type of the clipboard's Rich Text format
+    WindowPlacement m_wpPreview;
+    int m_nDlgLeft = INT_MIN; // no position known yet
+    int m_nDlgTop = 0;
+    RevisionReport m_report;
+    QString m_strReportPath;
+    QString m_strIndicesPath;
+    IndexTable m_indices;
+    bool m_bCommandLine = false;
+
+private:
+    void RunCommandLine(const QString &path);
+    int RunDialogLoop(LoopDialogs &dialogs);
+
+    AppServices m_services;
+    UserLocale m_locale;
+    QString m_executableFolder;
+    LoopDialogFactory m_dialogFactory;
+    bool m_bCommandLineFailed = false;
+    int m_nLoopEnd = 0;
+};

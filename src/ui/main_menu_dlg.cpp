@@ -1,0 +1,89 @@
+#include "ui/main_menu_dlg.h"
+
+#include "app/revision_app.h"
+#include "platform/message_box.h"
+#include "platform/string_table.h"
+
+#include <QPoint>
+#include <QWidget>
+
+DialogTemplate MainMenuDlgTemplate() {
+    return {
+        IDD_MAIN_MENU,
+        QStringLiteral("Calvor"),
+        167,
+        180,
+        DS_CENTER | WS_EX_APPWINDOW,
+        {
+            {IDC_START_CALCULATION, ControlKind::PushButton, QStringLiteral("&Commencer un calcul"),
+             15, 10, 140, 20},
+            {IDC_OPEN_CALCULATION, ControlKind::PushButton, QStringLiteral("&Ouvrir un calcul..."),
+             15, 40, 140, 20},
+            {IDC_OPTIONS, ControlKind::PushButton, QStringLiteral("O&ptions..."), 15, 70, 140, 20},
+            {IDC_INDICES, ControlKind::PushButton, QStringLiteral("&Indices de l'INSEE..."), 15,
+             101, 140, 20},
+            {IDC_QUIT, ControlKind::PushButton, QStringLiteral("Quitter"), 15, 131, 140, 19},
+            {-1, ControlKind::Label, QStringLiteral("MORVA"), 15, 162, 36, 8,
+             SS_LEFT | SS_NOPREFIX},
+            {-1, ControlKind::Label, QStringLiteral("Version 1.0"), 60, 162, 95, 8,
+             SS_RIGHT | SS_NOPREFIX},
+        }};
+}
+
+QIcon LoadCalvorIcon() {
+    // The pictures are compiled into a static library: registering them here
+    // keeps the linker from dropping them. Registering twice is harmless.
+    Q_INIT_RESOURCE(calvor);
+    QIcon icon;
+    icon.addFile(QStringLiteral(":/calvor/calvor16.png"), QSize(16, 16));
+    icon.addFile(QStringLiteral(":/calvor/calvor32.png"), QSize(32, 32));
+    return icon;
+}
+
+const MessageMapEntry<CMainMenuDlg> CMainMenuDlg::kMessageMap[] = {
+    {IDC_START_CALCULATION, BN_CLICKED, &CMainMenuDlg::OnStartCalculation},
+    {IDC_OPEN_CALCULATION, BN_CLICKED, &CMainMenuDlg::OnOpenCalculation},
+    {IDC_OPTIONS, BN_CLICKED, &CMainMenuDlg::OnOptions},
+    {IDC_INDICES, BN_CLICKED, &CMainMenuDlg::OnIndices},
+    {IDC_QUIT, BN_CLICKED, &CMainMenuDlg::OnQuit},
+};
+
+CMainMenuDlg::CMainMenuDlg(CRevisionApp &app)
+    : CDialog(MainMenuDlgTemplate(), app.MessageBoxes())
+    , m_app(app) {}
+
+bool CMainMenuDlg::OnCommand(int id, int code, const NotifyInfo &info) {
+    return DispatchMessageMap(*this, kMessageMap, id, code, info);
+}
+
+bool CMainMenuDlg::OnInitDialog() {
+    CDialog::OnInitDialog();
+    // The program's icon, also when none was set for every dialog.
+    if (QWidget *window = Window()) {
+        const QIcon icon = ApplicationIcon();
+        window->setWindowIcon(icon.isNull() ? LoadCalvorIcon() : icon);
+    }
+    // The focus goes to the first button, "&Commencer un calcul".
+    return true;
+}
+
+void CMainMenuDlg::OnStartCalculation() {
+    EndDialog(CRevisionApp::kDataDialog);
+}
+
+void CMainMenuDlg::OnOpenCalculation() {
+    m_app.PromptOpenDocument();
+}
+
+void CMainMenuDlg::OnOptions() {
+    // The options dialog opens here, modally; the menu stays.
+}
+
+void CMainMenuDlg::OnIndices() {
+    // The index table dialog opens here, modally; the menu stays.
+}
+
+void CMainMenuDlg::OnQuit() {
+    if (MessageBoxId(MessageBoxes(), IDS_QUIT_QUESTION, MB_YESNO | MB_ICONQUESTION) == IDYES)
+        EndDialog(IDCANCEL);
+}
