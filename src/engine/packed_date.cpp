@@ -9,8 +9,7 @@ namespace {
 
 constexpr std::uint32_t kFieldsMask = 0x0FFFFFFFu;
 
-int Compare(PackedDate a, PackedDate b)
-{
+int Compare(PackedDate a, PackedDate b) {
     if (a.Year() != b.Year())
         return a.Year() < b.Year() ? -1 : 1;
     if (a.Month() != b.Month())
@@ -22,9 +21,9 @@ int Compare(PackedDate a, PackedDate b)
 
 } // namespace
 
-unsigned DaysInMonth(unsigned month, unsigned year)
-{
-    const std::uint32_t product = static_cast<std::uint32_t>(month) * static_cast<std::uint32_t>(-7);
+unsigned DaysInMonth(unsigned month, unsigned year) {
+    const std::uint32_t product =
+        static_cast<std::uint32_t>(month) * static_cast<std::uint32_t>(-7);
     const unsigned b = (product >> 3) & 1u;
     unsigned f = 0;
     if (month == 2)
@@ -32,59 +31,49 @@ unsigned DaysInMonth(unsigned month, unsigned year)
     return 30u + b - f;
 }
 
-PackedDate PackedDate::FromParts(unsigned day, unsigned month, unsigned year)
-{
+PackedDate PackedDate::FromParts(unsigned day, unsigned month, unsigned year) {
     PackedDate d;
     d.SetParts(day, month, year);
     return d;
 }
 
-void PackedDate::SetParts(unsigned day, unsigned month, unsigned year)
-{
-    m_word = (m_word & ~kFieldsMask) | (day & 0x7Fu) | ((month & 0x7Fu) << 7) |
-             ((year & 0x3FFFu) << 14);
+void PackedDate::SetParts(unsigned day, unsigned month, unsigned year) {
+    m_word =
+        (m_word & ~kFieldsMask) | (day & 0x7Fu) | ((month & 0x7Fu) << 7) | ((year & 0x3FFFu) << 14);
 }
 
-void PackedDate::SetToday(const IClock &clock)
-{
+void PackedDate::SetToday(const IClock &clock) {
     const LocalDate today = clock.Today();
     SetParts(static_cast<unsigned>(today.day), static_cast<unsigned>(today.month),
              static_cast<unsigned>(today.year));
 }
 
-void PackedDate::ReadFromEdits(const IDialogItems &dialog, int firstId)
-{
+void PackedDate::ReadFromEdits(const IDialogItems &dialog, int firstId) {
     const int year = dialog.GetDlgItemInt(firstId + 2, nullptr, true);
     const int month = dialog.GetDlgItemInt(firstId + 1, nullptr, true);
     const int day = dialog.GetDlgItemInt(firstId, nullptr, true);
-    SetParts(static_cast<unsigned>(day), static_cast<unsigned>(month),
-             static_cast<unsigned>(year));
+    SetParts(static_cast<unsigned>(day), static_cast<unsigned>(month), static_cast<unsigned>(year));
 }
 
-void PackedDate::WriteToEdits(IDialogItems &dialog, int firstId) const
-{
+void PackedDate::WriteToEdits(IDialogItems &dialog, int firstId) const {
     if (Day() == 0 || Month() == 0 || Year() == 0)
         return;
     dialog.SetDlgItemText(firstId, QStringLiteral("%1").arg(Day(), 2, 10, QLatin1Char('0')));
-    dialog.SetDlgItemText(firstId + 1,
-                          QStringLiteral("%1").arg(Month(), 2, 10, QLatin1Char('0')));
+    dialog.SetDlgItemText(firstId + 1, QStringLiteral("%1").arg(Month(), 2, 10, QLatin1Char('0')));
     dialog.SetDlgItemText(firstId + 2, QStringLiteral("%1").arg(Year(), 4, 10, QLatin1Char('0')));
 }
 
-QString PackedDate::FormatWithPicture(QStringView picture, const UserLocale &locale) const
-{
+QString PackedDate::FormatWithPicture(QStringView picture, const UserLocale &locale) const {
     return FormatDatePicture(static_cast<int>(Day()), static_cast<int>(Month()),
                              static_cast<int>(Year()), picture, locale)
         .left(63);
 }
 
-QString PackedDate::FormatForLocale(const UserLocale &locale) const
-{
+QString PackedDate::FormatForLocale(const UserLocale &locale) const {
     return FormatWithPicture(locale.shortDatePattern, locale);
 }
 
-int PackedDate::Validate() const
-{
+int PackedDate::Validate() const {
     if (Day() == 0 || Day() > DaysInMonth(Month(), Year()))
         return BadDay;
     if (Month() < 1 || Month() > 12)
@@ -94,18 +83,15 @@ int PackedDate::Validate() const
     return DateOk;
 }
 
-bool PackedDate::IsEarlierThan(PackedDate other) const
-{
+bool PackedDate::IsEarlierThan(PackedDate other) const {
     return Compare(*this, other) < 0;
 }
 
-bool PackedDate::IsLaterThan(PackedDate other) const
-{
+bool PackedDate::IsLaterThan(PackedDate other) const {
     return Compare(*this, other) > 0;
 }
 
-std::tm PackedDate::ToTm() const
-{
+std::tm PackedDate::ToTm() const {
     std::tm tm{};
     tm.tm_sec = 0;
     tm.tm_min = 0;
@@ -119,28 +105,23 @@ std::tm PackedDate::ToTm() const
     return tm;
 }
 
-void PackedDate::FromTm(const std::tm &tm)
-{
+void PackedDate::FromTm(const std::tm &tm) {
     SetParts(static_cast<unsigned>(tm.tm_mday), static_cast<unsigned>(tm.tm_mon + 1),
              static_cast<unsigned>(tm.tm_year + 1900));
 }
 
-void PackedDate::AssignDate(PackedDate other)
-{
+void PackedDate::AssignDate(PackedDate other) {
     FromTm(other.ToTm());
 }
 
-bool PackedDate::IsEmpty() const
-{
+bool PackedDate::IsEmpty() const {
     return Day() + Month() + Year() == 0;
 }
 
-void PackedDate::MakeQuarterDate(unsigned quarter, unsigned year)
-{
+void PackedDate::MakeQuarterDate(unsigned quarter, unsigned year) {
     SetParts(1, 3 * quarter + 1, year);
 }
 
-unsigned PackedDate::QuarterIndex() const
-{
+unsigned PackedDate::QuarterIndex() const {
     return Month() / 3;
 }

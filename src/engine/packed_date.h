@@ -20,7 +20,8 @@ public:
     static constexpr int kLastYear = 2106;
 
     constexpr PackedDate() = default;
-    constexpr explicit PackedDate(std::uint32_t word) : m_word(word) {}
+    constexpr explicit PackedDate(std::uint32_t word)
+        : m_word(word) {}
     static PackedDate FromParts(unsigned day, unsigned month, unsigned year);
 
     std::uint32_t Word() const { return m_word; }

@@ -10,8 +10,7 @@ constexpr int kStepBetweenRevisions = 4; // the same quarter one year later
 
 } // namespace
 
-QString DateNameForMessage(int dateIndex)
-{
+QString DateNameForMessage(int dateIndex) {
     switch (dateIndex) {
     case 0:
         return QStringLiteral("de signature du bail");
@@ -24,8 +23,7 @@ QString DateNameForMessage(int dateIndex)
     }
 }
 
-RevisionOutcome CheckAndWalk(const CalcDocument &doc, const IndexTable &indices)
-{
+RevisionOutcome CheckAndWalk(const CalcDocument &doc, const IndexTable &indices) {
     RevisionOutcome out;
     const PackedDate dates[4] = {doc.signature, doc.firstRevision, doc.lastRevision,
                                  doc.referenceDate};

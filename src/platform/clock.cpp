@@ -2,13 +2,11 @@
 
 #include <QDate>
 
-LocalDate SystemClock::Today() const
-{
+LocalDate SystemClock::Today() const {
     const QDate d = QDate::currentDate();
     return {d.year(), d.month(), d.day()};
 }
 
-LocalDate FixedClock::Today() const
-{
+LocalDate FixedClock::Today() const {
     return m_today;
 }

@@ -22,7 +22,8 @@ public:
 // A clock stopped on one day, for tests and benchmarks.
 class FixedClock final : public IClock {
 public:
-    explicit FixedClock(LocalDate today) : m_today(today) {}
+    explicit FixedClock(LocalDate today)
+        : m_today(today) {}
     LocalDate Today() const override;
     void Set(LocalDate today) { m_today = today; }
 

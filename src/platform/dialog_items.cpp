@@ -2,15 +2,13 @@
 
 namespace {
 
-bool IsBlank(QChar c)
-{
+bool IsBlank(QChar c) {
     return c == u' ' || c == u'\t';
 }
 
 } // namespace
 
-int ParseDlgItemInt(const QString &text, bool *ok, bool isSigned)
-{
+int ParseDlgItemInt(const QString &text, bool *ok, bool isSigned) {
     if (ok)
         *ok = false;
     qsizetype i = 0;

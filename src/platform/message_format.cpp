@@ -1,7 +1,6 @@
 #include "platform/message_format.h"
 
-QString FormatPrintf(const QString &format, const std::vector<MessageArg> &args)
-{
+QString FormatPrintf(const QString &format, const std::vector<MessageArg> &args) {
     QString out;
     out.reserve(format.size() + 32);
     std::size_t next = 0;
@@ -47,8 +46,7 @@ QString FormatPrintf(const QString &format, const std::vector<MessageArg> &args)
     return out;
 }
 
-QString FormatFrameworkMessage(const QString &format, const QString &arg1, const QString &arg2)
-{
+QString FormatFrameworkMessage(const QString &format, const QString &arg1, const QString &arg2) {
     QString out;
     out.reserve(format.size() + arg1.size() + arg2.size());
     for (qsizetype i = 0; i < format.size(); ++i) {

@@ -44,8 +44,7 @@ constexpr std::array kEntries{
 
 } // namespace
 
-QString LoadString(unsigned id)
-{
+QString LoadString(unsigned id) {
     for (const Entry &e : kEntries) {
         if (e.id == id)
             return QString::fromUtf16(e.text);
@@ -53,7 +52,6 @@ QString LoadString(unsigned id)
     return {};
 }
 
-QString DateInvalidText()
-{
+QString DateInvalidText() {
     return QStringLiteral("Date invalide");
 }

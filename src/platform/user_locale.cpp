@@ -1,7 +1,6 @@
 #include "platform/user_locale.h"
 
-UserLocale UserLocale::FromQLocale(const QLocale &locale)
-{
+UserLocale UserLocale::FromQLocale(const QLocale &locale) {
     UserLocale u;
     u.decimalSeparator = locale.decimalPoint();
     u.currencySymbol = locale.currencySymbol(QLocale::CurrencySymbol);
@@ -11,14 +10,13 @@ UserLocale UserLocale::FromQLocale(const QLocale &locale)
     return u;
 }
 
-UserLocale UserLocale::System()
-{
+UserLocale UserLocale::System() {
     return FromQLocale(QLocale::system());
 }
 
-UserLocale UserLocale::French()
-{
-    return {QStringLiteral(","), QStringLiteral("€"),
+UserLocale UserLocale::French() {
+    return {QStringLiteral(","),
+            QStringLiteral("€"),
             {QStringLiteral("janvier"), QStringLiteral("février"), QStringLiteral("mars"),
              QStringLiteral("avril"), QStringLiteral("mai"), QStringLiteral("juin"),
              QStringLiteral("juillet"), QStringLiteral("août"), QStringLiteral("septembre"),
@@ -26,9 +24,9 @@ UserLocale UserLocale::French()
             QStringLiteral("dd/MM/yyyy")};
 }
 
-UserLocale UserLocale::English()
-{
-    return {QStringLiteral("."), QStringLiteral("$"),
+UserLocale UserLocale::English() {
+    return {QStringLiteral("."),
+            QStringLiteral("$"),
             {QStringLiteral("January"), QStringLiteral("February"), QStringLiteral("March"),
              QStringLiteral("April"), QStringLiteral("May"), QStringLiteral("June"),
              QStringLiteral("July"), QStringLiteral("August"), QStringLiteral("September"),
@@ -36,9 +34,9 @@ UserLocale UserLocale::English()
             QStringLiteral("M/d/yy")};
 }
 
-UserLocale UserLocale::German()
-{
-    return {QStringLiteral(","), QStringLiteral("€"),
+UserLocale UserLocale::German() {
+    return {QStringLiteral(","),
+            QStringLiteral("€"),
             {QStringLiteral("Januar"), QStringLiteral("Februar"), QStringLiteral("März"),
              QStringLiteral("April"), QStringLiteral("Mai"), QStringLiteral("Juni"),
              QStringLiteral("Juli"), QStringLiteral("August"), QStringLiteral("September"),

@@ -242,8 +242,7 @@ bool DialogWindow::Build(const DialogTemplate &dialogTemplate) {
 
     // A template that asks for a task-bar button gets a window of its own:
     // desktops keep dialogs off the task bar.
-    const Qt::WindowFlags kind =
-        (dialogTemplate.style & WS_EX_APPWINDOW) ? Qt::Window : Qt::Dialog;
+    const Qt::WindowFlags kind = (dialogTemplate.style & WS_EX_APPWINDOW) ? Qt::Window : Qt::Dialog;
     Qt::WindowFlags flags = kind | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                             Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint;
     if (dialogTemplate.style & WS_MAXIMIZEBOX)

@@ -1,7 +1,6 @@
 #include "support/fakes.h"
 
-int RecordingMessageBoxes::Show(const QString &caption, const QString &text, unsigned flags)
-{
+int RecordingMessageBoxes::Show(const QString &caption, const QString &text, unsigned flags) {
     m_boxes.push_back({caption, text, flags});
     if (m_answers.empty())
         return m_defaultAnswer;
@@ -10,47 +9,40 @@ int RecordingMessageBoxes::Show(const QString &caption, const QString &text, uns
     return answer;
 }
 
-QStringList RecordingMessageBoxes::Texts() const
-{
+QStringList RecordingMessageBoxes::Texts() const {
     QStringList out;
     for (const Box &b : m_boxes)
         out.append(b.text);
     return out;
 }
 
-int FakeDialogItems::GetDlgItemInt(int id, bool *ok, bool isSigned) const
-{
+int FakeDialogItems::GetDlgItemInt(int id, bool *ok, bool isSigned) const {
     return ParseDlgItemInt(texts.value(id), ok, isSigned);
 }
 
-QString FakeDialogItems::GetDlgItemText(int id) const
-{
+QString FakeDialogItems::GetDlgItemText(int id) const {
     return texts.value(id);
 }
 
-void FakeDialogItems::SetDlgItemText(int id, const QString &text)
-{
+void FakeDialogItems::SetDlgItemText(int id, const QString &text) {
     texts[id] = text;
     setOrder.push_back(id);
 }
 
 namespace {
-QString Key(const QString &section, const QString &name)
-{
+QString Key(const QString &section, const QString &name) {
     return section + u'/' + name;
 }
 } // namespace
 
-std::optional<QString> MemorySettingsStore::ReadText(const QString &section, const QString &name)
-{
+std::optional<QString> MemorySettingsStore::ReadText(const QString &section, const QString &name) {
     const auto it = texts.constFind(Key(section, name));
     if (it == texts.constEnd())
         return std::nullopt;
     return *it;
 }
 
-std::optional<int> MemorySettingsStore::ReadInt(const QString &section, const QString &name)
-{
+std::optional<int> MemorySettingsStore::ReadInt(const QString &section, const QString &name) {
     const auto it = ints.constFind(Key(section, name));
     if (it == ints.constEnd())
         return std::nullopt;
@@ -58,20 +50,17 @@ std::optional<int> MemorySettingsStore::ReadInt(const QString &section, const QS
 }
 
 void MemorySettingsStore::WriteText(const QString &section, const QString &name,
-                                    const QString &value)
-{
+                                    const QString &value) {
     texts[Key(section, name)] = value;
     ++writes;
 }
 
-void MemorySettingsStore::WriteInt(const QString &section, const QString &name, int value)
-{
+void MemorySettingsStore::WriteInt(const QString &section, const QString &name, int value) {
     ints[Key(section, name)] = value;
     ++writes;
 }
 
-std::optional<QString> ScriptedFileDialogs::GetOpenFileName(const FileDialogRequest &request)
-{
+std::optional<QString> ScriptedFileDialogs::GetOpenFileName(const FileDialogRequest &request) {
     requests.push_back(request);
     if (answers.empty())
         return std::nullopt;
@@ -80,7 +69,6 @@ std::optional<QString> ScriptedFileDialogs::GetOpenFileName(const FileDialogRequ
     return a;
 }
 
-std::optional<QString> ScriptedFileDialogs::GetSaveFileName(const FileDialogRequest &request)
-{
+std::optional<QString> ScriptedFileDialogs::GetSaveFileName(const FileDialogRequest &request) {
     return GetOpenFileName(request);
 }
