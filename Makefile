@@ -38,10 +38,10 @@ test-asan: build-asan
 	  UBSAN_OPTIONS=print_stacktrace=1 ctest --output-on-failure -j $(JOBS)
 
 format:
-	clang-format -i $(FORMAT_FILES)
+	@clang-format -i $(FORMAT_FILES)
 
 format-check: deps
-	clang-format --dry-run -Werror $(FORMAT_FILES)
+	@clang-format --dry-run -Werror $(FORMAT_FILES)
 
 bench: build
 	for b in $(BUILD)/bench/*_bench; do $$b; done
