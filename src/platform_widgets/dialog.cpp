@@ -44,12 +44,15 @@ CDialog::RichEditFactory &RichEditMaker() {
     return factory;
 }
 
+// An edit field that receives the focus from the dialog has its whole text
+// selected, so typing replaces it. A read-only text view is left alone: a
+// report shown wholly selected reads badly and nothing can be typed over it.
 void SelectAllText(QWidget *control) {
     if (auto *edit = qobject_cast<QLineEdit *>(control))
         edit->selectAll();
-    else if (auto *plain = qobject_cast<QPlainTextEdit *>(control))
+    else if (auto *plain = qobject_cast<QPlainTextEdit *>(control); plain && !plain->isReadOnly())
         plain->selectAll();
-    else if (auto *rich = qobject_cast<QTextEdit *>(control))
+    else if (auto *rich = qobject_cast<QTextEdit *>(control); rich && !rich->isReadOnly())
         rich->selectAll();
 }
 
