@@ -52,17 +52,17 @@ void CDataExchange::Fail() {
     if (!m_lastControl)
         return;
     m_lastControl->setFocus(Qt::OtherFocusReason);
-    if (!m_bEditLastControl)
-        return;
-    if (auto *edit = qobject_cast<QLineEdit *>(m_lastControl))
-        edit->selectAll();
-    else if (auto *plain = qobject_cast<QPlainTextEdit *>(m_lastControl))
-        plain->selectAll();
-    else if (auto *rich = qobject_cast<QTextEdit *>(m_lastControl))
-        rich->selectAll();
+    if (m_bEditLastControl)
+        SelectAllText(m_lastControl);
 }
 
-bool DDX_Text(CDataExchange &dx, int id, unsigned &value) {
+namespace {
+
+// Moves an integer between an edit and its variable; a saving exchange
+// refuses text that is not such an integer with `message`.
+template<class Integer>
+bool ExchangeInteger(CDataExchange &dx, int id, Integer &value, bool isSigned,
+                     const QString &message) {
     if (dx.Failed())
         return false;
     dx.PrepareEditCtrl(id);
@@ -71,31 +71,23 @@ bool DDX_Text(CDataExchange &dx, int id, unsigned &value) {
         return true;
     }
     bool ok = false;
-    const int read = ParseDlgItemInt(dx.m_pDlgWnd->GetDlgItemText(id), &ok, false);
+    const int read = ParseDlgItemInt(dx.m_pDlgWnd->GetDlgItemText(id), &ok, isSigned);
     if (!ok) {
-        FailWith(dx, LoadString(IDS_PARSE_UINT));
+        FailWith(dx, message);
         return false;
     }
-    value = static_cast<unsigned>(read);
+    value = static_cast<Integer>(read);
     return true;
+}
+
+} // namespace
+
+bool DDX_Text(CDataExchange &dx, int id, unsigned &value) {
+    return ExchangeInteger(dx, id, value, false, LoadString(IDS_PARSE_UINT));
 }
 
 bool DDX_Text(CDataExchange &dx, int id, int &value) {
-    if (dx.Failed())
-        return false;
-    dx.PrepareEditCtrl(id);
-    if (!dx.m_bSaveAndValidate) {
-        dx.m_pDlgWnd->SetDlgItemText(id, QString::number(value));
-        return true;
-    }
-    bool ok = false;
-    const int read = ParseDlgItemInt(dx.m_pDlgWnd->GetDlgItemText(id), &ok, true);
-    if (!ok) {
-        FailWith(dx, ParseIntText());
-        return false;
-    }
-    value = read;
-    return true;
+    return ExchangeInteger(dx, id, value, true, ParseIntText());
 }
 
 bool DDX_Text(CDataExchange &dx, int id, QString &value) {

@@ -44,6 +44,8 @@ CDialog::RichEditFactory &RichEditMaker() {
     return factory;
 }
 
+} // namespace
+
 // An edit field that receives the focus from the dialog has its whole text
 // selected, so typing replaces it. A read-only text view is left alone: a
 // report shown wholly selected reads badly and nothing can be typed over it.
@@ -55,8 +57,6 @@ void SelectAllText(QWidget *control) {
     else if (auto *rich = qobject_cast<QTextEdit *>(control); rich && !rich->isReadOnly())
         rich->selectAll();
 }
-
-} // namespace
 
 void PostQuitMessage(int exitCode) {
     g_quitPending = true;

@@ -32,6 +32,10 @@ bool IsQuitPending();
 int QuitExitCode();
 void ClearQuitRequest();
 
+// Selects the whole text of an edit control given the focus by the dialog
+// (a read-only text view is left as it is).
+void SelectAllText(QWidget *control);
+
 // The size type given to OnSize.
 enum SizeType : int { SIZE_RESTORED = 0, SIZE_MINIMIZED = 1, SIZE_MAXIMIZED = 2 };
 

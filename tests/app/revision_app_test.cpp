@@ -9,6 +9,7 @@
 #include "platform/file_io.h"
 #include "platform/string_table.h"
 #include "platform_widgets/dialog.h"
+#include "platform_widgets/modal_test_support.h"
 #include "support/fakes.h"
 
 #include <gtest/gtest.h>
@@ -25,37 +26,8 @@
 
 namespace {
 
-void EnsureApplication() {
-    static int argc = 1;
-    static char arg0[] = "test";
-    static char *argv[] = {arg0, nullptr};
-    if (QApplication::instance())
-        return;
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QStandardPaths::setTestModeEnabled(true);
-    new QApplication(argc, argv);
-}
-
-QString Section() {
-    return QStringLiteral("Général");
-}
-
 QString Key(const char *name) {
-    return Section() + u'/' + QLatin1String(name);
-}
-
-QByteArray ReadAll(const QString &path) {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return {};
-    return file.readAll();
-}
-
-bool WriteAll(const QString &path, const QByteArray &bytes) {
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly | QIODevice::Truncate) &&
-           file.write(bytes) == bytes.size();
+    return QStringLiteral("Général/") + QLatin1String(name);
 }
 
 // Second-quarter indices 2000 to 2005: 100, 110, 121, 130, 140, 150.
@@ -137,7 +109,7 @@ protected:
     QString InFolder(const QString &name) const { return QDir(folder).filePath(name); }
 
     void WriteIndices(const IndexTable &table) {
-        ASSERT_TRUE(WriteAll(InFolder(QStringLiteral("Indices.txt")), table.IndexFileText()));
+        ASSERT_TRUE(WriteFileBytes(InFolder(QStringLiteral("Indices.txt")), table.IndexFileText()));
     }
 
     // An application ready to calculate without going through start-up.
@@ -162,9 +134,6 @@ protected:
     ScriptedFileDialogs dialogs;
     std::unique_ptr<CRevisionApp> app;
 };
-
-// ---------------------------------------------------------------------------
-// Start-up and shutdown
 
 TEST_F(RevisionAppTest, MissingIndexFileIsReportedOnceAndCreatedClean) {
     CRevisionApp &a = App();
@@ -194,8 +163,8 @@ TEST_F(RevisionAppTest, FilesLieInTheExecutablesFolderWhateverTheCurrentOne) {
 }
 
 TEST_F(RevisionAppTest, StartUpNormalisesTheIndexFileAndClearsTheDocument) {
-    ASSERT_TRUE(WriteAll(InFolder(QStringLiteral("Indices.txt")),
-                         QByteArrayLiteral("; commentaire\r\n100\r\n101,5\r\n")));
+    ASSERT_TRUE(WriteFileBytes(InFolder(QStringLiteral("Indices.txt")),
+                               QByteArrayLiteral("; commentaire\r\n100\r\n101,5\r\n")));
     CRevisionApp &a = App();
     a.m_doc = SampleDocument();
     a.InitInstance(QString());
@@ -203,7 +172,7 @@ TEST_F(RevisionAppTest, StartUpNormalisesTheIndexFileAndClearsTheDocument) {
     EXPECT_TRUE(boxes.Boxes().empty());
     EXPECT_EQ(a.m_indices.At(0), 100.0f);
     EXPECT_EQ(a.m_indices.At(1), 101.5f);
-    EXPECT_EQ(ReadAll(a.m_strIndicesPath), a.m_indices.IndexFileText());
+    EXPECT_EQ(ReadFileBytes(a.m_strIndicesPath), a.m_indices.IndexFileText());
     EXPECT_EQ(a.m_doc.signature.Word(), 0u);
     EXPECT_EQ(a.m_doc.rent, 0.0);
     EXPECT_EQ(a.m_nDlgLeft, DialogPosition::kNone);
@@ -313,9 +282,6 @@ TEST_F(RevisionAppTest, LoopFollowsTheEndValuesOfTheDialogs) {
     }
 }
 
-// ---------------------------------------------------------------------------
-// Calculation
-
 TEST_F(RevisionAppTest, RefusedDocumentsShowOneMessageAndWriteNothing) {
     struct Case {
         const char *name;
@@ -386,7 +352,7 @@ TEST_F(RevisionAppTest, SuccessfulCalculationWritesTheTableFormAndExportsNothing
         a.m_doc, outcome, today, ReportSettings{1, QStringLiteral("€"), locale});
     EXPECT_EQ(a.m_report.Table(), expected.Table());
     EXPECT_EQ(a.m_report.Tabs(), expected.Tabs());
-    EXPECT_EQ(ReadAll(a.m_strReportPath), expected.Table());
+    EXPECT_EQ(ReadFileBytes(a.m_strReportPath), expected.Table());
     EXPECT_TRUE(clipboard.calls.empty());
     EXPECT_TRUE(shell.opened.empty());
 }
@@ -399,7 +365,7 @@ TEST_F(RevisionAppTest, ZeroIndexStopsTheWalkButTheReportIsWritten) {
     EXPECT_EQ(boxes.Texts(),
               QStringList{QStringLiteral("Arrêt du calcul: l'indice est nul pour l'année 2002.")});
     EXPECT_EQ(boxes.Boxes()[0].flags, unsigned{MB_OK | MB_ICONEXCLAMATION});
-    EXPECT_EQ(ReadAll(a.m_strReportPath), a.m_report.Table());
+    EXPECT_EQ(ReadFileBytes(a.m_strReportPath), a.m_report.Table());
     // One row only: the 2001 index appears, the later ones do not.
     EXPECT_TRUE(a.m_report.Tabs().contains("110"));
     EXPECT_FALSE(a.m_report.Tabs().contains("130"));
@@ -418,7 +384,7 @@ TEST_F(RevisionAppTest, UnwritableReportKeepsTheOldFileAndFails) {
         app.reset();
         CRevisionApp &a = CalculatingApp(SampleDocument());
         QFile::setPermissions(a.m_strReportPath, QFile::ReadOwner | QFile::WriteOwner);
-        ASSERT_TRUE(WriteAll(a.m_strReportPath, "old report"));
+        ASSERT_TRUE(WriteFileBytes(a.m_strReportPath, "old report"));
         if (c.readOnly)
             QFile::setPermissions(a.m_strReportPath, QFile::ReadOwner | QFile::ReadGroup);
         FileUseLock lock(a.m_strReportPath);
@@ -429,13 +395,10 @@ TEST_F(RevisionAppTest, UnwritableReportKeepsTheOldFileAndFails) {
         EXPECT_FALSE(a.CalculateRevision());
         EXPECT_EQ(boxes.Texts(), QStringList{LoadString(IDS_REPORT_FILE_ERROR)});
         EXPECT_EQ(boxes.Boxes()[0].flags, unsigned{MB_OK | MB_ICONSTOP});
-        EXPECT_EQ(ReadAll(a.m_strReportPath), QByteArray("old report"));
+        EXPECT_EQ(ReadFileBytes(a.m_strReportPath), QByteArray("old report"));
         QFile::setPermissions(a.m_strReportPath, QFile::ReadOwner | QFile::WriteOwner);
     }
 }
-
-// ---------------------------------------------------------------------------
-// Command-line mode
 
 TEST_F(RevisionAppTest, CommandLineRunsOneCalculationAndSetsTheExitStatus) {
     struct Case {
@@ -446,6 +409,7 @@ TEST_F(RevisionAppTest, CommandLineRunsOneCalculationAndSetsTheExitStatus) {
         QStringList texts;       // messages shown, in order
         int exitStatus;
         bool exported;
+        bool reportBlocked = false; // a folder in the report's place
     };
     CalcDocument late = SampleDocument();
     late.firstRevision = PackedDate::FromParts(11, 6, 2005);
@@ -478,6 +442,14 @@ TEST_F(RevisionAppTest, CommandLineRunsOneCalculationAndSetsTheExitStatus) {
          {QStringLiteral("Tentative d'accès à un fichier non nommé après sa fin.")},
          1,
          false},
+        {"report not writable",
+         "a.clv",
+         good,
+         "%1",
+         {LoadString(IDS_REPORT_FILE_ERROR)},
+         1,
+         false,
+         true},
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.name);
@@ -485,16 +457,20 @@ TEST_F(RevisionAppTest, CommandLineRunsOneCalculationAndSetsTheExitStatus) {
         shell.opened.clear();
         app.reset();
         QFile::remove(InFolder(QStringLiteral("Calcul.rtf")));
+        QDir(folder).rmdir(QStringLiteral("Calcul.rtf"));
+        if (c.reportBlocked) {
+            ASSERT_TRUE(QDir(folder).mkdir(QStringLiteral("Calcul.rtf")));
+        }
         WriteIndices(SampleIndices());
         const QString path = InFolder(QString::fromUtf8(c.fileName ? c.fileName : "absent.clv"));
         if (c.fileName) {
-            ASSERT_TRUE(WriteAll(path, c.bytes));
+            ASSERT_TRUE(WriteFileBytes(path, c.bytes));
         }
 
         CRevisionApp &a = App();
         EXPECT_FALSE(a.InitInstance(QString::fromUtf8(c.commandLine).arg(path)));
         EXPECT_EQ(boxes.Texts(), c.texts);
-        EXPECT_EQ(QFileInfo::exists(a.m_strReportPath), c.exported);
+        EXPECT_EQ(QFileInfo(a.m_strReportPath).isFile(), c.exported);
         // "Cible" 0: the report opens in the associated program.
         EXPECT_EQ(shell.opened,
                   c.exported ? std::vector<QString>{a.m_strReportPath} : std::vector<QString>{});
@@ -503,22 +479,6 @@ TEST_F(RevisionAppTest, CommandLineRunsOneCalculationAndSetsTheExitStatus) {
         EXPECT_EQ(settings.writes, writesBefore + 3);
     }
 }
-
-TEST_F(RevisionAppTest, CommandLineFailsWhenTheReportCannotBeWritten) {
-    WriteIndices(SampleIndices());
-    const QString path = InFolder(QStringLiteral("a.clv"));
-    ASSERT_TRUE(WriteAll(path, DocumentBytes(SampleDocument())));
-    // A folder in the report's place cannot be replaced.
-    ASSERT_TRUE(QDir(folder).mkdir(QStringLiteral("Calcul.rtf")));
-
-    App().InitInstance(path);
-    EXPECT_EQ(boxes.Texts(), QStringList{LoadString(IDS_REPORT_FILE_ERROR)});
-    EXPECT_TRUE(shell.opened.empty());
-    EXPECT_EQ(App().ExitInstance(), 1);
-}
-
-// ---------------------------------------------------------------------------
-// Export
 
 TEST_F(RevisionAppTest, ExportFollowsCibleAndReturnsTheLoopValue) {
     struct Case {

@@ -11,10 +11,8 @@
 #include <gtest/gtest.h>
 
 #include <bit>
-#include <csignal>
 #include <cstdint>
 #include <limits>
-#include <sys/resource.h>
 
 namespace {
 
@@ -54,19 +52,6 @@ QByteArray SampleStream() {
                       "\x00\x00\x00\x00\x00\x00\xF8\x3F"
                       "!",
                       28);
-}
-
-QByteArray ReadFile(const QString &path) {
-    QFile f(path);
-    if (!f.open(QIODevice::ReadOnly))
-        return "<missing>";
-    return f.readAll();
-}
-
-void WriteFile(const QString &path, const QByteArray &bytes) {
-    QFile f(path);
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    ASSERT_EQ(f.write(bytes), bytes.size());
 }
 
 QString EndOfFileText() {
@@ -164,12 +149,13 @@ TEST(DocumentBytesTest, ShortOrForeignInputReadsOnlyWhatTheRulesAllow) {
     }
 }
 
-TEST_F(DocumentFileTest, SaveThenOpenIsBitExact) {
+TEST_F(DocumentFileTest, SaveReplacesAnOldFileWholeThenOpenIsBitExact) {
+    ASSERT_TRUE(WriteFileBytes(Path("calcul.clv"), QByteArray(1000, 'o')));
     const CalcDocument doc = MakeDocument(0xF0000000u | (2001u << 14) | (4u << 7) | 1u, 0x30000000,
                                           0, 0x7FFFFFFF, 0x7FF800000000BEEF);
     m_dialogs.answers.push_back(Path("calcul.clv"));
     ASSERT_TRUE(SaveDocument(doc, m_dialogs, m_boxes));
-    EXPECT_EQ(ReadFile(Path("calcul.clv")), DocumentBytes(doc));
+    EXPECT_EQ(ReadFileBytes(Path("calcul.clv")), DocumentBytes(doc));
 
     m_dialogs.answers.push_back(Path("calcul.clv"));
     CalcDocument opened = Before();
@@ -179,10 +165,13 @@ TEST_F(DocumentFileTest, SaveThenOpenIsBitExact) {
     EXPECT_EQ(Entries(), QStringList{QStringLiteral("calcul.clv")});
 }
 
-TEST_F(DocumentFileTest, DialogsGetTheFilterExtensionAndFlags) {
-    CalcDocument doc;
+TEST_F(DocumentFileTest, CancelledDialogsGetTheFilterExtensionAndFlagsAndChangeNothing) {
+    CalcDocument doc = Before();
     PromptOpenDocument(doc, m_dialogs, m_boxes);
-    SaveDocument(doc, m_dialogs, m_boxes);
+    EXPECT_FALSE(SaveDocument(doc, m_dialogs, m_boxes));
+    ExpectSameBits(doc, Before());
+    EXPECT_TRUE(m_boxes.Boxes().empty());
+    EXPECT_TRUE(Entries().isEmpty());
     ASSERT_EQ(m_dialogs.requests.size(), 2u);
     for (const FileDialogRequest &r : m_dialogs.requests) {
         EXPECT_EQ(r.filters, QStringList({QStringLiteral("Calvors (*.clv)"),
@@ -193,21 +182,12 @@ TEST_F(DocumentFileTest, DialogsGetTheFilterExtensionAndFlags) {
     EXPECT_EQ(m_dialogs.requests[1].flags, 0x80806u);
 }
 
-TEST_F(DocumentFileTest, CancellingEitherDialogChangesAndShowsNothing) {
-    CalcDocument doc = Before();
-    PromptOpenDocument(doc, m_dialogs, m_boxes);
-    EXPECT_FALSE(SaveDocument(doc, m_dialogs, m_boxes));
-    ExpectSameBits(doc, Before());
-    EXPECT_TRUE(m_boxes.Boxes().empty());
-    EXPECT_TRUE(Entries().isEmpty());
-}
-
 TEST_F(DocumentFileTest, OpenReportsEachFailureWithItsMessage) {
     const QByteArray s = SampleStream();
-    WriteFile(Path("short.clv"), s.first(26));
-    WriteFile(Path("two.clv"), s.first(2));
-    WriteFile(Path("text.txt"), "Ceci n'est pas une calvor.\r\n");
-    WriteFile(Path("held.clv"), s);
+    ASSERT_TRUE(WriteFileBytes(Path("short.clv"), s.first(26)));
+    ASSERT_TRUE(WriteFileBytes(Path("two.clv"), s.first(2)));
+    ASSERT_TRUE(WriteFileBytes(Path("text.txt"), "Ceci n'est pas une calvor.\r\n"));
+    ASSERT_TRUE(WriteFileBytes(Path("held.clv"), s));
     QDir(m_dir.path()).mkdir(QStringLiteral("folder.clv"));
     FileUseLock other(Path("held.clv")); // another copy of the program has it open
     ASSERT_TRUE(other.Acquire());
@@ -244,25 +224,17 @@ TEST_F(DocumentFileTest, OpenTakesAUnicodePathAndIgnoresALongTail) {
     const QString path = m_dir.filePath(QStringLiteral("Bail Müller – 2024 €.clv"));
     QByteArray bytes = SampleStream();
     bytes.append(QByteArray(1 << 20, 'x'));
-    WriteFile(path, bytes);
+    ASSERT_TRUE(WriteFileBytes(path, bytes));
     CalcDocument doc = Before();
     EXPECT_EQ(OpenDocument(doc, path, m_boxes), OpenOutcome::Opened);
     EXPECT_EQ(doc.rent, 1.5);
     EXPECT_TRUE(m_boxes.Boxes().empty());
 }
 
-TEST_F(DocumentFileTest, SaveReplacesAnExistingFileWhole) {
-    WriteFile(Path("old.clv"), QByteArray(1000, 'o'));
-    m_dialogs.answers.push_back(Path("old.clv"));
-    const CalcDocument doc = MakeDocument(1, 2, 3, 4, std::bit_cast<std::uint64_t>(9.0));
-    ASSERT_TRUE(SaveDocument(doc, m_dialogs, m_boxes));
-    EXPECT_EQ(ReadFile(Path("old.clv")), DocumentBytes(doc));
-}
-
 TEST_F(DocumentFileTest, SaveRefusedGivesMessage204AndWritesNothing) {
-    WriteFile(Path("readonly.clv"), "old");
+    ASSERT_TRUE(WriteFileBytes(Path("readonly.clv"), "old"));
     QFile::setPermissions(Path("readonly.clv"), QFile::ReadOwner);
-    WriteFile(Path("held.clv"), "old");
+    ASSERT_TRUE(WriteFileBytes(Path("held.clv"), "old"));
     FileUseLock other(Path("held.clv"));
     ASSERT_TRUE(other.Acquire());
     const char *const cases[] = {"readonly.clv", "held.clv", "no-such-folder/new.clv"};
@@ -275,8 +247,8 @@ TEST_F(DocumentFileTest, SaveRefusedGivesMessage204AndWritesNothing) {
         EXPECT_EQ(m_boxes.Boxes()[0].text, LoadString(IDS_SAVE_FAILED));
         EXPECT_EQ(m_boxes.Boxes()[0].flags, unsigned(MB_OK | MB_ICONSTOP));
     }
-    EXPECT_EQ(ReadFile(Path("readonly.clv")), QByteArray("old"));
-    EXPECT_EQ(ReadFile(Path("held.clv")), QByteArray("old"));
+    EXPECT_EQ(ReadFileBytes(Path("readonly.clv")), QByteArray("old"));
+    EXPECT_EQ(ReadFileBytes(Path("held.clv")), QByteArray("old"));
 
     // A read-only folder.
     QFile::setPermissions(m_dir.path(), QFile::ReadOwner | QFile::ExeOwner);
@@ -289,22 +261,11 @@ TEST_F(DocumentFileTest, SaveRefusedGivesMessage204AndWritesNothing) {
 
 TEST_F(DocumentFileTest, FullDiskKeepsTheOldDocumentAndNamesTheFile) {
     const CalcDocument old = MakeDocument(5, 6, 7, 8, std::bit_cast<std::uint64_t>(100.0));
-    WriteFile(Path("calcul.clv"), DocumentBytes(old));
+    ASSERT_TRUE(WriteFileBytes(Path("calcul.clv"), DocumentBytes(old)));
     m_dialogs.answers.push_back(Path("calcul.clv"));
-    bool saved = true;
-    {
-        const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
-        rlimit limit{};
-        getrlimit(RLIMIT_FSIZE, &limit);
-        const rlimit restore = limit;
-        limit.rlim_cur = 10; // fewer than the 27 bytes
-        setrlimit(RLIMIT_FSIZE, &limit);
-        saved = SaveDocument(Before(), m_dialogs, m_boxes);
-        setrlimit(RLIMIT_FSIZE, &restore);
-        std::signal(SIGXFSZ, oldHandler);
-    }
-    EXPECT_FALSE(saved);
-    EXPECT_EQ(ReadFile(Path("calcul.clv")), DocumentBytes(old));
+    // Fewer than the 27 bytes may be written.
+    EXPECT_FALSE(WithFileSizeLimit(10, [&] { return SaveDocument(Before(), m_dialogs, m_boxes); }));
+    EXPECT_EQ(ReadFileBytes(Path("calcul.clv")), DocumentBytes(old));
     EXPECT_EQ(Entries(), QStringList{QStringLiteral("calcul.clv")});
     ASSERT_EQ(m_boxes.Boxes().size(), 1u);
     EXPECT_EQ(m_boxes.Boxes()[0].text, QStringLiteral("Disque plein lors de l'accès à ") +

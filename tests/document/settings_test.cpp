@@ -104,16 +104,7 @@ TEST(SettingsChild, DISABLED_PrintValues) {
     }
 }
 
-TEST(SettingsTest, MissingValuesGetTheirDefaultsAndTheWholeLocaleSymbol) {
-    MemorySettingsStore store;
-    const QString longSymbol = QStringLiteral("francs suisses"); // more than 9 characters
-    const AppSettings s = ReadSettings(store, longSymbol);
-    EXPECT_EQ(s.cible, 0);
-    EXPECT_EQ(s.symbole, longSymbol);
-    EXPECT_EQ(s.date2000, 40);
-}
-
-TEST(SettingsTest, StoredValuesAreTakenWithoutRangeChecks) {
+TEST(SettingsTest, StoredValuesAreTakenWithoutRangeChecksAndMissingOnesDefault) {
     const struct {
         int cible;
         QString symbole;
@@ -133,6 +124,14 @@ TEST(SettingsTest, StoredValuesAreTakenWithoutRangeChecks) {
         EXPECT_EQ(s.symbole, c.symbole);
         EXPECT_EQ(s.date2000, c.date2000);
     }
+
+    // Missing values get their defaults and the whole locale symbol.
+    MemorySettingsStore empty;
+    const QString longSymbol = QStringLiteral("francs suisses"); // more than 9 characters
+    const AppSettings s = ReadSettings(empty, longSymbol);
+    EXPECT_EQ(s.cible, 0);
+    EXPECT_EQ(s.symbole, longSymbol);
+    EXPECT_EQ(s.date2000, 40);
 }
 
 TEST(DialogPositionTest, RestoreMovesOnlyOnceAPositionIsKnown) {
@@ -230,12 +229,11 @@ TEST_F(SettingsStoreTest, AnotherProcessReadsWhatThisOneWrote) {
                          QStringLiteral("Negative -2147483648 [-2147483648]"),
                          QStringLiteral("Missing none none"),
                      }));
-}
 
-TEST_F(SettingsStoreTest, AnotherProcessFallsBackToDefaultsForUnreadableValues) {
-    QSettingsStore store;
+    // Values it cannot read fall back to their defaults.
     store.WriteText(SettingsSection(), QStringLiteral("Cible"), QStringLiteral("deux"));
     store.WriteText(SettingsSection(), QStringLiteral("Date2000"), QStringLiteral("4294967336"));
-    const QStringList lines = ReadInAnotherProcess(m_dir.path(), {});
-    EXPECT_EQ(lines, QStringList{QStringLiteral("settings 0 LOCALE 40")});
+    store.WriteText(SettingsSection(), QStringLiteral("Symbole"), QStringLiteral("LOCALE"));
+    EXPECT_EQ(ReadInAnotherProcess(m_dir.path(), {}),
+              QStringList{QStringLiteral("settings 0 LOCALE 40")});
 }

@@ -14,11 +14,9 @@
 #include <gtest/gtest.h>
 
 #include <cfloat>
-#include <csignal>
 #include <cstring>
 #include <limits>
 #include <random>
-#include <sys/resource.h>
 #include <vector>
 
 namespace {
@@ -48,19 +46,6 @@ QByteArray Lines(int count, int first = 1) {
     for (int i = 0; i < count; ++i)
         out += QByteArray::number(first + i) + ",5\r\n";
     return out;
-}
-
-QByteArray ReadFile(const QString &path) {
-    QFile f(path);
-    if (!f.open(QIODevice::ReadOnly))
-        return "<missing>";
-    return f.readAll();
-}
-
-void WriteFile(const QString &path, const QByteArray &bytes) {
-    QFile f(path);
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    ASSERT_EQ(f.write(bytes), bytes.size());
 }
 
 // Checks the canonical form: the header, then 548 lines "%8.2f   ; <year> -
@@ -243,17 +228,17 @@ TEST_F(IndexFileTest, StartUpNormalisesEveryFileToTheCanonicalForm) {
         ReadDecimalSeparator(LocaleWithSeparator(separator));
         for (const ReadCase &c : ReadCases()) {
             SCOPED_TRACE(std::string(c.name) + ", separator " + separator);
-            WriteFile(m_path, c.text);
+            ASSERT_TRUE(WriteFileBytes(m_path, c.text));
             IndexTable table;
             ASSERT_TRUE(table.ReadIndexFile(m_path, m_boxes));
             ASSERT_TRUE(table.WriteIndexFile(m_path, m_boxes));
-            const QByteArray normalised = ReadFile(m_path);
+            const QByteArray normalised = ReadFileBytes(m_path);
             ExpectCanonical(normalised);
             // The next start changes nothing.
             IndexTable next;
             ASSERT_TRUE(next.ReadIndexFile(m_path, m_boxes));
             ASSERT_TRUE(next.WriteIndexFile(m_path, m_boxes));
-            EXPECT_EQ(ReadFile(m_path), normalised);
+            EXPECT_EQ(ReadFileBytes(m_path), normalised);
         }
     }
     EXPECT_TRUE(m_boxes.Boxes().empty());
@@ -262,12 +247,12 @@ TEST_F(IndexFileTest, StartUpNormalisesEveryFileToTheCanonicalForm) {
 }
 
 TEST_F(IndexFileTest, ThreeValuesAndAThreeDecimalValueAfterStartUp) {
-    WriteFile(m_path, Header() + "100\r\n101,5\r\n1234,567\r\n");
+    ASSERT_TRUE(WriteFileBytes(m_path, Header() + "100\r\n101,5\r\n1234,567\r\n"));
     IndexTable table;
     ASSERT_TRUE(table.ReadIndexFile(m_path, m_boxes));
     EXPECT_EQ(table.At(2), 1234.567f); // memory keeps what was read
     ASSERT_TRUE(table.WriteIndexFile(m_path, m_boxes));
-    const QByteArray text = ReadFile(m_path);
+    const QByteArray text = ReadFileBytes(m_path);
     EXPECT_EQ(text.size(), 15425);
     EXPECT_TRUE(text.mid(81).startsWith("  100,00   ; 1970 - Trim 1\r\n"
                                         "  101,50   ; 1970 - Trim 2\r\n"
@@ -285,12 +270,12 @@ TEST_F(IndexFileTest, MissingFileGivesOneMessageThenAFileOfZeros) {
     EXPECT_EQ(table.At(0), kUnreached); // the table keeps what it held
 
     ASSERT_TRUE(IndexTable().WriteIndexFile(m_path, m_boxes));
-    EXPECT_EQ(ReadFile(m_path), IndexTable().IndexFileText());
+    EXPECT_EQ(ReadFileBytes(m_path), IndexTable().IndexFileText());
     EXPECT_EQ(m_boxes.Boxes().size(), 1u);
 }
 
 TEST_F(IndexFileTest, FileHeldByAnotherCopyCannotBeReadOrWritten) {
-    WriteFile(m_path, "5\r\n");
+    ASSERT_TRUE(WriteFileBytes(m_path, "5\r\n"));
     FileUseLock other(m_path);
     ASSERT_TRUE(other.Acquire());
     IndexTable table;
@@ -298,7 +283,7 @@ TEST_F(IndexFileTest, FileHeldByAnotherCopyCannotBeReadOrWritten) {
     EXPECT_FALSE(table.WriteIndexFile(m_path, m_boxes));
     EXPECT_EQ(m_boxes.Texts(),
               QStringList({LoadString(IDS_INDEX_FILE_ERROR), LoadString(IDS_INDEX_FILE_ERROR)}));
-    EXPECT_EQ(ReadFile(m_path), QByteArray("5\r\n"));
+    EXPECT_EQ(ReadFileBytes(m_path), QByteArray("5\r\n"));
 }
 
 TEST_F(IndexFileTest, UnwritableFileOrFolderGivesMessage200AndLeavesTheFile) {
@@ -312,7 +297,7 @@ TEST_F(IndexFileTest, UnwritableFileOrFolderGivesMessage200AndLeavesTheFile) {
         m_boxes.Clear();
         QFile::setPermissions(m_dir.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
         QFile::setPermissions(m_path, QFile::ReadOwner | QFile::WriteOwner);
-        WriteFile(m_path, original);
+        ASSERT_TRUE(WriteFileBytes(m_path, original));
         if (c.readOnlyFile)
             QFile::setPermissions(m_path, QFile::ReadOwner);
         else
@@ -325,28 +310,16 @@ TEST_F(IndexFileTest, UnwritableFileOrFolderGivesMessage200AndLeavesTheFile) {
         ASSERT_EQ(m_boxes.Boxes().size(), 1u);
         EXPECT_EQ(m_boxes.Boxes()[0].text, LoadString(IDS_INDEX_FILE_ERROR));
         EXPECT_EQ(m_boxes.Boxes()[0].flags, unsigned(MB_OK | MB_ICONSTOP));
-        EXPECT_EQ(ReadFile(m_path), original);
+        EXPECT_EQ(ReadFileBytes(m_path), original);
     }
 }
 
 TEST_F(IndexFileTest, FullDiskLeavesTheOldFileWholeAndSaysSo) {
     const QByteArray original = Header() + "1,5\r\n2,5\r\n";
-    WriteFile(m_path, original);
+    ASSERT_TRUE(WriteFileBytes(m_path, original));
     IndexTable table = FilledTable(3.0f);
-    bool written = true;
-    {
-        const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
-        rlimit old{};
-        getrlimit(RLIMIT_FSIZE, &old);
-        rlimit lowered = old;
-        lowered.rlim_cur = 4096;
-        setrlimit(RLIMIT_FSIZE, &lowered);
-        written = table.WriteIndexFile(m_path, m_boxes);
-        setrlimit(RLIMIT_FSIZE, &old);
-        std::signal(SIGXFSZ, oldHandler);
-    }
-    EXPECT_FALSE(written);
-    EXPECT_EQ(ReadFile(m_path), original);
+    EXPECT_FALSE(WithFileSizeLimit(4096, [&] { return table.WriteIndexFile(m_path, m_boxes); }));
+    EXPECT_EQ(ReadFileBytes(m_path), original);
     ASSERT_EQ(m_boxes.Boxes().size(), 1u);
     EXPECT_EQ(m_boxes.Boxes()[0].text, QStringLiteral("Disque plein lors de l'accès à ") +
                                            QDir::toNativeSeparators(m_path) + u'.');

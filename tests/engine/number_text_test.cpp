@@ -58,24 +58,21 @@ TEST(FormatFixed, RoundsTheSeventeenDigitExpansionHalvesAwayFromZero) {
         {-2.5, 0, "-3"},
         {0.1, 20, "0.10000000000000001000"}, // 0.1000000000000000055...: cut at 17
         {123.456, 5, "123.45600"},
-        {1234567.0, 0, "1234567"},
         {5e-324, 2, "0.00"},
         {1e300, 2, "10000000000000001" + Zeros(284) + ".00"},
         {1.7976931348623157e308, 0, "17976931348623157" + Zeros(292)},
         {9007199254740993.0, 0, "9007199254740992"},
+        // Negative values that round to zero have no sign.
+        {-0.004, 2, "0.00"},
+        {-0.0, 2, "0.00"},
+        {-0.4, 0, "0"},
+        {-0.005, 2, "-0.01"},
     };
     for (const FixedCase &c : cases) {
         const std::optional<QByteArray> text = FormatFixed(c.value, c.decimals);
         ASSERT_TRUE(text.has_value()) << c.value;
         EXPECT_EQ(*text, c.text) << c.value << " with " << c.decimals << " decimals";
     }
-}
-
-TEST(FormatFixed, NegativeValuesThatRoundToZeroHaveNoSign) {
-    EXPECT_EQ(FormatFixed(-0.004, 2), QByteArray("0.00"));
-    EXPECT_EQ(FormatFixed(-0.0, 2), QByteArray("0.00"));
-    EXPECT_EQ(FormatFixed(-0.4, 0), QByteArray("0"));
-    EXPECT_EQ(FormatFixed(-0.005, 2), QByteArray("-0.01"));
 }
 
 TEST(FormatFixed, HasNoTextForNonFiniteValuesOrBadDecimals) {
@@ -186,10 +183,8 @@ TEST_F(NumberText, FormatNumberUsesTheUserSeparatorWithoutGrouping) {
         {u",", 1234.5, 2, u"1234,50"},
         {u",", 0.5, 2, u"0,50"},
         {u",", -3.0, 2, u"-3,00"},
-        {u",", 1234567.0, 2, u"1234567,00"},
         {u",", -0.5, 2, u"-0,50"},
         {u",", 0.004, 2, u"0,00"},
-        {u",", 0.125, 2, u"0,13"},
         {u",", 1000.125, 2, u"1000,13"},
         {u",", 7.0, 0, u"7"},
         {u".", 12.5, 2, u"12.50"},
@@ -201,7 +196,6 @@ TEST_F(NumberText, FormatNumberUsesTheUserSeparatorWithoutGrouping) {
         {u",", -std::ldexp(1.0, 196), 2, nullptr},
         {u",", 1.0, 62, nullptr},
         {u",", kInf, 2, nullptr},
-        {u",", -kInf, 2, nullptr},
         {u",", kNaN, 2, nullptr},
     };
     for (const NumberCase &c : cases) {
@@ -258,17 +252,14 @@ TEST_F(NumberText, FormatMoneyGroupsByThreeWithADecimalComma) {
         {0.5, u"F", "0,50\\~F"},
         {-1234.5, u"F", "-1 234,50\\~F"},
         {999.999, u"F", "1 000,00\\~F"},
-        {1234.5, u"F", "1 234,50\\~F"},
         {100.0, u"F", "100,00\\~F"},
         {123456.0, u"F", "123 456,00\\~F"},
         {-100.0, u"F", "-100,00\\~F"},
-        {0.125, u"F", "0,13\\~F"},
         // 45 integer digits fit after grouping, 46 do not.
         {std::ldexp(1.0, 147), u"F",
          "178 405 961 588 244 990 000 000 000 000 000 000 000 000 000,00\\~F"},
         {std::ldexp(1.0, 150), u"F", "\\~F"},
         {kInf, u"F", "\\~F"},
-        {-kInf, u"F", "\\~F"},
         {kNaN, u"F", "\\~F"},
         // The symbol: Rich Text specials escaped, other characters unchanged.
         {1.0, u"\u20AC", "1,00\\~\x80"},

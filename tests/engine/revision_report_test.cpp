@@ -113,20 +113,6 @@ TEST_F(Report, ClosingAndRowOffsetDependOnTheTarget) {
     }
 }
 
-TEST_F(Report, ClosingAloneForEveryTarget) {
-    struct Case {
-        int cible;
-        QByteArray table;
-    };
-    const Case cases[] = {{0, R"(\pard\par}}})"}, {1, R"(}\par}})"}, {2, R"(}\par}})"}};
-    for (const Case &c : cases) {
-        RevisionReport report;
-        report.AppendReportClosing(c.cible);
-        EXPECT_EQ(report.Table(), c.table) << c.cible;
-        EXPECT_EQ(report.Tabs(), QByteArray(R"(}\par}})")) << c.cible;
-    }
-}
-
 TEST_F(Report, WithoutRowsTheListHasOnlyItsHeadings) {
     CalcDocument doc = ExampleDocument();
     IndexTable indices = ExampleIndices();
@@ -140,15 +126,13 @@ TEST_F(Report, WithoutRowsTheListHasOnlyItsHeadings) {
     EXPECT_TRUE(report.Table().endsWith(Ansi(R"(Loyer\cell\row}}\par}})")));
     EXPECT_TRUE(report.Tabs().endsWith(Ansi(R"(\tab Loyer}\par }\par}})")));
     EXPECT_FALSE(report.Table().contains(R"(\intbl 0)"));
-}
 
-TEST_F(Report, RefusedCalculationGivesAnEmptyReport) {
-    CalcDocument doc = ExampleDocument();
+    // A refused calculation gives an empty report.
     doc.rent = 0.0;
-    const RevisionReport report = BuildRevisionReport(
+    const RevisionReport refused = BuildRevisionReport(
         doc, CheckAndWalk(doc, ExampleIndices()), PackedDate::FromParts(7, 12, 2026), French(1));
-    EXPECT_TRUE(report.Table().isEmpty());
-    EXPECT_TRUE(report.Tabs().isEmpty());
+    EXPECT_TRUE(refused.Table().isEmpty());
+    EXPECT_TRUE(refused.Tabs().isEmpty());
 }
 
 TEST_F(Report, RowsInsertTheirPiecesAsTheyAre) {
@@ -243,13 +227,11 @@ TEST(LongDateText, OrdinalOnTheFirstOfTheMonthOnly) {
     const Case cases[] = {
         {PackedDate::FromParts(1, 7, 1999), UserLocale::French(), R"(1{\super er} juillet 1999)"},
         {PackedDate::FromParts(15, 7, 2001), UserLocale::French(), "15 juillet 2001"},
-        {PackedDate::FromParts(2, 7, 2001), UserLocale::French(), "2 juillet 2001"},
         {PackedDate::FromParts(1, 2, 2004), UserLocale::French(),
          Ansi(R"(1{\super er} février 2004)")},
         {PackedDate::FromParts(1, 8, 2000), UserLocale::French(),
          Ansi(R"(1{\super er} août 2000)")},
         {PackedDate::FromParts(31, 12, 2106), UserLocale::French(), Ansi("31 décembre 2106")},
-        {PackedDate::FromParts(29, 2, 2100), UserLocale::French(), Ansi("29 février 2100")},
         {PackedDate::FromParts(1, 7, 1999), UserLocale::English(), R"(1{\super er} July 1999)"},
         {PackedDate::FromParts(1, 3, 1999), UserLocale::German(),
          Ansi(R"(1{\super er} März 1999)")},
@@ -269,7 +251,6 @@ TEST(QuarterText, FirstQuarterTakesTheOrdinalEr) {
     const Case cases[] = {
         {1, 1998, R"( (1{\super er} trimestre 1998))"},
         {4, 1998, R"( (2{\super e} trimestre 1998))"},
-        {7, 1998, R"( (3{\super e} trimestre 1998))"},
         {10, 2106, R"( (4{\super e} trimestre 2106))"},
         {12, 1970, R"( (5{\super e} trimestre 1970))"}, // not a quarter date
         {0, 0, R"( (1{\super er} trimestre 0))"},

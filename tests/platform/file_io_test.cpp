@@ -1,4 +1,5 @@
 #include "platform/file_io.h"
+#include "support/fakes.h"
 
 #include <QDir>
 #include <QFile>
@@ -8,12 +9,10 @@
 
 #include <gtest/gtest.h>
 
-#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <iostream>
 #include <string>
-#include <sys/resource.h>
 #include <unistd.h>
 
 namespace {
@@ -23,19 +22,6 @@ namespace {
 // on its output and keeps the lock until its input closes (or it is killed).
 const char kLockEnv[] = "CALVOR_LOCK_PATH";
 const char kHeldMarker[] = "CALVOR-LOCK-HELD";
-
-QByteArray ReadFile(const QString &path) {
-    QFile f(path);
-    if (!f.open(QIODevice::ReadOnly))
-        return "<missing>";
-    return f.readAll();
-}
-
-void WriteFile(const QString &path, const QByteArray &bytes) {
-    QFile f(path);
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    ASSERT_EQ(f.write(bytes), bytes.size());
-}
 
 QStringList Entries(const QString &folder) {
     return QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot,
@@ -93,27 +79,6 @@ private:
     QProcess m_process;
 };
 
-// Lowers the limit of the size of any file this process writes, to fail
-// writes as a full disk would.
-class FileSizeLimit {
-public:
-    explicit FileSizeLimit(rlim_t bytes) {
-        m_oldHandler = std::signal(SIGXFSZ, SIG_IGN);
-        getrlimit(RLIMIT_FSIZE, &m_old);
-        rlimit lowered = m_old;
-        lowered.rlim_cur = bytes;
-        setrlimit(RLIMIT_FSIZE, &lowered);
-    }
-    ~FileSizeLimit() {
-        setrlimit(RLIMIT_FSIZE, &m_old);
-        std::signal(SIGXFSZ, m_oldHandler);
-    }
-
-private:
-    rlimit m_old{};
-    void (*m_oldHandler)(int) = nullptr;
-};
-
 } // namespace
 
 TEST(FileIoChild, DISABLED_HoldLock) {
@@ -163,7 +128,7 @@ TEST_F(FileIoTest, WriteThenReadGivesTheSameBytesAndLeavesNothingBehind) {
 
 TEST_F(FileIoTest, ReadingCanStopAfterAGivenCount) {
     const QString path = Path(QStringLiteral("doc"));
-    WriteFile(path, QByteArray(100, 'z'));
+    ASSERT_TRUE(WriteFileBytes(path, QByteArray(100, 'z')));
     const struct {
         qint64 max;
         qsizetype expected;
@@ -176,51 +141,45 @@ TEST_F(FileIoTest, ReadingCanStopAfterAGivenCount) {
     }
 }
 
-TEST_F(FileIoTest, ReadRefusesWhatIsNotAnExistingRegularFile) {
-    const QString cases[] = {
-        QString(),
-        Path(QStringLiteral("missing.txt")),
-        Folder(),
-        Path(QStringLiteral("missing-folder/file.txt")),
-        QStringLiteral("/dev/zero"), // would deliver bytes forever
+TEST_F(FileIoTest, PathsThatAreNoRegularFileAreRefused) {
+    const struct {
+        QString path;
+        bool writeRefused; // checked only where no file may be created
+    } cases[] = {
+        {QString(), true},
+        {Path(QStringLiteral("missing.txt")), false},
+        {Folder(), true},
+        {Path(QStringLiteral("missing-folder/file.txt")), true},
+        {QStringLiteral("/dev/zero"), false}, // would deliver bytes forever
     };
-    for (const QString &path : cases) {
-        SCOPED_TRACE(path.toStdString());
-        const ReadResult read = ReadWholeFile(path);
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.path.toStdString());
+        const ReadResult read = ReadWholeFile(c.path);
         EXPECT_EQ(read.status, ReadStatus::CannotOpen);
         EXPECT_TRUE(read.bytes.isEmpty());
-    }
-}
-
-TEST_F(FileIoTest, WriteRefusesPathsThatCannotBeCreated) {
-    const QString cases[] = {
-        QString(),
-        Folder(),
-        Path(QStringLiteral("missing-folder/file.txt")),
-    };
-    for (const QString &path : cases) {
-        SCOPED_TRACE(path.toStdString());
-        EXPECT_EQ(WriteWholeFile(path, "abc"), WriteStatus::CannotCreate);
+        if (c.writeRefused) {
+            EXPECT_EQ(WriteWholeFile(c.path, "abc"), WriteStatus::CannotCreate);
+        }
     }
     EXPECT_TRUE(Entries(Folder()).isEmpty());
 }
 
 TEST_F(FileIoTest, ReadOnlyFileIsReadButNeitherReplacedNorChanged) {
     const QString path = Path(QStringLiteral("Indices.txt"));
-    WriteFile(path, "old content");
+    ASSERT_TRUE(WriteFileBytes(path, "old content"));
     ASSERT_TRUE(QFile::setPermissions(path, QFile::ReadOwner | QFile::ReadGroup));
 
     EXPECT_EQ(ReadWholeFile(path).bytes, QByteArray("old content"));
     // Refused for the superuser as well, as a read-only attribute would be.
     EXPECT_EQ(WriteWholeFile(path, "new"), WriteStatus::CannotCreate);
-    EXPECT_EQ(ReadFile(path), QByteArray("old content"));
+    EXPECT_EQ(ReadFileBytes(path), QByteArray("old content"));
     EXPECT_EQ(Entries(Folder()), QStringList{QStringLiteral("Indices.txt")});
     QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner);
 }
 
 TEST_F(FileIoTest, ReadOnlyFolderRefusesWritesAndStillAllowsReads) {
     const QString existing = Path(QStringLiteral("Indices.txt"));
-    WriteFile(existing, "kept");
+    ASSERT_TRUE(WriteFileBytes(existing, "kept"));
     const QFile::Permissions readOnly = QFile::ReadOwner | QFile::ExeOwner;
     ASSERT_TRUE(QFile::setPermissions(Folder(), readOnly));
 
@@ -229,13 +188,13 @@ TEST_F(FileIoTest, ReadOnlyFolderRefusesWritesAndStillAllowsReads) {
     EXPECT_EQ(WriteWholeFile(Path(QStringLiteral("new.clv")), "new"), WriteStatus::CannotCreate);
 
     QFile::setPermissions(Folder(), readOnly | QFile::WriteOwner);
-    EXPECT_EQ(ReadFile(existing), QByteArray("kept"));
+    EXPECT_EQ(ReadFileBytes(existing), QByteArray("kept"));
     EXPECT_EQ(Entries(Folder()), QStringList{QStringLiteral("Indices.txt")});
 }
 
 TEST_F(FileIoTest, ReplacingKeepsTheFilesPermissions) {
     const QString path = Path(QStringLiteral("perm.txt"));
-    WriteFile(path, "old");
+    ASSERT_TRUE(WriteFileBytes(path, "old"));
     const QFile::Permissions perms = QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup;
     ASSERT_TRUE(QFile::setPermissions(path, perms));
     ASSERT_EQ(WriteWholeFile(path, "new"), WriteStatus::Ok);
@@ -246,7 +205,7 @@ TEST_F(FileIoTest, ReplacingKeepsTheFilesPermissions) {
 
 TEST_F(FileIoTest, FailedWriteLeavesTheOldFileWhole) {
     const QString path = Path(QStringLiteral("Indices.txt"));
-    WriteFile(path, "the user's only copy");
+    ASSERT_TRUE(WriteFileBytes(path, "the user's only copy"));
     // Small writes stay in the buffer until the flush; large ones fail at
     // once. Both must be noticed before the old file is replaced.
     const struct {
@@ -255,20 +214,20 @@ TEST_F(FileIoTest, FailedWriteLeavesTheOldFileWhole) {
     } cases[] = {{"buffered", 27}, {"unbuffered", 100 * 1024}};
     for (const auto &c : cases) {
         SCOPED_TRACE(c.name);
-        WriteStatus status;
-        {
-            FileSizeLimit limit(16);
+        WriteStatus status = WriteStatus::Ok;
+        WithFileSizeLimit(16, [&] {
             status = WriteWholeFile(path, QByteArray(c.size, 'n'));
-        }
+            return true;
+        });
         EXPECT_EQ(status, WriteStatus::WriteFailed);
-        EXPECT_EQ(ReadFile(path), QByteArray("the user's only copy"));
+        EXPECT_EQ(ReadFileBytes(path), QByteArray("the user's only copy"));
         EXPECT_EQ(Entries(Folder()), QStringList{QStringLiteral("Indices.txt")});
     }
 }
 
 TEST_F(FileIoTest, LockOfThisProcessRefusesTheFileUntilReleased) {
     const QString path = Path(QStringLiteral("doc.clv"));
-    WriteFile(path, "CLV");
+    ASSERT_TRUE(WriteFileBytes(path, "CLV"));
     {
         FileUseLock held(path);
         ASSERT_TRUE(held.Acquire());
@@ -282,13 +241,13 @@ TEST_F(FileIoTest, LockOfThisProcessRefusesTheFileUntilReleased) {
 
 TEST_F(FileIoTest, AnotherRunningCopyHoldingTheFileRefusesReadsAndWrites) {
     const QString path = Path(QStringLiteral("Indices.txt"));
-    WriteFile(path, "content");
+    ASSERT_TRUE(WriteFileBytes(path, "content"));
     LockHolder other(path);
     ASSERT_TRUE(other.WaitUntilHeld());
 
     EXPECT_EQ(ReadWholeFile(path).status, ReadStatus::CannotOpen);
     EXPECT_EQ(WriteWholeFile(path, "replaced"), WriteStatus::CannotCreate);
-    EXPECT_EQ(ReadFile(path), QByteArray("content"));
+    EXPECT_EQ(ReadFileBytes(path), QByteArray("content"));
 
     EXPECT_EQ(other.Release(), 0);
     EXPECT_FALSE(QFileInfo::exists(FileUseLock::LockPathFor(path)));
@@ -298,7 +257,7 @@ TEST_F(FileIoTest, AnotherRunningCopyHoldingTheFileRefusesReadsAndWrites) {
 
 TEST_F(FileIoTest, ALockLeftByACrashedCopyDoesNotLockTheFileForever) {
     const QString path = Path(QStringLiteral("Indices.txt"));
-    WriteFile(path, "content");
+    ASSERT_TRUE(WriteFileBytes(path, "content"));
     LockHolder other(path);
     ASSERT_TRUE(other.WaitUntilHeld());
     other.Kill();

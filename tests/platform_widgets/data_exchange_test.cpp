@@ -92,19 +92,17 @@ TEST_F(DataExchangeTest, UnsignedFieldAcceptsOnlyAnUnsignedDecimalNumber) {
         bool ok;
         unsigned value;
     };
-    const Case cases[] = {
-        {u"12", true, 12},
-        {u" 12 ", true, 12},
-        {u"\t7\t", true, 7},
-        {u"0", true, 0},
-        {u"4294967295", true, 4294967295u},
-        {u"-1", false, 0},
-        {u"+5", false, 0},
-        {u"1a", false, 0},
-        {u"1 2", false, 0},
-        {u"", false, 0},
-        {u"4294967296", false, 0},
-    };
+    const Case cases[] = {{u"12", true, 12},
+                          {u" 12 ", true, 12},
+                          {u"\t7\t", true, 7},
+                          {u"0", true, 0},
+                          {u"4294967295", true, 4294967295u},
+                          {u"-1", false, 0},
+                          {u"+5", false, 0},
+                          {u"1a", false, 0},
+                          {u"1 2", false, 0},
+                          {u"", false, 0},
+                          {u"4294967296", false, 0}};
     OptionsLikeDlg dlg(boxes);
     unsigned value = 0;
     dlg.custom = [&](CDataExchange &dx) { DDX_Text(dx, 1014, value); };
@@ -130,19 +128,7 @@ TEST_F(DataExchangeTest, UnsignedFieldAcceptsOnlyAnUnsignedDecimalNumber) {
     });
 }
 
-TEST_F(DataExchangeTest, FailureFocusesTheFieldWithItsTextSelected) {
-    OptionsLikeDlg dlg(boxes);
-    RunModal(dlg, [&] {
-        dlg.GotoDlgCtrl(dlg.GetDlgItem(IDOK));
-        dlg.SetDlgItemText(1014, QStringLiteral(" 1a "));
-        EXPECT_FALSE(dlg.UpdateData(true));
-        EXPECT_EQ(FocusedWidget(), dlg.GetDlgItem(1014));
-        EXPECT_EQ(Edit(dlg, 1014)->selectedText(), QStringLiteral(" 1a "));
-        dlg.EndDialog(IDCANCEL);
-    });
-}
-
-TEST_F(DataExchangeTest, ChecksReportTheirLimitsAndTheFirstFailureStopsTheExchange) {
+TEST_F(DataExchangeTest, FirstFailedCheckStopsTheExchangeAndSelectsItsField) {
     struct Case {
         const char16_t *pivot;
         const char16_t *symbol;
@@ -155,12 +141,14 @@ TEST_F(DataExchangeTest, ChecksReportTheirLimitsAndTheFirstFailureStopsTheExchan
         {u"100", u"EUR", u"Tapez un nombre entier compris entre 0 et 99.", 1014},
         {u"100", u"EURO", u"Tapez un nombre entier compris entre 0 et 99.", 1014},
         {u"", u"EURO", u"Veuillez entrer un entier positif.", 1014},
+        {u" 1a ", u"EUR", u"Veuillez entrer un entier positif.", 1014},
         {u"5", u"EURO", u"Tapez 3 caractères au maximum.", 1013},
     };
     OptionsLikeDlg dlg(boxes);
     RunModal(dlg, [&] {
         for (const Case &c : cases) {
             boxes.Clear();
+            dlg.GotoDlgCtrl(dlg.GetDlgItem(IDOK));
             dlg.m_strSymbol = QStringLiteral("old");
             dlg.SetDlgItemText(1014, QString::fromUtf16(c.pivot));
             dlg.SetDlgItemText(1013, QString::fromUtf16(c.symbol));
@@ -173,7 +161,9 @@ TEST_F(DataExchangeTest, ChecksReportTheirLimitsAndTheFirstFailureStopsTheExchan
             }
             EXPECT_FALSE(ok);
             EXPECT_EQ(boxes.Texts(), QStringList{QString::fromUtf16(c.message)});
+            // The refused field gets the focus with its whole text selected.
             EXPECT_EQ(FocusedWidget(), dlg.GetDlgItem(c.focus));
+            EXPECT_EQ(Edit(dlg, c.focus)->selectedText(), Edit(dlg, c.focus)->text());
             if (c.focus == 1014) {
                 EXPECT_EQ(dlg.m_strSymbol, QStringLiteral("old")) << "later fields not read";
             }

@@ -140,36 +140,20 @@ TEST_F(DialogTest, ControlsArePlacedInDialogUnitsOfTheDialogFont) {
     });
 }
 
-TEST_F(DialogTest, TabMovesThroughTheTabStopsInTemplateOrder) {
+TEST_F(DialogTest, TabOrderFollowsTheTemplateSkippingLabelsAndDisabledControls) {
     TestDlg dlg(boxes);
     RunModal(dlg, [&] {
         EXPECT_EQ(FocusedWidget(), dlg.GetDlgItem(1001)) << "focus starts on the first tab stop";
-        const int order[] = {1002, 1003, 1010, 1011, 1012, IDCANCEL, IDOK, 1001};
-        for (int id : order) {
+        for (int id : {1002, 1003, 1010, 1011, 1012, int{IDCANCEL}, int{IDOK}, 1001}) {
             QTest::keyClick(FocusedWidget(), Qt::Key_Tab);
             EXPECT_EQ(FocusedWidget(), dlg.GetDlgItem(id)) << id;
         }
-        dlg.EndDialog(1);
-    });
-}
-
-TEST_F(DialogTest, NextTabStopSkipsLabelsAndDisabledControlsAndWraps) {
-    TestDlg dlg(boxes);
-    RunModal(dlg, [&] {
         dlg.GetDlgItem(1011)->setEnabled(false);
-        const std::pair<int, int> cases[] = {
-            {1001, 1002}, {1002, 1003}, {1010, 1012}, {IDCANCEL, IDOK}, {IDOK, 1001},
-        };
+        const std::pair<int, int> cases[] = {{1002, 1003}, {1010, 1012}, {IDOK, 1001}};
         for (const auto &[from, next] : cases)
             EXPECT_EQ(dlg.GetNextDlgTabItem(dlg.GetDlgItem(from)), dlg.GetDlgItem(next)) << from;
         EXPECT_EQ(dlg.GetNextDlgTabItem(nullptr), dlg.GetDlgItem(1001));
-        dlg.EndDialog(1);
-    });
-}
-
-TEST_F(DialogTest, MovingToTheNextTabStopSelectsTheWholeTextOfAnEdit) {
-    TestDlg dlg(boxes);
-    RunModal(dlg, [&] {
+        // Moving to an edit selects its whole text.
         dlg.SetDlgItemText(1002, QStringLiteral("texte"));
         dlg.MoveFocusToNextTabStop(dlg.GetDlgItem(1001));
         auto *edit = static_cast<QLineEdit *>(dlg.GetDlgItem(1002));
@@ -213,6 +197,10 @@ TEST_F(DialogTest, EnterInAnEditPressesTheDefaultButton) {
 TEST_F(DialogTest, EscapeAndTheCloseBoxSendCommandTwoThroughTheTable) {
     TestDlg dlg(boxes);
     const int result = RunModal(dlg, [&] {
+        dlg.GetDlgItem(IDCANCEL)->setEnabled(false); // Escape then does nothing
+        QTest::keyClick(FocusedWidget(), Qt::Key_Escape);
+        EXPECT_EQ(dlg.quitQuestions, 0);
+        dlg.GetDlgItem(IDCANCEL)->setEnabled(true);
         QTest::keyClick(FocusedWidget(), Qt::Key_Escape);
         EXPECT_EQ(dlg.quitQuestions, 1);
         EXPECT_TRUE(dlg.Window()->isVisible()) << "the handler said no";
@@ -224,16 +212,6 @@ TEST_F(DialogTest, EscapeAndTheCloseBoxSendCommandTwoThroughTheTable) {
     });
     EXPECT_EQ(result, IDCANCEL);
     EXPECT_EQ(dlg.quitQuestions, 3);
-}
-
-TEST_F(DialogTest, EscapeDoesNothingWhileTheCancelButtonIsDisabled) {
-    TestDlg dlg(boxes);
-    RunModal(dlg, [&] {
-        dlg.GetDlgItem(IDCANCEL)->setEnabled(false);
-        QTest::keyClick(FocusedWidget(), Qt::Key_Escape);
-        EXPECT_EQ(dlg.quitQuestions, 0);
-        dlg.EndDialog(1);
-    });
 }
 
 TEST_F(DialogTest, WithoutTableEntryCancelEndsWithIdCancel) {
@@ -275,6 +253,9 @@ TEST_F(DialogTest, PendingQuitMakesDoModalReturnMinusOneAtOnce) {
     EXPECT_FALSE(initialised);
     ClearQuitRequest();
     EXPECT_EQ(RunModal(dlg, [&] { dlg.EndDialog(7); }), 7);
+    // A quit posted without an end value ends the dialog with -1.
+    EXPECT_EQ(RunModal(dlg, [] { PostQuitMessage(3); }), -1);
+    EXPECT_EQ(QuitExitCode(), 3);
 }
 
 TEST_F(DialogTest, QuitPostedInANestedDialogEndsEveryRunningLoop) {
@@ -291,12 +272,6 @@ TEST_F(DialogTest, QuitPostedInANestedDialogEndsEveryRunningLoop) {
     EXPECT_EQ(innerResult, 1) << "an end value given before the loop returns is kept";
     EXPECT_EQ(outerResult, -1);
     EXPECT_TRUE(IsQuitPending());
-}
-
-TEST_F(DialogTest, QuitPostedWithoutEndValueEndsTheDialogWithMinusOne) {
-    TestDlg dlg(boxes);
-    EXPECT_EQ(RunModal(dlg, [] { PostQuitMessage(3); }), -1);
-    EXPECT_EQ(QuitExitCode(), 3);
 }
 
 TEST_F(DialogTest, EndDialogDuringInitialisationSkipsTheShow) {
@@ -331,11 +306,20 @@ TEST_F(DialogTest, RichEditNeedsItsFactory) {
     CDialog::SetRichEditFactory(nullptr);
 }
 
-TEST_F(DialogTest, PlacementSetBeforeTheShowOpensTheWindowMaximised) {
+TEST_F(DialogTest, ResizableWindowKeepsItsMinimumAndReopensMaximised) {
     DialogTemplate t{134, QStringLiteral("Aperçu"), 100, 80, WS_THICKFRAME | WS_MAXIMIZEBOX, {}};
     TestDlg dlg(boxes, t);
+    dlg.minimum = QSize(308, 115);
     DialogPlacement saved;
     RunModal(dlg, [&] {
+        // A resizable window reports its size and keeps its minimum.
+        dlg.sizes.clear();
+        dlg.Window()->resize(400, 300);
+        ASSERT_FALSE(dlg.sizes.empty());
+        EXPECT_EQ(dlg.sizes.back(),
+                  std::make_pair(static_cast<int>(SIZE_RESTORED), QSize(400, 300)));
+        const QSize frame = dlg.WindowRect().size() - dlg.Window()->size();
+        EXPECT_EQ(dlg.Window()->minimumSize() + frame, QSize(308, 115));
         dlg.Window()->showMaximized();
         QTest::qWait(0);
         saved = dlg.GetWindowPlacement();
@@ -352,23 +336,7 @@ TEST_F(DialogTest, PlacementSetBeforeTheShowOpensTheWindowMaximised) {
     });
 }
 
-TEST_F(DialogTest, ResizableWindowReportsItsSizeAndKeepsItsMinimum) {
-    DialogTemplate t{134, QStringLiteral("Aperçu"), 100, 80, WS_THICKFRAME, {}};
-    TestDlg dlg(boxes, t);
-    dlg.minimum = QSize(308, 115);
-    RunModal(dlg, [&] {
-        dlg.sizes.clear();
-        dlg.Window()->resize(400, 300);
-        ASSERT_FALSE(dlg.sizes.empty());
-        EXPECT_EQ(dlg.sizes.back(),
-                  std::make_pair(static_cast<int>(SIZE_RESTORED), QSize(400, 300)));
-        const QSize frame = dlg.WindowRect().size() - dlg.Window()->size();
-        EXPECT_EQ(dlg.Window()->minimumSize() + frame, QSize(308, 115));
-        dlg.EndDialog(1);
-    });
-}
-
-TEST_F(DialogTest, DropDownListIsSortedStartsUnselectedAndNotifiesUserChoicesOnly) {
+TEST_F(DialogTest, ControlsNotifyUserChoicesChangesAndFocus) {
     TestDlg dlg(boxes);
     RunModal(dlg, [&] {
         auto *combo = static_cast<QComboBox *>(dlg.GetDlgItem(1003));
@@ -385,13 +353,9 @@ TEST_F(DialogTest, DropDownListIsSortedStartsUnselectedAndNotifiesUserChoicesOnl
         QTest::keyClick(combo, Qt::Key_Down);
         EXPECT_EQ(combo->currentIndex(), 2);
         EXPECT_EQ(dlg.commands, (std::vector<std::pair<int, int>>{{1003, CBN_SELCHANGE}}));
-        dlg.EndDialog(1);
-    });
-}
 
-TEST_F(DialogTest, EditsNotifyChangesAndFocus) {
-    TestDlg dlg(boxes);
-    RunModal(dlg, [&] {
+        // Edits notify changes and focus.
+        dlg.GotoDlgCtrl(dlg.GetDlgItem(1001));
         dlg.commands.clear();
         dlg.SetDlgItemText(1001, QStringLiteral("x"));
         EXPECT_EQ(dlg.nameChanges, 1);

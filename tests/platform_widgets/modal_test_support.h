@@ -49,3 +49,24 @@ inline int RunModal(CDialog &dialog, const std::function<void()> &script) {
 inline QWidget *FocusedWidget() {
     return QApplication::focusWidget();
 }
+
+// As RunModal, then ends with kDialogLeftOpen a dialog the script left open.
+inline int RunThenLeave(CDialog &dialog, const std::function<void()> &script) {
+    return RunModal(dialog, [&dialog, &script] {
+        script();
+        if (dialog.Window())
+            QTimer::singleShot(0, dialog.Window(),
+                               [&dialog] { dialog.EndDialog(kDialogLeftOpen); });
+    });
+}
+
+// Types `text` into the focused control, one key a character.
+inline void TypeKeys(const QString &text) {
+    for (QChar c : text)
+        QTest::keyClick(FocusedWidget(), c.toLatin1());
+}
+
+inline void ClickControl(CDialog &dialog, int id) {
+    QWidget *control = dialog.GetDlgItem(id);
+    QTest::mouseClick(control, Qt::LeftButton, Qt::NoModifier, control->rect().center());
+}

@@ -1,9 +1,9 @@
 #include "platform_widgets/rich_text_view.h"
 
-#include <QApplication>
+#include "modal_test_support.h"
+
 #include <QMouseEvent>
 #include <QScrollBar>
-#include <QStandardPaths>
 #include <QTest>
 #include <QTextBlock>
 #include <QTextDocument>
@@ -29,15 +29,7 @@ const char kReport[] = R"({\rtf1\ansi\deff0{\fonttbl{\f0\fswiss Arial;}}\pard\pl
 
 class RichTextViewTest : public ::testing::Test {
 protected:
-    static void SetUpTestSuite() {
-        QStandardPaths::setTestModeEnabled(true);
-        if (!QApplication::instance()) {
-            static int argc = 1;
-            static char arg0[] = "rich_text_view_test";
-            static char *argv[] = {arg0, nullptr};
-            new QApplication(argc, argv);
-        }
-    }
+    static void SetUpTestSuite() { EnsureApplication(); }
 
     void SetUp() override {
         view_ = std::make_unique<RichTextView>();
@@ -47,6 +39,14 @@ protected:
     void Show() {
         view_->show();
         ASSERT_TRUE(QTest::qWaitForWindowExposed(view_.get()));
+    }
+
+    // The report, read-only with a selection bar, as the preview shows it.
+    void ShowReport() {
+        view_->StreamIn(QByteArrayView(kReport));
+        view_->SetReadOnly(true);
+        view_->SetSelectionBar(true);
+        Show();
     }
 
     // Height, in the viewport and so in the selection bar, of the character
@@ -122,9 +122,8 @@ TEST_F(RichTextViewTest, StreamInFromReadsTheReaderInChunks) {
         for (const qsizetype capacity : capacities)
             EXPECT_EQ(capacity, RichTextView::kStreamChunk) << c.name;
     }
-}
 
-TEST_F(RichTextViewTest, StreamFromAReaderThatNeverEndsIsCut) {
+    // A reader that never ends is cut.
     qsizetype calls = 0;
     view_->StreamInFrom([&calls](char *buffer, qsizetype capacity) {
         ++calls;
@@ -177,30 +176,6 @@ TEST_F(RichTextViewTest, SelectionBarSitsLeftOfTheText) {
     EXPECT_EQ(view_->viewport()->geometry().left(), textLeft);
 }
 
-TEST_F(RichTextViewTest, ClickInTheSelectionBarSelectsTheLine) {
-    view_->StreamIn(QByteArrayView(kReport));
-    view_->SetReadOnly(true);
-    view_->SetSelectionBar(true);
-    Show();
-
-    struct Case {
-        int block;
-        QString selected;
-    };
-    const Case cases[] = {
-        {0, QStringLiteral("07/12/2026")},
-        {1, QStringLiteral("Montant du loyer\u00a0: 3 500,00\u00a0F")},
-        {3, QStringLiteral("Date de r\u00e9vision\tIndice\tLoyer")},
-        {4, QStringLiteral("01/07/1999\t1020,00\t3 570,00\u00a0F")},
-    };
-    for (const Case &c : cases) {
-        QTest::mouseClick(view_->SelectionBarWidget(), Qt::LeftButton, Qt::NoModifier,
-                          QPoint(4, HeightOfBlock(c.block)));
-        EXPECT_EQ(view_->textCursor().selectedText().toStdU16String(), c.selected.toStdU16String())
-            << c.block;
-    }
-}
-
 TEST_F(RichTextViewTest, SelectionBarSelectsVisualLinesOfAWrappedParagraph) {
     QByteArray rtf("{\\rtf1 ");
     for (int i = 0; i < 40; ++i)
@@ -220,17 +195,23 @@ TEST_F(RichTextViewTest, SelectionBarSelectsVisualLinesOfAWrappedParagraph) {
               block.text().mid(second.textStart(), second.textLength()).trimmed());
 }
 
-TEST_F(RichTextViewTest, DragInTheSelectionBarExtendsByLines) {
-    view_->StreamIn(QByteArrayView(kReport));
-    view_->SetReadOnly(true);
-    view_->SetSelectionBar(true);
-    Show();
+TEST_F(RichTextViewTest, ClickInTheSelectionBarSelectsTheLineAndDragExtendsByLines) {
+    ShowReport();
+
     const QString lines[] = {
         QStringLiteral("07/12/2026"),
         QStringLiteral("Montant du loyer\u00a0: 3 500,00\u00a0F"),
         QString(),
         QStringLiteral("Date de r\u00e9vision\tIndice\tLoyer"),
+        QStringLiteral("01/07/1999\t1020,00\t3 570,00\u00a0F"),
     };
+    for (int block : {0, 1, 3, 4}) {
+        QTest::mouseClick(view_->SelectionBarWidget(), Qt::LeftButton, Qt::NoModifier,
+                          QPoint(4, HeightOfBlock(block)));
+        EXPECT_EQ(view_->textCursor().selectedText().toStdU16String(),
+                  lines[block].toStdU16String())
+            << block;
+    }
 
     // Downwards: from the start of the first line to the end of the last.
     SendToBar(QEvent::MouseButtonPress, HeightOfBlock(1), Qt::LeftButton);

@@ -114,31 +114,19 @@ QString Read(const QByteArray &rtf) {
     return BlockTexts(doc);
 }
 
-const QString kNbsp(QChar(0x00A0));
-
 TEST(RtfReaderTest, TabFormOfTheReportGivesItsLinesAndFormats) {
     QTextDocument doc;
     EXPECT_TRUE(ReadRtfInto(doc, TabForm()));
 
-    const QString expected =
-        QStringList{
-            QStringLiteral("07/12/2026"),
-            QStringLiteral("Date de signature du bail") + kNbsp +
-                QStringLiteral(": 1er juillet 1998"),
-            QStringLiteral("Indice de r\u00e9f\u00e9rence du loyer") + kNbsp +
-                QStringLiteral(": 1000,00 (2e trimestre 1998)"),
-            QStringLiteral("Date de d\u00e9but de calcul") + kNbsp +
-                QStringLiteral(": 1er juillet 1999"),
-            QStringLiteral("Date de fin de calcul") + kNbsp + QStringLiteral(": 1er juillet 2000"),
-            QStringLiteral("Montant du loyer") + kNbsp + QStringLiteral(": 3 500,00") + kNbsp +
-                QStringLiteral("F"),
-            QString(),
-            QStringLiteral("Date de r\u00e9vision\tIndice\tLoyer"),
-            QStringLiteral("01/07/1999\t1020,00\t3 570,00") + kNbsp + QStringLiteral("F"),
-            QStringLiteral("01/07/2000\t1050,00\t3 675,00") + kNbsp + QStringLiteral("F"),
-        }
-            .join(u'\n');
-    EXPECT_EQ(BlockTexts(doc).toStdU16String(), expected.toStdU16String());
+    const std::u16string expected =
+        u"07/12/2026\nDate de signature du bail\u00a0: 1er juillet 1998\n"
+        u"Indice de r\u00e9f\u00e9rence du loyer\u00a0: 1000,00 (2e trimestre 1998)\n"
+        u"Date de d\u00e9but de calcul\u00a0: 1er juillet 1999\n"
+        u"Date de fin de calcul\u00a0: 1er juillet 2000\nMontant du loyer\u00a0: 3 "
+        u"500,00\u00a0F\n\n"
+        u"Date de r\u00e9vision\tIndice\tLoyer\n01/07/1999\t1020,00\t3 570,00\u00a0F\n"
+        u"01/07/2000\t1050,00\t3 675,00\u00a0F";
+    EXPECT_EQ(BlockTexts(doc).toStdU16String(), expected);
     EXPECT_TRUE(Tables(doc).isEmpty());
 
     // Today's date right-aligned, the rest left-aligned, Arial 10 points.
@@ -181,18 +169,14 @@ TEST(RtfReaderTest, TableFormOfTheReportGivesABorderedThreeColumnTable) {
     QTextTable *table = tables.first();
     ASSERT_EQ(table->rows(), 3);
     ASSERT_EQ(table->columns(), 3);
-    const char16_t *expected[3][3] = {
-        {u"Date de r\u00e9vision", u"Indice", u"Loyer"},
-        {u"01/07/1999", u"1020,00", u"3 570,00\u00a0F"},
-        {u"01/07/2000", u"1050,00", u"3 675,00\u00a0F"},
-    };
+    QStringList cells;
     for (int row = 0; row < 3; ++row) {
-        for (int column = 0; column < 3; ++column) {
-            EXPECT_EQ(CellText(table, row, column).toStdU16String(),
-                      std::u16string(expected[row][column]))
-                << row << "," << column;
-        }
+        for (int column = 0; column < 3; ++column)
+            cells.append(CellText(table, row, column));
     }
+    EXPECT_EQ(cells.join(u'|').toStdU16String(),
+              std::u16string(u"Date de r\u00e9vision|Indice|Loyer|01/07/1999|1020,00|"
+                             u"3 570,00\u00a0F|01/07/2000|1050,00|3 675,00\u00a0F"));
     EXPECT_EQ(FormatOf(doc, QStringLiteral("Loyer")).fontWeight(), QFont::Bold);
     EXPECT_EQ(FormatOf(doc, QStringLiteral("1020,00")).fontWeight(), QFont::Normal);
 
@@ -273,13 +257,13 @@ TEST(RtfReaderTest, CharacterAndParagraphFormatting) {
     EXPECT_TRUE(FormatOf(doc, QStringLiteral("U")).fontUnderline());
     EXPECT_FALSE(FormatOf(doc, QStringLiteral("N")).fontUnderline());
     EXPECT_TRUE(FormatOf(doc, QStringLiteral("S")).fontStrikeOut());
-    EXPECT_EQ(FormatOf(doc, QStringLiteral("D")).verticalAlignment(),
-              QTextCharFormat::AlignSubScript);
-    EXPECT_EQ(FormatOf(doc, QStringLiteral("P")).verticalAlignment(),
-              QTextCharFormat::AlignSuperScript);
-    EXPECT_EQ(FormatOf(doc, QStringLiteral("Q")).verticalAlignment(), QTextCharFormat::AlignNormal);
-    EXPECT_EQ(FormatOf(doc, QStringLiteral("R")).verticalAlignment(),
-              QTextCharFormat::AlignSuperScript);
+    const std::pair<const char *, QTextCharFormat::VerticalAlignment> shifts[] = {
+        {"D", QTextCharFormat::AlignSubScript},
+        {"P", QTextCharFormat::AlignSuperScript},
+        {"Q", QTextCharFormat::AlignNormal},
+        {"R", QTextCharFormat::AlignSuperScript}};
+    for (const auto &[needle, alignment] : shifts)
+        EXPECT_EQ(FormatOf(doc, QLatin1String(needle)).verticalAlignment(), alignment) << needle;
     EXPECT_EQ(FormatOf(doc, QStringLiteral("Z")).fontWeight(), QFont::Normal);
     // \plain: default size and the document's default font (number 0).
     const QTextCharFormat plain = FormatOf(doc, QStringLiteral("L"));
@@ -311,85 +295,55 @@ TEST(RtfReaderTest, TablesFromRowDefinitions) {
     struct Case {
         const char *name;
         QByteArray rtf;
-        QList<QSize> tables; // columns x rows of each table
-        QString text;
+        const char *tables; // columns x rows of each table
+        const char *text;
         bool bordered; // of the last table
     };
     const Case cases[] = {
         {"each row with its own definition",
          R"({\rtf1 x\par\trowd\cellx1000\cellx2000\intbl a\cell b\cell\row)"
          R"(\trowd\cellx1000\cellx2000\intbl c\cell d\cell\row\pard after\par})",
-         {QSize(2, 2)},
-         QStringLiteral("x\na\nb\nc\nd\nafter"),
-         false},
+         "2x2", "x\na\nb\nc\nd\nafter", false},
         {"paragraph between two tables",
-         R"({\rtf1\trowd\cellx1000\intbl a\cell\row\pard mid\par\intbl b\cell\row})",
-         {QSize(1, 1), QSize(1, 1)},
-         QStringLiteral("\na\nmid\nb\n"),
-         false},
+         R"({\rtf1\trowd\cellx1000\intbl a\cell\row\pard mid\par\intbl b\cell\row})", "1x1 1x1",
+         "\na\nmid\nb\n", false},
         {"more cells than defined add a column",
-         R"({\rtf1\trowd\cellx1000\intbl a\cell b\cell c\cell\row})",
-         {QSize(3, 1)},
-         QStringLiteral("\na\nb\nc\n"),
+         R"({\rtf1\trowd\cellx1000\intbl a\cell b\cell c\cell\row})", "3x1", "\na\nb\nc\n", false},
+        {"paragraphs inside a cell", R"({\rtf1\trowd\cellx1000\intbl a\par b\cell\row})", "1x1",
+         "\na\nb\n", false},
+        {"cell without row definition", R"({\rtf1 p\cell q})", "1x1", "p\n\nq", false},
+        {"row left open at the end", R"({\rtf1\trowd\cellx1000\intbl a\cell b)", "2x1", "\na\nb\n",
          false},
-        {"paragraphs inside a cell",
-         R"({\rtf1\trowd\cellx1000\intbl a\par b\cell\row})",
-         {QSize(1, 1)},
-         QStringLiteral("\na\nb\n"),
-         false},
-        {"cell without row definition",
-         R"({\rtf1 p\cell q})",
-         {QSize(1, 1)},
-         QStringLiteral("p\n\nq"),
-         false},
-        {"row left open at the end",
-         R"({\rtf1\trowd\cellx1000\intbl a\cell b)",
-         {QSize(2, 1)},
-         QStringLiteral("\na\nb\n"),
-         false},
-        {"empty rows",
-         R"({\rtf1\trowd\cellx500\cellx900\intbl\row\row\row})",
-         {QSize(2, 3)},
-         QStringLiteral("\n\n\n\n\n\n\n"),
-         false},
+        {"empty rows", R"({\rtf1\trowd\cellx500\cellx900\intbl\row\row\row})", "2x3",
+         "\n\n\n\n\n\n\n", false},
         {"one bordered cell borders the table",
-         R"({\rtf1\trowd\cellx1000\clbrdrb\brdrs\cellx2000\intbl a\cell\row})",
-         {QSize(2, 1)},
-         QStringLiteral("\na\n\n"),
+         R"({\rtf1\trowd\cellx1000\clbrdrb\brdrs\cellx2000\intbl a\cell\row})", "2x1", "\na\n\n",
          true},
-        {"row borders",
-         R"({\rtf1\trowd\trbrdrt\brdrs\cellx1000\intbl a\cell\row})",
-         {QSize(1, 1)},
-         QStringLiteral("\na\n"),
+        {"row borders", R"({\rtf1\trowd\trbrdrt\brdrs\cellx1000\intbl a\cell\row})", "1x1", "\na\n",
          true},
         {"borders stay with their table",
          R"({\rtf1\trowd\clbrdrt\brdrs\cellx1000\intbl a\cell\row\pard p\par)"
          R"(\trowd\cellx1000\intbl b\cell\row})",
-         {QSize(1, 1), QSize(1, 1)},
-         QStringLiteral("\na\np\nb\n"),
-         false},
+         "1x1 1x1", "\na\np\nb\n", false},
         {"a bordered row borders its table",
          R"({\rtf1\trowd\cellx1000\intbl a\cell\row\trowd\clbrdrt\brdrs\cellx1000\intbl b\cell\row})",
-         {QSize(1, 2)},
-         QStringLiteral("\na\nb\n"),
-         true},
+         "1x2", "\na\nb\n", true},
         {"no border style, no border",
-         R"({\rtf1\trowd\clbrdrt\brdrw15\brdrnone\cellx1000\intbl a\cell\row})",
-         {QSize(1, 1)},
-         QStringLiteral("\na\n"),
+         R"({\rtf1\trowd\clbrdrt\brdrw15\brdrnone\cellx1000\intbl a\cell\row})", "1x1", "\na\n",
          false},
     };
     for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
         QTextDocument doc;
         ReadRtfInto(doc, c.rtf);
         const QList<QTextTable *> tables = Tables(doc);
-        QList<QSize> sizes;
+        QStringList sizes;
         for (QTextTable *table : tables)
-            sizes.append(QSize(table->columns(), table->rows()));
-        EXPECT_EQ(sizes, c.tables) << c.name;
-        EXPECT_EQ(BlockTexts(doc).toStdString(), c.text.toStdString()) << c.name;
+            sizes.append(QStringLiteral("%1x%2").arg(table->columns()).arg(table->rows()));
+        EXPECT_EQ(sizes.join(u' ').toStdString(), c.tables);
+        EXPECT_EQ(BlockTexts(doc).toStdString(), c.text);
         if (!tables.isEmpty()) {
-            EXPECT_EQ(tables.last()->format().border() > 0, c.bordered) << c.name;
+            EXPECT_EQ(tables.last()->format().border() > 0, c.bordered);
         }
     }
 }

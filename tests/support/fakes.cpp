@@ -1,5 +1,10 @@
 #include "support/fakes.h"
 
+#include <QFile>
+
+#include <csignal>
+#include <sys/resource.h>
+
 int RecordingMessageBoxes::Show(const QString &caption, const QString &text, unsigned flags) {
     m_boxes.push_back({caption, text, flags});
     if (m_answers.empty())
@@ -71,4 +76,28 @@ std::optional<QString> ScriptedFileDialogs::GetOpenFileName(const FileDialogRequ
 
 std::optional<QString> ScriptedFileDialogs::GetSaveFileName(const FileDialogRequest &request) {
     return GetOpenFileName(request);
+}
+
+QByteArray ReadFileBytes(const QString &path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+bool WriteFileBytes(const QString &path, const QByteArray &bytes) {
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly | QIODevice::Truncate) &&
+           file.write(bytes) == bytes.size();
+}
+
+bool WithFileSizeLimit(unsigned long bytes, const std::function<bool()> &write) {
+    const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+    rlimit old{};
+    getrlimit(RLIMIT_FSIZE, &old);
+    rlimit lowered = old;
+    lowered.rlim_cur = bytes;
+    setrlimit(RLIMIT_FSIZE, &lowered);
+    const bool result = write();
+    setrlimit(RLIMIT_FSIZE, &old);
+    std::signal(SIGXFSZ, oldHandler);
+    return result;
 }

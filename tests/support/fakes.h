@@ -8,6 +8,7 @@
 #include <QString>
 
 #include <deque>
+#include <functional>
 #include <optional>
 #include <vector>
 
@@ -79,3 +80,11 @@ public:
     std::deque<std::optional<QString>> answers;
     std::vector<FileDialogRequest> requests;
 };
+
+// Whole-file helpers for tests: an unreadable file reads as empty.
+QByteArray ReadFileBytes(const QString &path);
+bool WriteFileBytes(const QString &path, const QByteArray &bytes);
+
+// Runs `write` with the process's file size capped at `bytes` (SIGXFSZ
+// ignored), as a full disk would stop it, and returns its result.
+bool WithFileSizeLimit(unsigned long bytes, const std::function<bool()> &write);

@@ -7,38 +7,27 @@
 #include "platform/string_table.h"
 #include "platform/user_locale.h"
 
+#include "platform_widgets/modal_test_support.h"
 #include "support/fakes.h"
 
 #include <gtest/gtest.h>
 
-#include <QApplication>
 #include <QComboBox>
 #include <QFile>
-#include <QLabel>
 #include <QLineEdit>
-#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
-#include <QTimer>
 
 #include <climits>
 #include <functional>
 
 namespace {
 
-constexpr int kLeftOpen = -999;
+constexpr int kLeftOpen = kDialogLeftOpen;
 
 class CalcDataDlgTest : public ::testing::Test {
 protected:
-    static void SetUpTestSuite() {
-        static int argc = 1;
-        static char arg0[] = "test";
-        static char *argv[] = {arg0, nullptr};
-        if (QApplication::instance())
-            return;
-        QStandardPaths::setTestModeEnabled(true);
-        new QApplication(argc, argv);
-    }
+    static void SetUpTestSuite() { EnsureApplication(); }
 };
 
 // An application object on fakes, with its files in a temporary folder and
@@ -71,26 +60,12 @@ struct Harness {
     CRevisionApp app;
 };
 
-// Runs `dialog` modally and calls `body` once its window is active; the
-// dialog is then ended with kLeftOpen unless the body ended it.
-int RunModal(CDialog &dialog, const std::function<void()> &body) {
-    QObject context;
-    QTimer::singleShot(0, &context, [&dialog, &body] {
-        EXPECT_TRUE(QTest::qWaitForWindowActive(dialog.Window()));
-        body();
-        if (dialog.Window())
-            QTimer::singleShot(0, dialog.Window(), [&dialog] { dialog.EndDialog(kLeftOpen); });
-    });
-    return dialog.DoModal();
-}
-
 QWidget *Focused() {
-    return QApplication::focusWidget();
+    return FocusedWidget();
 }
 
 void Type(const QString &text) {
-    for (QChar c : text)
-        QTest::keyClick(Focused(), c.toLatin1());
+    TypeKeys(text);
 }
 
 void Press(Qt::Key key) {
@@ -117,7 +92,7 @@ QString IndexText(float value) {
 TEST_F(CalcDataDlgTest, FirstOpeningShowsAnEmptyDocument) {
     Harness h;
     CCalcDataDlg dlg(h.app);
-    RunModal(dlg, [&] {
+    RunThenLeave(dlg, [&] {
         for (int id = IDC_SIGNATURE_DAY; id <= IDC_LAST_REVISION_DAY + 2; ++id)
             EXPECT_EQ(Text(dlg, id), QString()) << id;
         EXPECT_EQ(QuarterList(dlg)->currentText(), QStringLiteral("T 1"));
@@ -137,7 +112,7 @@ TEST_F(CalcDataDlgTest, OpenedDocumentIsShownWithPaddedDatesQuarterYearIndexAndR
     h.app.m_doc.referenceDate = PackedDate::FromParts(1, 7, 2001);
     h.app.m_doc.rent = 1250.5;
     CCalcDataDlg dlg(h.app);
-    RunModal(dlg, [&] {
+    RunThenLeave(dlg, [&] {
         const struct {
             int id;
             QString text;
@@ -160,7 +135,7 @@ TEST_F(CalcDataDlgTest, OpenedDocumentIsShownWithPaddedDatesQuarterYearIndexAndR
 TEST_F(CalcDataDlgTest, TypingWholeDatesWalksDayMonthYearThenTheNextRow) {
     Harness h;
     CCalcDataDlg dlg(h.app);
-    RunModal(dlg, [&] {
+    RunThenLeave(dlg, [&] {
         const int expectedFocus[] = {1124, 1125, 1126, 1127,           1128,
                                      1129, 1130, 1131, IDC_REF_QUARTER};
         const QString parts[] = {
@@ -180,7 +155,7 @@ TEST_F(CalcDataDlgTest, TwoDigitYearIsExpandedByOkButNotByEscape) {
         SCOPED_TRACE("OK");
         Harness h;
         CCalcDataDlg dlg(h.app);
-        const int result = RunModal(dlg, [&] {
+        const int result = RunThenLeave(dlg, [&] {
             Type(QStringLiteral("150799"));
             ASSERT_EQ(Focused(), dlg.GetDlgItem(1125));
             Press(Qt::Key_Return);
@@ -197,7 +172,7 @@ TEST_F(CalcDataDlgTest, TwoDigitYearIsExpandedByOkButNotByEscape) {
         SCOPED_TRACE("Escape");
         Harness h;
         CCalcDataDlg dlg(h.app);
-        const int result = RunModal(dlg, [&] {
+        const int result = RunThenLeave(dlg, [&] {
             Type(QStringLiteral("150799"));
             Press(Qt::Key_Escape);
             EXPECT_EQ(Focused(), dlg.GetDlgItem(IDC_SIGNATURE_DAY));
@@ -220,11 +195,9 @@ void Do(CDialog &dlg, Action action) {
     case Action::Enter:
         Press(Qt::Key_Return);
         break;
-    case Action::SaveButton: {
-        QWidget *button = dlg.GetDlgItem(IDC_SAVE_CALCULATION);
-        QTest::mouseClick(button, Qt::LeftButton, Qt::NoModifier, button->rect().center());
+    case Action::SaveButton:
+        ClickControl(dlg, IDC_SAVE_CALCULATION);
         break;
-    }
     case Action::CloseBox:
         dlg.Window()->close();
         break;
@@ -234,125 +207,73 @@ void Do(CDialog &dlg, Action action) {
 TEST_F(CalcDataDlgTest, EachRefusalShowsItsMessageKeepsTheDialogAndMovesTheFocus) {
     struct Case {
         const char *name;
-        std::function<void(Harness &, CCalcDataDlg &)> enter;
+        int typeAt; // 0: where the focus starts
+        const char *typed;
         Action action;
         QString message; // empty: checked by `check`
         int focusId;
-        QString selected;
-        bool positionStored;
-        std::function<void(Harness &)> check = nullptr;
+        bool selected;                       // the refused text is selected
+        bool positionStored;                 // the exchange succeeded
         PackedDate reference = PackedDate(); // of the document at the opening
+        bool unwritableFile = false;         // the save dialog answers a missing folder
+        std::function<void(Harness &)> check = nullptr;
     };
     const QString invalid = DateInvalidText();
     const QString notUnsigned = QStringLiteral("Veuillez entrer un entier positif.");
     const Case cases[] = {
-        {"only the day of a row",
-         [](Harness &, CCalcDataDlg &) { Type(QStringLiteral("15")); },
-         Action::Escape,
-         invalid,
-         1123,
-         {},
+        {"only the day of a row", 0, "15", Action::Escape, invalid, 1123, false, false},
+        {"31 April", 1126, "31042001", Action::Escape, invalid, 1126, false, false},
+        {"29 February of a common year", 1129, "29022001", Action::Enter, invalid, 1129, false,
          false},
-        {"31 April",
-         [](Harness &, CCalcDataDlg &d) { TypeAt(d, 1126, QStringLiteral("31042001")); },
-         Action::Escape,
-         invalid,
-         1126,
-         {},
-         false},
-        {"29 February of a common year",
-         [](Harness &, CCalcDataDlg &d) { TypeAt(d, 1129, QStringLiteral("29022001")); },
-         Action::Enter,
-         invalid,
-         1129,
-         {},
-         false},
-        {"month 13",
-         [](Harness &, CCalcDataDlg &d) { TypeAt(d, 1123, QStringLiteral("15132001")); },
-         Action::SaveButton,
-         invalid,
-         1123,
-         {},
-         false},
-        {"year before 1970",
-         [](Harness &, CCalcDataDlg &d) { TypeAt(d, 1126, QStringLiteral("15051969")); },
-         Action::Escape,
-         invalid,
-         1126,
-         {},
-         false},
-        {"year after 2106",
-         [](Harness &, CCalcDataDlg &d) { TypeAt(d, 1129, QStringLiteral("01012107")); },
-         Action::CloseBox,
-         invalid,
-         1129,
-         {},
-         false},
-        {"reference year 99 is not expanded",
-         [](Harness &, CCalcDataDlg &d) { TypeAt(d, IDC_REF_YEAR, QStringLiteral("99")); },
-         Action::Enter,
-         invalid,
-         IDC_REF_QUARTER,
-         {},
-         false,
+        {"month 13", 1123, "15132001", Action::SaveButton, invalid, 1123, false, false},
+        {"year before 1970", 1126, "15051969", Action::Escape, invalid, 1126, false, false},
+        {"year after 2106", 1129, "01012107", Action::CloseBox, invalid, 1129, false, false},
+        {"reference year 99 is not expanded", IDC_REF_YEAR, "99", Action::Enter, invalid,
+         IDC_REF_QUARTER, false, false, PackedDate(), false,
          [](Harness &h) { EXPECT_TRUE(h.app.m_doc.referenceDate.Validate() != 0); }},
-        {"letters in the reference year",
-         [](Harness &, CCalcDataDlg &d) { TypeAt(d, IDC_REF_YEAR, QStringLiteral("abc")); },
-         Action::SaveButton, notUnsigned, IDC_REF_YEAR, QStringLiteral("abc"), false,
+        {"letters in the reference year", IDC_REF_YEAR, "abc", Action::SaveButton, notUnsigned,
+         IDC_REF_YEAR, true, false, PackedDate(), false,
          [](Harness &h) { EXPECT_TRUE(h.files.requests.empty()); }},
-        {"minus sign in the reference year",
-         [](Harness &, CCalcDataDlg &d) { TypeAt(d, IDC_REF_YEAR, QStringLiteral("-5")); },
-         Action::Escape, notUnsigned, IDC_REF_YEAR, QStringLiteral("-5"), false},
-        {"reference year too wide for a date",
-         [](Harness &, CCalcDataDlg &d) { TypeAt(d, IDC_REF_YEAR, QStringLiteral("18354")); },
-         Action::Enter,
-         invalid,
-         IDC_REF_QUARTER,
-         {},
-         false,
+        {"minus sign in the reference year", IDC_REF_YEAR, "-5", Action::Escape, notUnsigned,
+         IDC_REF_YEAR, true, false},
+        {"reference year too wide for a date", IDC_REF_YEAR, "18354", Action::Enter, invalid,
+         IDC_REF_QUARTER, false, false, PackedDate(), false,
          [](Harness &h) { EXPECT_TRUE(h.app.m_doc.referenceDate.IsEmpty()); }},
-        {"no quarter selected (a stored month of 12)",
-         [](Harness &, CCalcDataDlg &d) { EXPECT_EQ(QuarterList(d)->currentIndex(), -1); },
-         Action::Escape,
-         invalid,
-         IDC_REF_QUARTER,
-         {},
-         false,
-         nullptr,
-         PackedDate::FromParts(1, 12, 2001)},
+        {"no quarter selected (a stored month of 12)", 0, "", Action::Escape, invalid,
+         IDC_REF_QUARTER, false, false, PackedDate::FromParts(1, 12, 2001)},
         {"the calculation refuses",
-         [](Harness &, CCalcDataDlg &) {},
+         0,
+         "",
          Action::Enter,
          {},
          IDOK,
-         {},
+         false,
          true,
+         PackedDate(),
+         false,
          [](Harness &h) {
              ASSERT_EQ(h.boxes.Boxes().size(), 1u);
              EXPECT_TRUE(h.boxes.Boxes()[0].text.contains(DateNameForMessage(0)));
          }},
-        {"the file cannot be written",
-         [](Harness &h, CCalcDataDlg &) {
-             h.files.answers.push_back(h.dir.filePath(QStringLiteral("absent/calcul.clv")));
-         },
-         Action::SaveButton,
-         LoadString(IDS_SAVE_FAILED),
-         IDC_SAVE_CALCULATION,
-         {},
-         true},
+        {"the file cannot be written", 0, "", Action::SaveButton, LoadString(IDS_SAVE_FAILED),
+         IDC_SAVE_CALCULATION, false, true, PackedDate(), true},
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.name);
         Harness h;
         h.app.m_doc.referenceDate = c.reference;
+        if (c.unwritableFile)
+            h.files.answers.push_back(h.dir.filePath(QStringLiteral("absent/calcul.clv")));
         CCalcDataDlg dlg(h.app);
-        const int result = RunModal(dlg, [&] {
-            c.enter(h, dlg);
+        const int result = RunThenLeave(dlg, [&] {
+            if (c.typeAt)
+                dlg.GotoDlgCtrl(dlg.GetDlgItem(c.typeAt));
+            Type(QLatin1String(c.typed));
             Do(dlg, c.action);
             EXPECT_EQ(Focused(), dlg.GetDlgItem(c.focusId));
-            auto *edit = qobject_cast<QLineEdit *>(dlg.GetDlgItem(c.focusId));
-            if (!c.selected.isEmpty() && edit) {
-                EXPECT_EQ(edit->selectedText(), c.selected);
+            if (c.selected) {
+                EXPECT_EQ(qobject_cast<QLineEdit *>(Focused())->selectedText(),
+                          QLatin1String(c.typed));
             }
         });
         EXPECT_EQ(result, kLeftOpen);
@@ -368,7 +289,7 @@ TEST_F(CalcDataDlgTest, EachRefusalShowsItsMessageKeepsTheDialogAndMovesTheFocus
 TEST_F(CalcDataDlgTest, WhatWasStoredBeforeARefusalStaysStored) {
     Harness h;
     CCalcDataDlg dlg(h.app);
-    RunModal(dlg, [&] {
+    RunThenLeave(dlg, [&] {
         Type(QStringLiteral("15072001"));
         Type(QStringLiteral("31042002"));
         Press(Qt::Key_Escape);
@@ -382,7 +303,7 @@ TEST_F(CalcDataDlgTest, IndexValueFollowsTheYearAndTheQuarter) {
     Harness h;
     h.app.m_indices.Set(IndexTable::PositionOf(2001, 3), 0.0f);
     CCalcDataDlg dlg(h.app);
-    RunModal(dlg, [&] {
+    RunThenLeave(dlg, [&] {
         struct Step {
             std::function<void()> input;
             QString shown;
@@ -419,7 +340,7 @@ TEST_F(CalcDataDlgTest, StoredMonthThatSelectsNoQuarterShowsNoIndexValue) {
     Harness h;
     h.app.m_doc.referenceDate = PackedDate::FromParts(1, 12, 2001);
     CCalcDataDlg dlg(h.app);
-    RunModal(dlg, [&] {
+    RunThenLeave(dlg, [&] {
         EXPECT_EQ(QuarterList(dlg)->currentIndex(), -1);
         EXPECT_EQ(Text(dlg, IDC_REF_YEAR), QStringLiteral("2001"));
         EXPECT_EQ(Text(dlg, IDC_INDEX_VALUE), QString());
@@ -434,7 +355,7 @@ TEST_F(CalcDataDlgTest, ErasedReferenceYearKeepsTheStoredReferenceDate) {
     const PackedDate stored = PackedDate::FromParts(1, 4, 2003);
     h.app.m_doc.referenceDate = stored;
     CCalcDataDlg dlg(h.app);
-    const int result = RunModal(dlg, [&] {
+    const int result = RunThenLeave(dlg, [&] {
         dlg.GotoDlgCtrl(dlg.GetDlgItem(IDC_REF_YEAR));
         Press(Qt::Key_Delete);
         QTest::keyClick(QuarterList(dlg), Qt::Key_Down);
@@ -448,7 +369,7 @@ TEST_F(CalcDataDlgTest, ErasedReferenceYearKeepsTheStoredReferenceDate) {
 TEST_F(CalcDataDlgTest, ValidCalculationEndsWithThePreviewValue) {
     Harness h;
     CCalcDataDlg dlg(h.app);
-    const int result = RunModal(dlg, [&] {
+    const int result = RunThenLeave(dlg, [&] {
         Type(QStringLiteral("15072001") + QStringLiteral("15072002") + QStringLiteral("150705"));
         QTest::keyClick(QuarterList(dlg), Qt::Key_Down);
         QTest::keyClick(QuarterList(dlg), Qt::Key_Down);
@@ -482,7 +403,7 @@ TEST_F(CalcDataDlgTest, SavingLeavesTheDialogOpenWhateverTheOutcome) {
             h.files.answers.push_back(path);
         h.app.m_doc.rent = 700.0;
         CCalcDataDlg dlg(h.app);
-        const int result = RunModal(dlg, [&] { Do(dlg, Action::SaveButton); });
+        const int result = RunThenLeave(dlg, [&] { Do(dlg, Action::SaveButton); });
         EXPECT_EQ(result, kLeftOpen);
         EXPECT_TRUE(h.boxes.Boxes().empty());
         EXPECT_EQ(h.files.requests.size(), 1u);
@@ -495,7 +416,7 @@ TEST_F(CalcDataDlgTest, PositionOfTheLastSuccessfulExchangeComesBackAtTheNextOpe
     Harness h;
     CCalcDataDlg dlg(h.app);
     QPoint centred;
-    int result = RunModal(dlg, [&] {
+    int result = RunThenLeave(dlg, [&] {
         centred = dlg.WindowRect().topLeft();
         dlg.MoveTo(QPoint(137, 91));
         // Refused: the position is not stored.
@@ -510,7 +431,7 @@ TEST_F(CalcDataDlgTest, PositionOfTheLastSuccessfulExchangeComesBackAtTheNextOpe
     EXPECT_EQ(h.app.m_nDlgLeft, 137);
     EXPECT_EQ(h.app.m_nDlgTop, 91);
 
-    result = RunModal(dlg, [&] {
+    result = RunThenLeave(dlg, [&] {
         EXPECT_EQ(dlg.WindowRect().topLeft(), QPoint(137, 91));
         dlg.MoveTo(QPoint(60, 40));
         dlg.Window()->close(); // the close box
@@ -520,7 +441,7 @@ TEST_F(CalcDataDlgTest, PositionOfTheLastSuccessfulExchangeComesBackAtTheNextOpe
 
     // Without a remembered position the window stays centred.
     h.app.m_nDlgLeft = INT_MIN;
-    RunModal(dlg, [&] { EXPECT_EQ(dlg.WindowRect().topLeft(), centred); });
+    RunThenLeave(dlg, [&] { EXPECT_EQ(dlg.WindowRect().topLeft(), centred); });
 }
 
 TEST_F(CalcDataDlgTest, YearFieldsSitOnePixelLeftAtEveryOpeningAndRentTakesTwelveCharacters) {
@@ -530,7 +451,7 @@ TEST_F(CalcDataDlgTest, YearFieldsSitOnePixelLeftAtEveryOpeningAndRentTakesTwelv
     const QFontMetrics metrics(CDialog::DialogFont());
     for (int opening = 0; opening < 2; ++opening) {
         SCOPED_TRACE(opening);
-        RunModal(dlg, [&] {
+        RunThenLeave(dlg, [&] {
             for (const DialogControl &control : t.controls) {
                 const int rowYear = control.id - IDC_SIGNATURE_DAY - 2;
                 if (control.id < IDC_SIGNATURE_DAY || control.id > 1131 || rowYear % 3 != 0)

@@ -5,36 +5,22 @@
 #include "ui/amount_edit.h"
 #include "ui/date_part_edit.h"
 
+#include "platform_widgets/modal_test_support.h"
 #include "support/fakes.h"
 
 #include <gtest/gtest.h>
 
-#include <QApplication>
 #include <QClipboard>
 #include <QLineEdit>
-#include <QStandardPaths>
 #include <QTest>
-#include <QTimer>
-
-#include <functional>
 
 namespace {
-
-constexpr int kLeftOpen = -999;
 
 enum : int { kDay = 2001, kMonth = 2002, kYear = 2003, kPlain = 2004, kAmount = 2005 };
 
 class EditFieldsTest : public ::testing::Test {
 protected:
-    static void SetUpTestSuite() {
-        static int argc = 1;
-        static char arg0[] = "test";
-        static char *argv[] = {arg0, nullptr};
-        if (QApplication::instance())
-            return;
-        QStandardPaths::setTestModeEnabled(true);
-        new QApplication(argc, argv);
-    }
+    static void SetUpTestSuite() { EnsureApplication(); }
 };
 
 DialogTemplate FieldsTemplate() {
@@ -84,27 +70,8 @@ public:
     int pivot = 40;
 };
 
-// Runs `dialog` modally and calls `body` once its window is active; the
-// dialog is then ended with kLeftOpen unless the body ended it.
-int RunModal(CDialog &dialog, const std::function<void()> &body) {
-    QObject context;
-    QTimer::singleShot(0, &context, [&dialog, &body] {
-        QWidget *window = dialog.Window();
-        EXPECT_TRUE(QTest::qWaitForWindowActive(window));
-        body();
-        if (dialog.Window())
-            QTimer::singleShot(0, dialog.Window(), [&dialog] { dialog.EndDialog(kLeftOpen); });
-    });
-    return dialog.DoModal();
-}
-
 QWidget *Focused() {
-    return QApplication::focusWidget();
-}
-
-void Type(const QString &text) {
-    for (QChar c : text)
-        QTest::keyClick(Focused(), c.toLatin1());
+    return FocusedWidget();
 }
 
 QLineEdit *Edit(CDialog &dialog, int id) {
@@ -115,7 +82,7 @@ QLineEdit *Edit(CDialog &dialog, int id) {
 void TypeInto(CDialog &dialog, int id, const QString &text) {
     Edit(dialog, id)->clear();
     dialog.GotoDlgCtrl(dialog.GetDlgItem(id));
-    Type(text);
+    TypeKeys(text);
 }
 
 TEST_F(EditFieldsTest, YearOfOneOrTwoDigitsIsExpandedWithThePivotWhenTheFieldIsLeft) {
@@ -124,30 +91,15 @@ TEST_F(EditFieldsTest, YearOfOneOrTwoDigitsIsExpandedWithThePivotWhenTheFieldIsL
         const char *typed;
         const char *shown;
     };
+    // Stored pivots outside 0-99 are used as they are, compared unsigned.
     const Case cases[] = {
-        {40, "5", "2005"},
-        {40, "39", "2039"},
-        {40, "40", "1940"},
-        {40, "99", "1999"},
-        {40, "0", "2000"},
-        {40, "00", "2000"},
-        {40, "0099", "1999"},
-        {40, "100", "100"},
-        {40, "199", "199"},
-        {40, "2024", "2024"},
-        {0, "5", "1905"},
-        {0, "0", "1900"},
-        {0, "99", "1999"},
-        {99, "98", "2098"},
-        {99, "99", "1999"},
-        {40, "", ""},
-        // Stored pivots outside 0-99 are used as they are, compared unsigned.
-        {150, "99", "2099"},
-        {-1, "99", "2099"},
-    };
+        {40, "5", "2005"},    {40, "39", "2039"}, {40, "40", "1940"},   {40, "99", "1999"},
+        {40, "0", "2000"},    {40, "00", "2000"}, {40, "0099", "1999"}, {40, "100", "100"},
+        {40, "2024", "2024"}, {0, "5", "1905"},   {0, "0", "1900"},     {99, "98", "2098"},
+        {99, "99", "1999"},   {40, "", ""},       {150, "99", "2099"},  {-1, "99", "2099"}};
     RecordingMessageBoxes boxes;
     FieldsDlg dlg(boxes);
-    RunModal(dlg, [&] {
+    RunThenLeave(dlg, [&] {
         for (const Case &c : cases) {
             SCOPED_TRACE(QStringLiteral("pivot %1, typed '%2'")
                              .arg(c.pivot)
@@ -167,7 +119,7 @@ TEST_F(EditFieldsTest, YearOfOneOrTwoDigitsIsExpandedWithThePivotWhenTheFieldIsL
 TEST_F(EditFieldsTest, TextThatIsNoNumberReadsAsZeroAndDayFieldsAreNeverChanged) {
     RecordingMessageBoxes boxes;
     FieldsDlg dlg(boxes);
-    RunModal(dlg, [&] {
+    RunThenLeave(dlg, [&] {
         // Text set without typing, as a paste would bring it.
         Edit(dlg, kYear)->setText(QStringLiteral("ab"));
         dlg.GotoDlgCtrl(dlg.GetDlgItem(kYear));
@@ -198,7 +150,7 @@ TEST_F(EditFieldsTest, OnlyDigitsAndForTheAmountTheCommaCanBeTyped) {
     };
     RecordingMessageBoxes boxes;
     FieldsDlg dlg(boxes);
-    RunModal(dlg, [&] {
+    RunThenLeave(dlg, [&] {
         for (const Case &c : cases) {
             SCOPED_TRACE(QStringLiteral("field %1, key '%2'")
                              .arg(c.id)
@@ -217,7 +169,7 @@ TEST_F(EditFieldsTest, OnlyDigitsAndForTheAmountTheCommaCanBeTyped) {
 TEST_F(EditFieldsTest, ClipboardShortcutsDoNothingInTheFields) {
     RecordingMessageBoxes boxes;
     FieldsDlg dlg(boxes);
-    RunModal(dlg, [&] {
+    RunThenLeave(dlg, [&] {
         QGuiApplication::clipboard()->setText(QStringLiteral("12"));
         for (int id : {kDay, kYear, kAmount}) {
             SCOPED_TRACE(id);
@@ -232,19 +184,19 @@ TEST_F(EditFieldsTest, ClipboardShortcutsDoNothingInTheFields) {
 TEST_F(EditFieldsTest, FullFieldHandsTheFocusToTheNextTabStopWithItsTextSelected) {
     RecordingMessageBoxes boxes;
     FieldsDlg dlg(boxes);
-    RunModal(dlg, [&] {
+    RunThenLeave(dlg, [&] {
         Edit(dlg, kMonth)->setText(QStringLiteral("07"));
         Edit(dlg, kPlain)->setText(QStringLiteral("suite"));
         TypeInto(dlg, kDay, QStringLiteral("1"));
         EXPECT_EQ(Focused(), dlg.GetDlgItem(kDay));
-        Type(QStringLiteral("2"));
+        TypeKeys(QStringLiteral("2"));
         EXPECT_EQ(Focused(), dlg.GetDlgItem(kMonth));
         EXPECT_EQ(Edit(dlg, kMonth)->selectedText(), QStringLiteral("07"));
 
         // Typing over the selection fills the month, then the year.
-        Type(QStringLiteral("08"));
+        TypeKeys(QStringLiteral("08"));
         EXPECT_EQ(Focused(), dlg.GetDlgItem(kYear));
-        Type(QStringLiteral("2001"));
+        TypeKeys(QStringLiteral("2001"));
         EXPECT_EQ(Focused(), dlg.GetDlgItem(kPlain));
         EXPECT_EQ(Edit(dlg, kPlain)->selectedText(), QStringLiteral("suite"));
         EXPECT_EQ(Edit(dlg, kDay)->text(), QStringLiteral("12"));
@@ -265,7 +217,7 @@ TEST_F(EditFieldsTest, KeyThatChangesNothingInAFullFieldStillMovesOn) {
     };
     RecordingMessageBoxes boxes;
     FieldsDlg dlg(boxes);
-    RunModal(dlg, [&] {
+    RunThenLeave(dlg, [&] {
         for (const Case &c : cases) {
             SCOPED_TRACE(c.name);
             Edit(dlg, kDay)->setText(QStringLiteral("12"));
@@ -290,13 +242,13 @@ TEST_F(EditFieldsTest, AmountSelectsItsWholeTextWhenEnteredByTabOrMouse) {
     FieldsDlg dlg(boxes);
     dlg.value = 1250.5;
     ReadDecimalSeparator(UserLocale::French());
-    RunModal(dlg, [&] {
+    RunThenLeave(dlg, [&] {
         QLineEdit *amount = Edit(dlg, kAmount);
         dlg.GotoDlgCtrl(dlg.GetDlgItem(kPlain));
         QTest::keyClick(Focused(), Qt::Key_Tab);
         ASSERT_EQ(Focused(), amount);
         EXPECT_EQ(amount->selectedText(), QStringLiteral("1250,50"));
-        Type(QStringLiteral("7"));
+        TypeKeys(QStringLiteral("7"));
         EXPECT_EQ(amount->text(), QStringLiteral("7"));
 
         amount->setText(QStringLiteral("1250,50"));
@@ -329,7 +281,7 @@ TEST_F(EditFieldsTest, AmountIsShownWithTwoDecimalsAndStoredAsItReads) {
         RecordingMessageBoxes boxes;
         FieldsDlg dlg(boxes);
         dlg.value = c.loaded;
-        RunModal(dlg, [&] {
+        RunThenLeave(dlg, [&] {
             EXPECT_EQ(Edit(dlg, kAmount)->text(), QLatin1String(c.shown));
             TypeInto(dlg, kAmount, QLatin1String(c.typed));
             EXPECT_TRUE(dlg.UpdateData(true));

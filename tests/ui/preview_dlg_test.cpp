@@ -7,35 +7,25 @@
 #include "platform/user_locale.h"
 #include "platform_widgets/rich_text_view.h"
 
+#include "platform_widgets/modal_test_support.h"
 #include "support/fakes.h"
 
 #include <gtest/gtest.h>
 
 #include <QApplication>
 #include <QPushButton>
-#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
-#include <QTimer>
 
 #include <climits>
-#include <functional>
 #include <vector>
 
 namespace {
 
-constexpr int kLeftOpen = -999;
-
 class PreviewDlgTest : public ::testing::Test {
 protected:
     static void SetUpTestSuite() {
-        static int argc = 1;
-        static char arg0[] = "test";
-        static char *argv[] = {arg0, nullptr};
-        if (!QApplication::instance()) {
-            QStandardPaths::setTestModeEnabled(true);
-            new QApplication(argc, argv);
-        }
+        EnsureApplication();
         CDialog::SetRichEditFactory(
             [](QWidget *parent, const DialogControl &) { return new RichTextView(parent); });
     }
@@ -84,24 +74,8 @@ public:
     using CPreviewDlg::OnSize;
 };
 
-int RunModal(CDialog &dialog, const std::function<void()> &body) {
-    QObject context;
-    QTimer::singleShot(0, &context, [&dialog, &body] {
-        EXPECT_TRUE(QTest::qWaitForWindowActive(dialog.Window()));
-        body();
-        if (dialog.Window())
-            QTimer::singleShot(0, dialog.Window(), [&dialog] { dialog.EndDialog(kLeftOpen); });
-    });
-    return dialog.DoModal();
-}
-
 RichTextView *View(CDialog &dlg) {
     return qobject_cast<RichTextView *>(dlg.GetDlgItem(IDC_REPORT_VIEW));
-}
-
-void Click(CDialog &dlg, int id) {
-    QWidget *button = dlg.GetDlgItem(id);
-    QTest::mouseClick(button, Qt::LeftButton, Qt::NoModifier, button->rect().center());
 }
 
 TEST_F(PreviewDlgTest, StreamReaderHandsOverTheTextInPiecesThatFitTheBuffer) {
@@ -145,7 +119,7 @@ TEST_F(PreviewDlgTest, ShowsTheWholeTabFormReadOnlyWithASelectionBar) {
     Harness h(200); // a report of several stream pieces
     ASSERT_GT(h.app.m_report.Tabs().size(), 2 * RichTextView::kStreamChunk);
     CPreviewDlg dlg(h.app);
-    RunModal(dlg, [&] {
+    RunThenLeave(dlg, [&] {
         RichTextView *view = View(dlg);
         ASSERT_NE(view, nullptr);
         EXPECT_TRUE(view->isReadOnly());
@@ -158,9 +132,18 @@ TEST_F(PreviewDlgTest, ShowsTheWholeTabFormReadOnlyWithASelectionBar) {
         EXPECT_EQ(dlg.Window()->windowTitle(), QStringLiteral("Aperçu du résultat du calcul"));
         EXPECT_EQ(QApplication::focusWidget(), view);
     });
+
+    // Without a rich text control the window cannot open.
+    Harness other;
+    CPreviewDlg failing(other.app);
+    CDialog::SetRichEditFactory(nullptr);
+    EXPECT_EQ(failing.DoModal(), -1);
+    CDialog::SetRichEditFactory(
+        [](QWidget *parent, const DialogControl &) { return new RichTextView(parent); });
+    EXPECT_EQ(other.app.m_wpPreview.length, 0u);
 }
 
-TEST_F(PreviewDlgTest, LayoutFillsTheClientAreaAboveABandOfTwoButtons) {
+TEST_F(PreviewDlgTest, LayoutFillsTheClientAreaAboveTwoButtonsDownTo308By115) {
     struct Case {
         QSize client;
         QRect view;
@@ -174,7 +157,7 @@ TEST_F(PreviewDlgTest, LayoutFillsTheClientAreaAboveABandOfTwoButtons) {
     };
     Harness h;
     TestPreviewDlg dlg(h.app);
-    RunModal(dlg, [&] {
+    RunThenLeave(dlg, [&] {
         QWidget *back = dlg.GetDlgItem(IDCANCEL);
         QWidget *exportButton = dlg.GetDlgItem(IDOK);
         back->resize(128, 23);
@@ -196,16 +179,9 @@ TEST_F(PreviewDlgTest, LayoutFillsTheClientAreaAboveABandOfTwoButtons) {
             dlg.Window()->repaint();
             EXPECT_EQ(back->pos(), c.back);
         }
-    });
-}
-
-TEST_F(PreviewDlgTest, WindowCannotBeDraggedSmallerThan308By115) {
-    Harness h;
-    CPreviewDlg dlg(h.app);
-    RunModal(dlg, [&] {
+        // The window cannot be dragged smaller than 308 x 115.
         dlg.Window()->resize(100, 50);
-        const QSize frame = dlg.WindowRect().size();
-        EXPECT_EQ(frame, QSize(308, 115));
+        EXPECT_EQ(dlg.WindowRect().size(), QSize(308, 115));
     });
 }
 
@@ -213,7 +189,7 @@ TEST_F(PreviewDlgTest, PlacementOfTheLastPreviewComesBackMaximisedIncluded) {
     Harness h;
     CPreviewDlg dlg(h.app);
     QRect firstNormal;
-    int result = RunModal(dlg, [&] {
+    int result = RunThenLeave(dlg, [&] {
         EXPECT_EQ(h.app.m_wpPreview.length, 0u);
         firstNormal = dlg.Window()->geometry();
         dlg.Window()->showMaximized();
@@ -225,17 +201,17 @@ TEST_F(PreviewDlgTest, PlacementOfTheLastPreviewComesBackMaximisedIncluded) {
     EXPECT_EQ(h.app.m_wpPreview.normalGeometry, firstNormal);
 
     const QRect moved(50, 60, 500, 300);
-    result = RunModal(dlg, [&] {
+    result = RunThenLeave(dlg, [&] {
         EXPECT_TRUE(dlg.Window()->isMaximized());
         dlg.Window()->showNormal();
         dlg.Window()->setGeometry(moved);
-        Click(dlg, IDOK);
+        ClickControl(dlg, IDOK);
     });
     EXPECT_EQ(result, CRevisionApp::kDataDialog);
     EXPECT_FALSE(h.app.m_wpPreview.maximized);
     EXPECT_EQ(h.app.m_wpPreview.normalGeometry, moved);
 
-    result = RunModal(dlg, [&] {
+    result = RunThenLeave(dlg, [&] {
         EXPECT_FALSE(dlg.Window()->isMaximized());
         EXPECT_EQ(dlg.Window()->geometry(), moved);
         dlg.Window()->close(); // the close box
@@ -266,16 +242,16 @@ TEST_F(PreviewDlgTest, ExportRunsForEveryTargetAndBothButtonsGoBackToTheData) {
         Harness h;
         h.app.m_nCible = c.cible;
         CPreviewDlg dlg(h.app);
-        const int result = RunModal(dlg, [&] {
+        const int result = RunThenLeave(dlg, [&] {
             switch (c.way) {
             case Way::BackButton:
-                Click(dlg, IDCANCEL);
+                ClickControl(dlg, IDCANCEL);
                 break;
             case Way::Escape:
                 QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
                 break;
             case Way::ExportButton:
-                Click(dlg, IDOK);
+                ClickControl(dlg, IDOK);
                 break;
             case Way::Enter:
                 QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
@@ -293,16 +269,6 @@ TEST_F(PreviewDlgTest, ExportRunsForEveryTargetAndBothButtonsGoBackToTheData) {
                   form.isEmpty() ? std::vector<QByteArray>{} : std::vector<QByteArray>{form});
         EXPECT_TRUE(h.boxes.Boxes().empty());
     }
-}
-
-TEST_F(PreviewDlgTest, WithoutARichTextControlTheWindowCannotOpen) {
-    Harness h;
-    CPreviewDlg dlg(h.app);
-    CDialog::SetRichEditFactory(nullptr);
-    EXPECT_EQ(dlg.DoModal(), -1);
-    CDialog::SetRichEditFactory(
-        [](QWidget *parent, const DialogControl &) { return new RichTextView(parent); });
-    EXPECT_EQ(h.app.m_wpPreview.length, 0u);
 }
 
 } // namespace
