@@ -18,6 +18,32 @@ std::optional<int> FromLongLong(long long value) {
     return static_cast<int>(value);
 }
 
+// True when `key` already holds `wanted`, so that writing it again (as the
+// program does with every setting at every end) costs no rewrite and no
+// flush of the settings file. The registry keeps each value's type; text
+// files of settings hand every value back as text.
+bool AlreadyStored(const QSettings &settings, const QString &key, const QVariant &wanted) {
+    const QVariant have = settings.value(key);
+    if (!have.isValid())
+        return false;
+    if (have.typeId() == wanted.typeId())
+        return have == wanted;
+#ifdef Q_OS_WIN
+    return false;
+#else
+    return have.typeId() == QMetaType::QString && have.toString() == wanted.toString();
+#endif
+}
+
+void WriteValue(const QString &organization, const QString &application, const QString &key,
+                const QVariant &value) {
+    QSettings settings(organization, application);
+    if (AlreadyStored(settings, key, value))
+        return;
+    settings.setValue(key, value);
+    settings.sync();
+}
+
 } // namespace
 
 QSettingsStore::QSettingsStore()
@@ -76,13 +102,9 @@ std::optional<QString> QSettingsStore::ReadText(const QString &section, const QS
 }
 
 void QSettingsStore::WriteInt(const QString &section, const QString &name, int value) {
-    QSettings settings(m_organization, m_application);
-    settings.setValue(Key(section, name), QVariant(value));
-    settings.sync();
+    WriteValue(m_organization, m_application, Key(section, name), QVariant(value));
 }
 
 void QSettingsStore::WriteText(const QString &section, const QString &name, const QString &value) {
-    QSettings settings(m_organization, m_application);
-    settings.setValue(Key(section, name), QVariant(value));
-    settings.sync();
+    WriteValue(m_organization, m_application, Key(section, name), QVariant(value));
 }
