@@ -8,6 +8,7 @@
 #include "engine/revision_calc.h"
 #include "engine/revision_report.h"
 #include "platform/user_locale.h"
+#include "support/fakes.h"
 
 #include <gtest/gtest.h>
 
@@ -20,19 +21,6 @@
 #include <QTemporaryDir>
 
 namespace {
-
-bool WriteAll(const QString &path, const QByteArray &bytes) {
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly | QIODevice::Truncate) &&
-           file.write(bytes) == bytes.size();
-}
-
-QByteArray ReadAll(const QString &path) {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return {};
-    return file.readAll();
-}
 
 TEST(CommandLineMode, ProgramWritesTheReportBesideItselfAndExitsWithZero) {
     const QString binary = qEnvironmentVariable("CALVOR_BINARY");
@@ -54,7 +42,8 @@ TEST(CommandLineMode, ProgramWritesTheReportBesideItselfAndExitsWithZero) {
     const float values[] = {100.0f, 110.5f, 121.0f, 130.25f, 140.0f, 150.0f};
     for (int i = 0; i < 6; ++i)
         indices.Set(IndexTable::PositionOf(2000 + i, 1), values[i]);
-    ASSERT_TRUE(WriteAll(dir.filePath(QStringLiteral("bin/Indices.txt")), indices.IndexFileText()));
+    ASSERT_TRUE(
+        WriteFileBytes(dir.filePath(QStringLiteral("bin/Indices.txt")), indices.IndexFileText()));
 
     CalcDocument doc;
     doc.signature = PackedDate::FromParts(1, 6, 1999);
@@ -63,7 +52,8 @@ TEST(CommandLineMode, ProgramWritesTheReportBesideItselfAndExitsWithZero) {
     doc.referenceDate = PackedDate::FromParts(1, 4, 2000);
     doc.rent = 1234.5;
     // A name with a blank, given as two arguments: they are joined again.
-    ASSERT_TRUE(WriteAll(dir.filePath(QStringLiteral("docs/Mon calcul.clv")), DocumentBytes(doc)));
+    ASSERT_TRUE(
+        WriteFileBytes(dir.filePath(QStringLiteral("docs/Mon calcul.clv")), DocumentBytes(doc)));
 
     // "Cible" 3 exports nothing, so the test opens no program and leaves the
     // clipboard alone.
@@ -108,13 +98,13 @@ TEST(CommandLineMode, ProgramWritesTheReportBesideItselfAndExitsWithZero) {
                                    ReportSettings{3, QStringLiteral("€"), french})
             .Table();
     };
-    const QByteArray written = ReadAll(dir.filePath(QStringLiteral("bin/Calcul.rtf")));
+    const QByteArray written = ReadFileBytes(dir.filePath(QStringLiteral("bin/Calcul.rtf")));
     ASSERT_FALSE(written.isEmpty());
     EXPECT_TRUE(written == reportOn(before) || written == reportOn(after));
     EXPECT_FALSE(QFileInfo::exists(dir.filePath(QStringLiteral("work/Calcul.rtf"))));
 
     // Start-up rewrote the index file; shutdown wrote the settings.
-    EXPECT_EQ(ReadAll(dir.filePath(QStringLiteral("bin/Indices.txt"))).size(), 15425);
+    EXPECT_EQ(ReadFileBytes(dir.filePath(QStringLiteral("bin/Indices.txt"))).size(), 15425);
     const QSettings stored(settingsFile, QSettings::IniFormat);
     EXPECT_EQ(stored.value(QStringLiteral("Général/Cible")).toInt(), 3);
     EXPECT_EQ(stored.value(QStringLiteral("Général/Date2000")).toInt(), 40);

@@ -135,31 +135,26 @@ protected:
     std::unique_ptr<CRevisionApp> app;
 };
 
-TEST_F(RevisionAppTest, MissingIndexFileIsReportedOnceAndCreatedClean) {
+TEST_F(RevisionAppTest, MissingIndexFileIsReportedOnceAndCreatedCleanBesideTheExecutable) {
+    // The files lie in the executable's folder whatever the current one.
+    const QString before = QDir::currentPath();
+    QTemporaryDir elsewhere;
+    ASSERT_TRUE(QDir::setCurrent(elsewhere.path()));
+    folder = dir.path() + u'/'; // a trailing separator gives no double one
     CRevisionApp &a = App();
     EXPECT_FALSE(a.InitInstance(QString()));
+    QDir::setCurrent(before);
 
     ASSERT_EQ(boxes.Boxes().size(), 1u);
     EXPECT_EQ(boxes.Boxes()[0].text, LoadString(IDS_INDEX_FILE_ERROR));
     EXPECT_EQ(boxes.Boxes()[0].flags, unsigned{MB_OK | MB_ICONSTOP});
     EXPECT_EQ(boxes.Boxes()[0].caption, QStringLiteral("Calvor"));
-    EXPECT_EQ(QFileInfo(InFolder(QStringLiteral("Indices.txt"))).size(), 15425);
+    EXPECT_EQ(a.m_strIndicesPath, QDir(dir.path()).filePath(QStringLiteral("Indices.txt")));
+    EXPECT_EQ(a.m_strReportPath, QDir(dir.path()).filePath(QStringLiteral("Calcul.rtf")));
+    EXPECT_EQ(QFileInfo(a.m_strIndicesPath).size(), 15425);
+    EXPECT_FALSE(QFileInfo::exists(QDir(elsewhere.path()).filePath(QStringLiteral("Indices.txt"))));
     EXPECT_FALSE(IsQuitPending());
     EXPECT_EQ(a.ExitInstance(), 0);
-}
-
-TEST_F(RevisionAppTest, FilesLieInTheExecutablesFolderWhateverTheCurrentOne) {
-    const QString before = QDir::currentPath();
-    QTemporaryDir elsewhere;
-    ASSERT_TRUE(QDir::setCurrent(elsewhere.path()));
-    folder = dir.path() + u'/'; // a trailing separator gives no double one
-    App().InitInstance(QString());
-    QDir::setCurrent(before);
-
-    EXPECT_EQ(App().m_strIndicesPath, QDir(dir.path()).filePath(QStringLiteral("Indices.txt")));
-    EXPECT_EQ(App().m_strReportPath, QDir(dir.path()).filePath(QStringLiteral("Calcul.rtf")));
-    EXPECT_TRUE(QFileInfo::exists(App().m_strIndicesPath));
-    EXPECT_FALSE(QFileInfo::exists(QDir(elsewhere.path()).filePath(QStringLiteral("Indices.txt"))));
 }
 
 TEST_F(RevisionAppTest, StartUpNormalisesTheIndexFileAndClearsTheDocument) {
@@ -298,9 +293,6 @@ TEST_F(RevisionAppTest, RefusedDocumentsShowOneMessageAndWriteNothing) {
              d.rent = 0.0;
          },
          BadDateText("de signature du bail"), exclamation},
-        {"empty last revision",
-         [](CalcDocument &d, IndexTable &) { d.lastRevision = PackedDate(); },
-         BadDateText("de fin de calcul"), exclamation},
         {"empty reference date",
          [](CalcDocument &d, IndexTable &) { d.referenceDate = PackedDate(); },
          BadDateText("de l'indice de référence"), exclamation},

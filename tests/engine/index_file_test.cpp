@@ -126,7 +126,7 @@ protected:
 
 } // namespace
 
-TEST_F(IndexFileTest, TableOfZerosGivesTheCanonical15425ByteText) {
+TEST_F(IndexFileTest, CanonicalTextHas15425BytesForZerosAndForThreeValuesRead) {
     const QByteArray text = IndexTable().IndexFileText();
     EXPECT_EQ(text.size(), 15425);
     EXPECT_TRUE(text.startsWith(Header())); // Windows-1252: single-byte accents
@@ -134,6 +134,19 @@ TEST_F(IndexFileTest, TableOfZerosGivesTheCanonical15425ByteText) {
     EXPECT_TRUE(text.endsWith("    0,00   ; 2106 - Trim 4\r\n"));
     EXPECT_TRUE(text.contains("\r\n    0,00   ; 2000 - Trim 4\r\n"));
     ExpectCanonical(text);
+
+    // Three values and a three-decimal value after start-up.
+    ASSERT_TRUE(WriteFileBytes(m_path, Header() + "100\r\n101,5\r\n1234,567\r\n"));
+    IndexTable table;
+    ASSERT_TRUE(table.ReadIndexFile(m_path, m_boxes));
+    EXPECT_EQ(table.At(2), 1234.567f); // memory keeps what was read
+    ASSERT_TRUE(table.WriteIndexFile(m_path, m_boxes));
+    const QByteArray normalised = ReadFileBytes(m_path);
+    EXPECT_EQ(normalised.size(), 15425);
+    EXPECT_TRUE(normalised.mid(81).startsWith("  100,00   ; 1970 - Trim 1\r\n"
+                                              "  101,50   ; 1970 - Trim 2\r\n"
+                                              " 1234,57   ; 1970 - Trim 3\r\n"
+                                              "    0,00   ; 1970 - Trim 4\r\n"));
 }
 
 TEST_F(IndexFileTest, ValueFieldIsRoundedWithADecimalCommaWhateverTheSeparator) {
@@ -244,20 +257,6 @@ TEST_F(IndexFileTest, StartUpNormalisesEveryFileToTheCanonicalForm) {
     EXPECT_TRUE(m_boxes.Boxes().empty());
     EXPECT_EQ(QDir(m_dir.path()).entryList(QDir::Files | QDir::Hidden),
               QStringList{IndexFileName()});
-}
-
-TEST_F(IndexFileTest, ThreeValuesAndAThreeDecimalValueAfterStartUp) {
-    ASSERT_TRUE(WriteFileBytes(m_path, Header() + "100\r\n101,5\r\n1234,567\r\n"));
-    IndexTable table;
-    ASSERT_TRUE(table.ReadIndexFile(m_path, m_boxes));
-    EXPECT_EQ(table.At(2), 1234.567f); // memory keeps what was read
-    ASSERT_TRUE(table.WriteIndexFile(m_path, m_boxes));
-    const QByteArray text = ReadFileBytes(m_path);
-    EXPECT_EQ(text.size(), 15425);
-    EXPECT_TRUE(text.mid(81).startsWith("  100,00   ; 1970 - Trim 1\r\n"
-                                        "  101,50   ; 1970 - Trim 2\r\n"
-                                        " 1234,57   ; 1970 - Trim 3\r\n"
-                                        "    0,00   ; 1970 - Trim 4\r\n"));
 }
 
 TEST_F(IndexFileTest, MissingFileGivesOneMessageThenAFileOfZeros) {

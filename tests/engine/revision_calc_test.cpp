@@ -127,51 +127,46 @@ TEST(CheckAndWalk, RentsChainFromTheUnroundedPreviousRent) {
 TEST(CheckAndWalk, RefusalsComeInTheirOrder) {
     const IndexTable indices = DistinctIndices();
     const CalcDocument good = Doc(D(1, 5, 2001), D(1, 5, 2003), Quarter(0, 2000));
+    using Change = void (*)(CalcDocument &);
     struct Case {
         const char *name;
-        CalcDocument doc;
+        Change change;
         unsigned refusal;
         const char16_t *dateName;
     };
-    std::vector<Case> cases;
-    const auto with = [&](auto change) {
-        CalcDocument d = good;
-        change(d);
-        return d;
+    const Case cases[] = {
+        {"empty lease date before zero rent",
+         [](CalcDocument &d) {
+             d.signature = PackedDate();
+             d.rent = 0.0;
+         },
+         IDS_BAD_DATE, u"de signature du bail"},
+        {"empty first revision", [](CalcDocument &d) { d.firstRevision = PackedDate(); },
+         IDS_BAD_DATE, u"de début de calcul"},
+        {"empty last revision", [](CalcDocument &d) { d.lastRevision = PackedDate(0xF0000000u); },
+         IDS_BAD_DATE, u"de fin de calcul"},
+        {"empty reference", [](CalcDocument &d) { d.referenceDate = {}; }, IDS_BAD_DATE,
+         u"de l'indice de référence"},
+        {"zero rent", [](CalcDocument &d) { d.rent = 0.0; }, IDS_NO_RENT, u""},
+        {"negative zero rent", [](CalcDocument &d) { d.rent = -0.0; }, IDS_NO_RENT, u""},
+        {"start a day after the end",
+         [](CalcDocument &d) {
+             d.firstRevision = D(2, 5, 2003);
+             d.lastRevision = D(1, 5, 2003);
+         },
+         IDS_START_AFTER_END, u""},
+        {"start in the first quarter of 1970",
+         [](CalcDocument &d) { d.firstRevision = D(31, 3, 1970); }, IDS_START_IN_FIRST_QUARTER_1970,
+         u""},
+        {"reference index never entered",
+         [](CalcDocument &d) { d.referenceDate = Quarter(0, 1969); }, IDS_NO_REFERENCE_INDEX, u""},
+        {"reference beyond the table", [](CalcDocument &d) { d.referenceDate = Quarter(0, 2107); },
+         IDS_NO_REFERENCE_INDEX, u""},
     };
-    cases.push_back({"empty lease date before zero rent", with([](CalcDocument &d) {
-                         d.signature = PackedDate();
-                         d.rent = 0.0;
-                     }),
-                     IDS_BAD_DATE, u"de signature du bail"});
-    cases.push_back({"empty first revision",
-                     with([](CalcDocument &d) { d.firstRevision = PackedDate(); }), IDS_BAD_DATE,
-                     u"de début de calcul"});
-    cases.push_back({"empty last revision",
-                     with([](CalcDocument &d) { d.lastRevision = PackedDate(0xF0000000u); }),
-                     IDS_BAD_DATE, u"de fin de calcul"});
-    cases.push_back({"empty reference", with([](CalcDocument &d) { d.referenceDate = {}; }),
-                     IDS_BAD_DATE, u"de l'indice de référence"});
-    cases.push_back({"zero rent", with([](CalcDocument &d) { d.rent = 0.0; }), IDS_NO_RENT, u""});
-    cases.push_back(
-        {"negative zero rent", with([](CalcDocument &d) { d.rent = -0.0; }), IDS_NO_RENT, u""});
-    cases.push_back({"start a day after the end", with([](CalcDocument &d) {
-                         d.firstRevision = D(2, 5, 2003);
-                         d.lastRevision = D(1, 5, 2003);
-                     }),
-                     IDS_START_AFTER_END, u""});
-    cases.push_back({"start in the first quarter of 1970",
-                     with([](CalcDocument &d) { d.firstRevision = D(31, 3, 1970); }),
-                     IDS_START_IN_FIRST_QUARTER_1970, u""});
-    cases.push_back({"reference index never entered",
-                     with([](CalcDocument &d) { d.referenceDate = Quarter(0, 1969); }),
-                     IDS_NO_REFERENCE_INDEX, u""});
-    cases.push_back({"reference beyond the table",
-                     with([](CalcDocument &d) { d.referenceDate = Quarter(0, 2107); }),
-                     IDS_NO_REFERENCE_INDEX, u""});
-
     for (const Case &c : cases) {
-        const RevisionOutcome out = CheckAndWalk(c.doc, indices);
+        CalcDocument doc = good;
+        c.change(doc);
+        const RevisionOutcome out = CheckAndWalk(doc, indices);
         EXPECT_EQ(out.refusal, c.refusal) << c.name;
         EXPECT_EQ(out.emptyDateName, QString::fromUtf16(c.dateName)) << c.name;
         EXPECT_TRUE(out.rows.empty()) << c.name;

@@ -16,37 +16,24 @@
 namespace {
 
 DialogTemplate OptionsLikeTemplate() {
-    return {
-        103,
-        QStringLiteral("Options"),
-        154,
-        133,
-        DS_CENTER,
-        {
-            {-1, ControlKind::GroupBox, QStringLiteral("Copier le résultat du calcul"), 5, 5, 142,
-             55},
-            {1009, ControlKind::RadioButton, QStringLiteral("Vers &Word"), 11, 18, 111, 10,
-             WS_GROUP},
-            {1010, ControlKind::RadioButton, QStringLiteral("Dans le &presse-papiers"), 11, 31, 132,
-             10},
-            {1011, ControlKind::RadioButton, QStringLiteral("Format &RTF"), 11, 44, 129, 10},
-            {-1, ControlKind::Label, QStringLiteral("&Symbole monétaire:"), 7, 67, 62, 8, WS_GROUP},
-            {1013, ControlKind::Edit, QString(), 79, 65, 23, 12, WS_BORDER | ES_AUTOHSCROLL},
-            {-1, ControlKind::Label, QStringLiteral("R&ajouter 2000:"), 6, 84, 93, 18, WS_GROUP},
-            {1014, ControlKind::Edit, QString(), 103, 87, 23, 12,
-             WS_BORDER | ES_AUTOHSCROLL | ES_NUMBER},
-            {1020,
-             ControlKind::ComboDropDownList,
-             QString(),
-             10,
-             100,
-             40,
-             50,
-             0,
-             {QStringLiteral("T 1"), QStringLiteral("T 2")}},
-            {IDCANCEL, ControlKind::PushButton, QStringLiteral("Annuler"), 7, 112, 66, 14},
-            {IDOK, ControlKind::DefPushButton, QStringLiteral("OK"), 81, 112, 66, 14},
-        }};
+    const QStringList quarters{QStringLiteral("T 1"), QStringLiteral("T 2")};
+    DialogTemplate t{103, QStringLiteral("Options"), 154, 133, DS_CENTER, {}};
+    t.controls = {
+        {-1, ControlKind::GroupBox, QStringLiteral("Copier le résultat du calcul"), 5, 5, 142, 55},
+        {1009, ControlKind::RadioButton, QStringLiteral("Vers &Word"), 11, 18, 111, 10, WS_GROUP},
+        {1010, ControlKind::RadioButton, QStringLiteral("Dans le &presse-papiers"), 11, 31, 132,
+         10},
+        {1011, ControlKind::RadioButton, QStringLiteral("Format &RTF"), 11, 44, 129, 10},
+        {-1, ControlKind::Label, QStringLiteral("&Symbole monétaire:"), 7, 67, 62, 8, WS_GROUP},
+        {1013, ControlKind::Edit, QString(), 79, 65, 23, 12, WS_BORDER | ES_AUTOHSCROLL},
+        {-1, ControlKind::Label, QStringLiteral("R&ajouter 2000:"), 6, 84, 93, 18, WS_GROUP},
+        {1014, ControlKind::Edit, QString(), 103, 87, 23, 12,
+         WS_BORDER | ES_AUTOHSCROLL | ES_NUMBER},
+        {1020, ControlKind::ComboDropDownList, QString(), 10, 100, 40, 50, 0, quarters},
+        {IDCANCEL, ControlKind::PushButton, QStringLiteral("Annuler"), 7, 112, 66, 14},
+        {IDOK, ControlKind::DefPushButton, QStringLiteral("OK"), 81, 112, 66, 14},
+    };
+    return t;
 }
 
 // The exchange of the options dialog: a radio group, a checked unsigned

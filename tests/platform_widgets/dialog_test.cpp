@@ -25,34 +25,25 @@
 namespace {
 
 DialogTemplate TestTemplate() {
-    return {500,
-            QStringLiteral("Essai"),
-            200,
-            130,
-            DS_CENTER,
-            {
-                {-1, ControlKind::Label, QStringLiteral("&Nom:"), 5, 5, 40, 8, WS_GROUP},
-                {1001, ControlKind::Edit, QString(), 50, 5, 60, 12, WS_BORDER | ES_AUTOHSCROLL},
-                {-1, ControlKind::Label, QStringLiteral("A & B"), 5, 20, 40, 8, SS_NOPREFIX},
-                {1002, ControlKind::Edit, QString(), 50, 20, 60, 12, WS_BORDER},
-                {1003,
-                 ControlKind::ComboDropDownList,
-                 QString(),
-                 50,
-                 35,
-                 60,
-                 50,
-                 CBS_SORT | WS_VSCROLL,
-                 {QStringLiteral("b"), QStringLiteral("a"), QStringLiteral("C")}},
-                {-1, ControlKind::GroupBox, QStringLiteral("Cible"), 5, 50, 100, 40},
-                {1010, ControlKind::RadioButton, QStringLiteral("&Un"), 10, 60, 40, 10, WS_GROUP},
-                {1011, ControlKind::RadioButton, QStringLiteral("&Deux"), 10, 72, 40, 10},
-                {-1, ControlKind::Label, QStringLiteral("&Fin:"), 5, 95, 20, 8, WS_GROUP},
-                {1012, ControlKind::Edit, QString(), 30, 95, 20, 12, WS_BORDER | ES_NUMBER},
-                {IDCANCEL, ControlKind::PushButton, QStringLiteral("Annuler"), 60, 112, 50, 14},
-                {IDOK, ControlKind::DefPushButton, QStringLiteral("OK"), 120, 112, 50, 14},
-                {-1, ControlKind::Label, QStringLiteral("&Seul"), 5, 120, 30, 8},
-            }};
+    const QStringList items{QStringLiteral("b"), QStringLiteral("a"), QStringLiteral("C")};
+    DialogTemplate t{500, QStringLiteral("Essai"), 200, 130, DS_CENTER, {}};
+    t.controls = {
+        {-1, ControlKind::Label, QStringLiteral("&Nom:"), 5, 5, 40, 8, WS_GROUP},
+        {1001, ControlKind::Edit, QString(), 50, 5, 60, 12, WS_BORDER | ES_AUTOHSCROLL},
+        {-1, ControlKind::Label, QStringLiteral("A & B"), 5, 20, 40, 8, SS_NOPREFIX},
+        {1002, ControlKind::Edit, QString(), 50, 20, 60, 12, WS_BORDER},
+        {1003, ControlKind::ComboDropDownList, QString(), 50, 35, 60, 50, CBS_SORT | WS_VSCROLL,
+         items},
+        {-1, ControlKind::GroupBox, QStringLiteral("Cible"), 5, 50, 100, 40},
+        {1010, ControlKind::RadioButton, QStringLiteral("&Un"), 10, 60, 40, 10, WS_GROUP},
+        {1011, ControlKind::RadioButton, QStringLiteral("&Deux"), 10, 72, 40, 10},
+        {-1, ControlKind::Label, QStringLiteral("&Fin:"), 5, 95, 20, 8, WS_GROUP},
+        {1012, ControlKind::Edit, QString(), 30, 95, 20, 12, WS_BORDER | ES_NUMBER},
+        {IDCANCEL, ControlKind::PushButton, QStringLiteral("Annuler"), 60, 112, 50, 14},
+        {IDOK, ControlKind::DefPushButton, QStringLiteral("OK"), 120, 112, 50, 14},
+        {-1, ControlKind::Label, QStringLiteral("&Seul"), 5, 120, 30, 8},
+    };
+    return t;
 }
 
 // A dialog that records its commands and sends command 2 to a handler of
@@ -226,22 +217,20 @@ TEST_F(DialogTest, WithoutTableEntryCancelEndsWithIdCancel) {
 TEST_F(DialogTest, EachRunCreatesAFreshWindow) {
     TestDlg dlg(boxes);
     QPointer<QWidget> first;
-    EXPECT_EQ(RunModal(dlg,
-                       [&] {
-                           first = dlg.Window();
-                           dlg.SetDlgItemText(1001, QStringLiteral("abc"));
-                           dlg.EndDialog(101);
-                       }),
-              101);
+    const int firstResult = RunModal(dlg, [&] {
+        first = dlg.Window();
+        dlg.SetDlgItemText(1001, QStringLiteral("abc"));
+        dlg.EndDialog(101);
+    });
+    EXPECT_EQ(firstResult, 101);
     EXPECT_TRUE(first.isNull());
     EXPECT_EQ(dlg.Window(), nullptr);
     EXPECT_EQ(dlg.GetDlgItem(1001), nullptr);
-    EXPECT_EQ(RunModal(dlg,
-                       [&] {
-                           EXPECT_EQ(dlg.GetDlgItemText(1001), QString());
-                           dlg.EndDialog(134);
-                       }),
-              134);
+    const int secondResult = RunModal(dlg, [&] {
+        EXPECT_EQ(dlg.GetDlgItemText(1001), QString());
+        dlg.EndDialog(134);
+    });
+    EXPECT_EQ(secondResult, 134);
 }
 
 TEST_F(DialogTest, PendingQuitMakesDoModalReturnMinusOneAtOnce) {
@@ -285,10 +274,8 @@ TEST_F(DialogTest, EndDialogDuringInitialisationSkipsTheShow) {
 }
 
 TEST_F(DialogTest, RichEditNeedsItsFactory) {
-    DialogTemplate t{
-        134,           QStringLiteral("Aperçu"),
-        100,           80,
-        WS_THICKFRAME, {{1078, ControlKind::RichEdit, QString(), 5, 5, 90, 50, ES_MULTILINE}}};
+    DialogTemplate t{134, QStringLiteral("Aperçu"), 100, 80, WS_THICKFRAME, {}};
+    t.controls = {{1078, ControlKind::RichEdit, QString(), 5, 5, 90, 50, ES_MULTILINE}};
     TestDlg dlg(boxes, t);
     EXPECT_EQ(dlg.DoModal(), -1) << "the window cannot be created";
 
@@ -297,12 +284,11 @@ TEST_F(DialogTest, RichEditNeedsItsFactory) {
         view->setReadOnly((control.style & ES_READONLY) != 0);
         return view;
     });
-    EXPECT_EQ(RunModal(dlg,
-                       [&] {
-                           EXPECT_NE(qobject_cast<QPlainTextEdit *>(dlg.GetDlgItem(1078)), nullptr);
-                           dlg.EndDialog(101);
-                       }),
-              101);
+    const int result = RunModal(dlg, [&] {
+        EXPECT_NE(qobject_cast<QPlainTextEdit *>(dlg.GetDlgItem(1078)), nullptr);
+        dlg.EndDialog(101);
+    });
+    EXPECT_EQ(result, 101);
     CDialog::SetRichEditFactory(nullptr);
 }
 

@@ -15,17 +15,14 @@
 namespace {
 
 DialogTemplate ListTemplate() {
-    return {142,
-            QStringLiteral("Indices de l'INSEE"),
-            172,
-            201,
-            DS_CENTER,
-            {
-                {1086, ControlKind::ListView, QString(), 5, 5, 160, 170,
-                 WS_BORDER | LVS_EDITLABELS | LVS_NOSORTHEADER},
-                {IDCANCEL, ControlKind::PushButton, QStringLiteral("Annuler"), 6, 181, 74, 14},
-                {IDOK, ControlKind::DefPushButton, QStringLiteral("OK"), 91, 181, 74, 14},
-            }};
+    DialogTemplate t{142, QStringLiteral("Indices de l'INSEE"), 172, 201, DS_CENTER, {}};
+    t.controls = {
+        {1086, ControlKind::ListView, QString(), 5, 5, 160, 170,
+         WS_BORDER | LVS_EDITLABELS | LVS_NOSORTHEADER},
+        {IDCANCEL, ControlKind::PushButton, QStringLiteral("Annuler"), 6, 181, 74, 14},
+        {IDOK, ControlKind::DefPushButton, QStringLiteral("OK"), 91, 181, 74, 14},
+    };
+    return t;
 }
 
 // A list dialog that records the list's notifications.
@@ -80,7 +77,7 @@ protected:
     RecordingMessageBoxes boxes;
 };
 
-TEST_F(ListCtrlTest, RowsColumnsAndSelection) {
+TEST_F(ListCtrlTest, RowsColumnsSelectionAndClicks) {
     ListDlg dlg(boxes);
     RunModal(dlg, [&] {
         CListCtrl &list = dlg.list;
@@ -98,18 +95,13 @@ TEST_F(ListCtrlTest, RowsColumnsAndSelection) {
         EXPECT_EQ(list.GetNextSelectedItem(-1), 3);
         EXPECT_EQ(list.GetNextSelectedItem(3), 7);
         EXPECT_EQ(list.GetNextSelectedItem(7), -1);
-        dlg.EndDialog(IDCANCEL);
-    });
-}
 
-TEST_F(ListCtrlTest, ClickNotifiesWithTheRowUnderTheMouse) {
-    ListDlg dlg(boxes);
-    RunModal(dlg, [&] {
-        auto *view = qobject_cast<QAbstractItemView *>(dlg.list.Widget());
+        // A click notifies with the row under the mouse and selects it.
+        auto *view = qobject_cast<QAbstractItemView *>(list.Widget());
         const QRect row2 = view->visualRect(view->model()->index(2, 0));
         QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, row2.center());
         EXPECT_EQ(dlg.clicks, std::vector<int>{2});
-        EXPECT_EQ(dlg.list.GetNextSelectedItem(-1), 2);
+        EXPECT_EQ(list.GetNextSelectedItem(-1), 2);
         dlg.EndDialog(IDCANCEL);
     });
 }

@@ -56,7 +56,7 @@ protected:
     static void SetUpTestSuite() { EnsureApplication(); }
 };
 
-TEST_F(QtServicesTest, MessageBoxFlagsChooseIconsAndButtons) {
+TEST_F(QtServicesTest, MessageBoxFlagsChooseIconsAndButtonsAndTheTextIsPlain) {
     struct Case {
         unsigned flags;
         QMessageBox::Icon icon;
@@ -81,6 +81,8 @@ TEST_F(QtServicesTest, MessageBoxFlagsChooseIconsAndButtons) {
     for (const Case &c : cases) {
         WhenModal<QMessageBox>([&c](QMessageBox *box) {
             EXPECT_EQ(box->windowTitle(), QStringLiteral("Calvor"));
+            EXPECT_EQ(box->textFormat(), Qt::PlainText);
+            EXPECT_EQ(box->text(), QStringLiteral("<b>C:\\a & b</b>"));
             EXPECT_EQ(box->icon(), c.icon);
             EXPECT_EQ(box->standardButtons(), c.buttons);
             if (c.press == QMessageBox::NoButton)
@@ -88,20 +90,12 @@ TEST_F(QtServicesTest, MessageBoxFlagsChooseIconsAndButtons) {
             else
                 box->button(c.press)->click();
         });
-        EXPECT_EQ(service.Show(QStringLiteral("Calvor"), QStringLiteral("Texte"), c.flags),
-                  c.result)
+        // The text is shown as plain text.
+        EXPECT_EQ(
+            service.Show(QStringLiteral("Calvor"), QStringLiteral("<b>C:\\a & b</b>"), c.flags),
+            c.result)
             << c.flags;
     }
-}
-
-TEST_F(QtServicesTest, MessageTextIsShownAsPlainText) {
-    QtMessageBoxService service;
-    WhenModal<QMessageBox>([](QMessageBox *box) {
-        EXPECT_EQ(box->textFormat(), Qt::PlainText);
-        EXPECT_EQ(box->text(), QStringLiteral("<b>C:\\a & b</b>"));
-        box->button(QMessageBox::Ok)->click();
-    });
-    service.Show(QStringLiteral("Calvor"), QStringLiteral("<b>C:\\a & b</b>"), MB_ICONSTOP);
 }
 
 TEST_F(QtServicesTest, ClipboardKeepsEveryFormatAlreadyThere) {

@@ -89,7 +89,7 @@ QString IndexText(float value) {
     return FormatNumber(static_cast<double>(value), 2);
 }
 
-TEST_F(CalcDataDlgTest, FirstOpeningShowsAnEmptyDocument) {
+TEST_F(CalcDataDlgTest, FirstOpeningShowsAnEmptyDocumentAndTypingWalksTheDateFields) {
     Harness h;
     CCalcDataDlg dlg(h.app);
     RunThenLeave(dlg, [&] {
@@ -101,6 +101,16 @@ TEST_F(CalcDataDlgTest, FirstOpeningShowsAnEmptyDocument) {
         EXPECT_EQ(Text(dlg, IDC_RENT), QStringLiteral("0,00"));
         EXPECT_EQ(Focused(), dlg.GetDlgItem(IDC_SIGNATURE_DAY));
         EXPECT_EQ(dlg.Window()->windowTitle(), QStringLiteral("Données du calcul"));
+
+        // Typing whole dates walks day, month, year, then the next row.
+        const int expectedFocus[] = {1124, 1125, 1126, 1127,           1128,
+                                     1129, 1130, 1131, IDC_REF_QUARTER};
+        const char *parts[] = {"15", "07", "2001", "15", "07", "2002", "15", "07", "2005"};
+        for (int i = 0; i < 9; ++i) {
+            Type(QLatin1String(parts[i]));
+            EXPECT_EQ(Focused(), dlg.GetDlgItem(expectedFocus[i])) << i;
+            EXPECT_EQ(Text(dlg, IDC_SIGNATURE_DAY + i), QLatin1String(parts[i]));
+        }
     });
 }
 
@@ -129,24 +139,6 @@ TEST_F(CalcDataDlgTest, OpenedDocumentIsShownWithPaddedDatesQuarterYearIndexAndR
         EXPECT_EQ(QuarterList(dlg)->currentText(), QStringLiteral("T 3"));
         EXPECT_EQ(dlg.m_nQuarter, 2);
         EXPECT_EQ(dlg.m_nYear, 2001u);
-    });
-}
-
-TEST_F(CalcDataDlgTest, TypingWholeDatesWalksDayMonthYearThenTheNextRow) {
-    Harness h;
-    CCalcDataDlg dlg(h.app);
-    RunThenLeave(dlg, [&] {
-        const int expectedFocus[] = {1124, 1125, 1126, 1127,           1128,
-                                     1129, 1130, 1131, IDC_REF_QUARTER};
-        const QString parts[] = {
-            QStringLiteral("15"), QStringLiteral("07"), QStringLiteral("2001"),
-            QStringLiteral("15"), QStringLiteral("07"), QStringLiteral("2002"),
-            QStringLiteral("15"), QStringLiteral("07"), QStringLiteral("2005")};
-        for (int i = 0; i < 9; ++i) {
-            Type(parts[i]);
-            EXPECT_EQ(Focused(), dlg.GetDlgItem(expectedFocus[i])) << i;
-            EXPECT_EQ(Text(dlg, IDC_SIGNATURE_DAY + i), parts[i]);
-        }
     });
 }
 
@@ -188,20 +180,12 @@ TEST_F(CalcDataDlgTest, TwoDigitYearIsExpandedByOkButNotByEscape) {
 enum class Action { Escape, Enter, SaveButton, CloseBox };
 
 void Do(CDialog &dlg, Action action) {
-    switch (action) {
-    case Action::Escape:
-        Press(Qt::Key_Escape);
-        break;
-    case Action::Enter:
-        Press(Qt::Key_Return);
-        break;
-    case Action::SaveButton:
+    if (action == Action::SaveButton)
         ClickControl(dlg, IDC_SAVE_CALCULATION);
-        break;
-    case Action::CloseBox:
+    else if (action == Action::CloseBox)
         dlg.Window()->close();
-        break;
-    }
+    else
+        Press(action == Action::Escape ? Qt::Key_Escape : Qt::Key_Return);
 }
 
 TEST_F(CalcDataDlgTest, EachRefusalShowsItsMessageKeepsTheDialogAndMovesTheFocus) {
@@ -350,22 +334,6 @@ TEST_F(CalcDataDlgTest, StoredMonthThatSelectsNoQuarterShowsNoIndexValue) {
     });
 }
 
-TEST_F(CalcDataDlgTest, ErasedReferenceYearKeepsTheStoredReferenceDate) {
-    Harness h;
-    const PackedDate stored = PackedDate::FromParts(1, 4, 2003);
-    h.app.m_doc.referenceDate = stored;
-    CCalcDataDlg dlg(h.app);
-    const int result = RunThenLeave(dlg, [&] {
-        dlg.GotoDlgCtrl(dlg.GetDlgItem(IDC_REF_YEAR));
-        Press(Qt::Key_Delete);
-        QTest::keyClick(QuarterList(dlg), Qt::Key_Down);
-        Press(Qt::Key_Escape);
-    });
-    EXPECT_EQ(result, CRevisionApp::kMainMenu);
-    EXPECT_EQ(h.app.m_doc.referenceDate, stored);
-    EXPECT_TRUE(h.boxes.Boxes().empty());
-}
-
 TEST_F(CalcDataDlgTest, ValidCalculationEndsWithThePreviewValue) {
     Harness h;
     CCalcDataDlg dlg(h.app);
@@ -414,6 +382,8 @@ TEST_F(CalcDataDlgTest, SavingLeavesTheDialogOpenWhateverTheOutcome) {
 
 TEST_F(CalcDataDlgTest, PositionOfTheLastSuccessfulExchangeComesBackAtTheNextOpening) {
     Harness h;
+    const PackedDate stored = PackedDate::FromParts(1, 4, 2003);
+    h.app.m_doc.referenceDate = stored;
     CCalcDataDlg dlg(h.app);
     QPoint centred;
     int result = RunThenLeave(dlg, [&] {
@@ -423,11 +393,15 @@ TEST_F(CalcDataDlgTest, PositionOfTheLastSuccessfulExchangeComesBackAtTheNextOpe
         TypeAt(dlg, IDC_REF_YEAR, QStringLiteral("x"));
         Press(Qt::Key_Escape);
         EXPECT_EQ(h.app.m_nDlgLeft, INT_MIN);
+        // An erased reference year keeps the stored reference date.
         dlg.GotoDlgCtrl(dlg.GetDlgItem(IDC_REF_YEAR));
         Press(Qt::Key_Delete);
+        QTest::keyClick(QuarterList(dlg), Qt::Key_Down);
         Press(Qt::Key_Escape);
     });
     EXPECT_EQ(result, CRevisionApp::kMainMenu);
+    EXPECT_EQ(h.app.m_doc.referenceDate, stored);
+    EXPECT_EQ(h.boxes.Boxes().size(), 1u); // the refusal only
     EXPECT_EQ(h.app.m_nDlgLeft, 137);
     EXPECT_EQ(h.app.m_nDlgTop, 91);
 

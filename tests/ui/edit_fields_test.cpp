@@ -25,19 +25,16 @@ protected:
 
 DialogTemplate FieldsTemplate() {
     constexpr unsigned kEdit = WS_BORDER | ES_AUTOHSCROLL;
-    return {500,
-            QStringLiteral("Champs"),
-            200,
-            80,
-            DS_CENTER,
-            {
-                {kDay, ControlKind::Edit, QString(), 5, 5, 14, 13, kEdit},
-                {kMonth, ControlKind::Edit, QString(), 20, 5, 14, 13, kEdit},
-                {kYear, ControlKind::Edit, QString(), 35, 5, 22, 13, kEdit},
-                {kPlain, ControlKind::Edit, QString(), 60, 5, 40, 13, kEdit},
-                {kAmount, ControlKind::Edit, QString(), 5, 25, 74, 12, kEdit},
-                {IDOK, ControlKind::DefPushButton, QStringLiteral("OK"), 120, 60, 50, 14},
-            }};
+    DialogTemplate t{500, QStringLiteral("Champs"), 200, 80, DS_CENTER, {}};
+    t.controls = {
+        {kDay, ControlKind::Edit, QString(), 5, 5, 14, 13, kEdit},
+        {kMonth, ControlKind::Edit, QString(), 20, 5, 14, 13, kEdit},
+        {kYear, ControlKind::Edit, QString(), 35, 5, 22, 13, kEdit},
+        {kPlain, ControlKind::Edit, QString(), 60, 5, 40, 13, kEdit},
+        {kAmount, ControlKind::Edit, QString(), 5, 25, 74, 12, kEdit},
+        {IDOK, ControlKind::DefPushButton, QStringLiteral("OK"), 120, 60, 50, 14},
+    };
+    return t;
 }
 
 // A day, a month and a year field, a plain edit after them, and an amount.
@@ -116,7 +113,7 @@ TEST_F(EditFieldsTest, YearOfOneOrTwoDigitsIsExpandedWithThePivotWhenTheFieldIsL
     });
 }
 
-TEST_F(EditFieldsTest, TextThatIsNoNumberReadsAsZeroAndDayFieldsAreNeverChanged) {
+TEST_F(EditFieldsTest, NoNumberReadsAsZeroDayFieldsStayAndPastesDoNothing) {
     RecordingMessageBoxes boxes;
     FieldsDlg dlg(boxes);
     RunThenLeave(dlg, [&] {
@@ -132,6 +129,16 @@ TEST_F(EditFieldsTest, TextThatIsNoNumberReadsAsZeroAndDayFieldsAreNeverChanged)
         TypeInto(dlg, kMonth, QStringLiteral("7"));
         QTest::keyClick(Focused(), Qt::Key_Tab);
         EXPECT_EQ(Edit(dlg, kMonth)->text(), QStringLiteral("7"));
+
+        // Clipboard shortcuts do nothing in the fields.
+        QGuiApplication::clipboard()->setText(QStringLiteral("12"));
+        for (int id : {kDay, kYear, kAmount}) {
+            SCOPED_TRACE(id);
+            Edit(dlg, id)->clear();
+            dlg.GotoDlgCtrl(dlg.GetDlgItem(id));
+            QTest::keyClick(Focused(), Qt::Key_V, Qt::ControlModifier);
+            EXPECT_EQ(Edit(dlg, id)->text(), QString());
+        }
     });
 }
 
@@ -163,21 +170,6 @@ TEST_F(EditFieldsTest, OnlyDigitsAndForTheAmountTheCommaCanBeTyped) {
         // The comma can be typed more than once.
         TypeInto(dlg, kAmount, QStringLiteral("1,,2"));
         EXPECT_EQ(Edit(dlg, kAmount)->text(), QStringLiteral("1,,2"));
-    });
-}
-
-TEST_F(EditFieldsTest, ClipboardShortcutsDoNothingInTheFields) {
-    RecordingMessageBoxes boxes;
-    FieldsDlg dlg(boxes);
-    RunThenLeave(dlg, [&] {
-        QGuiApplication::clipboard()->setText(QStringLiteral("12"));
-        for (int id : {kDay, kYear, kAmount}) {
-            SCOPED_TRACE(id);
-            Edit(dlg, id)->clear();
-            dlg.GotoDlgCtrl(dlg.GetDlgItem(id));
-            QTest::keyClick(Focused(), Qt::Key_V, Qt::ControlModifier);
-            EXPECT_EQ(Edit(dlg, id)->text(), QString());
-        }
     });
 }
 

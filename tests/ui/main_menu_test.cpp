@@ -39,9 +39,7 @@ protected:
 
     QString WriteDocument(const char *name, const QByteArray &bytes) {
         const QString path = QDir(dir.path()).filePath(QString::fromUtf8(name));
-        QFile file(path);
-        EXPECT_TRUE(file.open(QIODevice::WriteOnly));
-        file.write(bytes);
+        EXPECT_TRUE(WriteFileBytes(path, bytes));
         return path;
     }
 

@@ -221,21 +221,21 @@ TEST_F(PreviewDlgTest, PlacementOfTheLastPreviewComesBackMaximisedIncluded) {
 }
 
 TEST_F(PreviewDlgTest, ExportRunsForEveryTargetAndBothButtonsGoBackToTheData) {
-    enum class Way { BackButton, Escape, ExportButton, Enter };
     struct Case {
         const char *name;
-        Way way;
+        int key; // a key pressed, or 0 to click `button`
+        int button;
         int cible;
         bool opensReport;
         const char *clipboardForm; // "", "table" or "tabs"
     };
     const Case cases[] = {
-        {"back button", Way::BackButton, 1, false, ""},
-        {"Escape", Way::Escape, 0, false, ""},
-        {"export to the word processor", Way::ExportButton, 0, true, ""},
-        {"export of the table form", Way::ExportButton, 1, false, "table"},
-        {"export of the tab form by Enter", Way::Enter, 2, false, "tabs"},
-        {"unknown target exports nothing", Way::ExportButton, 3, false, ""},
+        {"back button", 0, IDCANCEL, 1, false, ""},
+        {"Escape", Qt::Key_Escape, 0, 0, false, ""},
+        {"export to the word processor", 0, IDOK, 0, true, ""},
+        {"export of the table form", 0, IDOK, 1, false, "table"},
+        {"export of the tab form by Enter", Qt::Key_Return, 0, 2, false, "tabs"},
+        {"unknown target exports nothing", 0, IDOK, 3, false, ""},
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.name);
@@ -243,20 +243,10 @@ TEST_F(PreviewDlgTest, ExportRunsForEveryTargetAndBothButtonsGoBackToTheData) {
         h.app.m_nCible = c.cible;
         CPreviewDlg dlg(h.app);
         const int result = RunThenLeave(dlg, [&] {
-            switch (c.way) {
-            case Way::BackButton:
-                ClickControl(dlg, IDCANCEL);
-                break;
-            case Way::Escape:
-                QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
-                break;
-            case Way::ExportButton:
-                ClickControl(dlg, IDOK);
-                break;
-            case Way::Enter:
-                QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
-                break;
-            }
+            if (c.key)
+                QTest::keyClick(FocusedWidget(), static_cast<Qt::Key>(c.key));
+            else
+                ClickControl(dlg, c.button);
         });
         EXPECT_EQ(result, CRevisionApp::kDataDialog);
         EXPECT_NE(h.app.m_wpPreview.length, 0u);
