@@ -101,7 +101,11 @@ bool DDX_Text(CDataExchange &dx, int id, QString &value) {
     return true;
 }
 
-bool DDV_MinMaxUInt(CDataExchange &dx, unsigned value, unsigned minValue, unsigned maxValue) {
+namespace {
+
+// Refuses, in a saving exchange, a value outside [minValue, maxValue].
+template<class Integer>
+bool CheckRange(CDataExchange &dx, Integer value, Integer minValue, Integer maxValue) {
     if (dx.Failed())
         return false;
     if (!dx.m_bSaveAndValidate || (value >= minValue && value <= maxValue))
@@ -111,14 +115,14 @@ bool DDV_MinMaxUInt(CDataExchange &dx, unsigned value, unsigned minValue, unsign
     return false;
 }
 
+} // namespace
+
+bool DDV_MinMaxUInt(CDataExchange &dx, unsigned value, unsigned minValue, unsigned maxValue) {
+    return CheckRange(dx, value, minValue, maxValue);
+}
+
 bool DDV_MinMaxInt(CDataExchange &dx, int value, int minValue, int maxValue) {
-    if (dx.Failed())
-        return false;
-    if (!dx.m_bSaveAndValidate || (value >= minValue && value <= maxValue))
-        return true;
-    FailWith(dx, FormatFrameworkMessage(LoadString(IDS_PARSE_INT_RANGE), QString::number(minValue),
-                                        QString::number(maxValue)));
-    return false;
+    return CheckRange(dx, value, minValue, maxValue);
 }
 
 bool DDV_MaxChars(CDataExchange &dx, const QString &value, int maxChars) {

@@ -86,12 +86,13 @@ private:
     std::string &m_log;
 };
 
-class RevisionAppTest : public ::testing::Test {
+class RevisionAppTest : public ::testing::Test, protected FakeServices {
 protected:
     static void SetUpTestSuite() { EnsureApplication(); }
 
     void SetUp() override {
         ClearQuitRequest();
+        clock.Set(LocalDate{2024, 3, 15});
         ASSERT_TRUE(dir.isValid());
         folder = dir.path();
         locale = UserLocale::French();
@@ -100,7 +101,7 @@ protected:
 
     CRevisionApp &App() {
         if (!app) {
-            const AppServices services{&boxes, &clock, &settings, &clipboard, &shell, &dialogs};
+            const AppServices services = As<AppServices>();
             app = std::make_unique<CRevisionApp>(services, locale, folder);
         }
         return *app;
@@ -126,12 +127,6 @@ protected:
     QTemporaryDir dir;
     QString folder;
     UserLocale locale;
-    RecordingMessageBoxes boxes;
-    FixedClock clock{LocalDate{2024, 3, 15}};
-    MemorySettingsStore settings;
-    RecordingClipboard clipboard;
-    RecordingShell shell;
-    ScriptedFileDialogs dialogs;
     std::unique_ptr<CRevisionApp> app;
 };
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/clock.h"
 #include "platform/dialog_items.h"
 #include "platform/message_box.h"
 #include "platform/services.h"
@@ -88,3 +89,18 @@ bool WriteFileBytes(const QString &path, const QByteArray &bytes);
 // Runs `write` with the process's file size capped at `bytes` (SIGXFSZ
 // ignored), as a full disk would stop it, and returns its result.
 bool WithFileSizeLimit(unsigned long bytes, const std::function<bool()> &write);
+
+// Every platform service of an application object, as fakes.
+struct FakeServices {
+    RecordingMessageBoxes boxes;
+    FixedClock clock{LocalDate{2026, 12, 8}};
+    MemorySettingsStore settings;
+    RecordingClipboard clipboard;
+    RecordingShell shell;
+    ScriptedFileDialogs files;
+
+    // The services in the order the application object takes them.
+    template<class Services> Services As() {
+        return Services{&boxes, &clock, &settings, &clipboard, &shell, &files};
+    }
+};

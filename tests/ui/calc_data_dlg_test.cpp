@@ -32,10 +32,9 @@ protected:
 
 // An application object on fakes, with its files in a temporary folder and
 // index values for 1990 to 2020.
-struct Harness {
+struct Harness : FakeServices {
     explicit Harness(const UserLocale &locale = UserLocale::French())
-        : app(AppServices{&boxes, &clock, &settings, &clipboard, &shell, &files}, locale,
-              dir.path()) {
+        : app(As<AppServices>(), locale, dir.path()) {
         ReadDecimalSeparator(locale);
         app.m_nDate2000 = 40;
         app.m_nDlgLeft = INT_MIN;
@@ -50,12 +49,6 @@ struct Harness {
         }
     }
 
-    RecordingMessageBoxes boxes;
-    FixedClock clock{{2026, 12, 8}};
-    MemorySettingsStore settings;
-    RecordingClipboard clipboard;
-    RecordingShell shell;
-    ScriptedFileDialogs files;
     QTemporaryDir dir;
     CRevisionApp app;
 };

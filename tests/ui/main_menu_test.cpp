@@ -31,7 +31,7 @@ void Click(CDialog &dlg, int id) {
     QTest::mouseClick(button, Qt::LeftButton);
 }
 
-class MainMenuTest : public ::testing::Test {
+class MainMenuTest : public ::testing::Test, protected FakeServices {
 protected:
     static void SetUpTestSuite() { EnsureApplication(); }
     void SetUp() override { ASSERT_TRUE(dir.isValid()); }
@@ -54,14 +54,7 @@ protected:
     }
 
     QTemporaryDir dir;
-    RecordingMessageBoxes boxes;
-    FixedClock clock{LocalDate{2024, 3, 15}};
-    MemorySettingsStore settings;
-    RecordingClipboard clipboard;
-    RecordingShell shell;
-    ScriptedFileDialogs fileDialogs;
-    CRevisionApp app{AppServices{&boxes, &clock, &settings, &clipboard, &shell, &fileDialogs},
-                     UserLocale::French(), dir.path()};
+    CRevisionApp app{As<AppServices>(), UserLocale::French(), dir.path()};
 };
 
 TEST_F(MainMenuTest, WindowShowsTheFiveButtonsAndTheTwoLabels) {
@@ -195,7 +188,7 @@ TEST_F(MainMenuTest, OpenCalculationReadsTheChosenFileAndTheMenuStays) {
         SCOPED_TRACE(c.name);
         boxes.Clear();
         app.m_doc = CalcDocument();
-        fileDialogs.answers = {c.answer};
+        files.answers = {c.answer};
         CMainMenuDlg dlg(app);
         const int result = RunModal(dlg, [&] {
             Click(dlg, 1001);

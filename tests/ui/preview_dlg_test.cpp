@@ -32,10 +32,9 @@ protected:
 };
 
 // An application object on fakes whose report holds `rows` revision rows.
-struct Harness {
+struct Harness : FakeServices {
     explicit Harness(int rows = 3)
-        : app(AppServices{&boxes, &clock, &settings, &clipboard, &shell, &files},
-              UserLocale::French(), dir.path()) {
+        : app(As<AppServices>(), UserLocale::French(), dir.path()) {
         ReadDecimalSeparator(UserLocale::French());
         app.m_nDlgLeft = INT_MIN;
         app.m_strSymbole = QStringLiteral("€");
@@ -57,12 +56,6 @@ struct Harness {
         app.m_report.AppendReportClosing(2);
     }
 
-    RecordingMessageBoxes boxes;
-    FixedClock clock{{2026, 12, 8}};
-    MemorySettingsStore settings;
-    RecordingClipboard clipboard;
-    RecordingShell shell;
-    ScriptedFileDialogs files;
     QTemporaryDir dir;
     CRevisionApp app;
 };
