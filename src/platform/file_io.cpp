@@ -121,6 +121,18 @@ ReadResult ReadWholeFile(const QString &path, qint64 maxBytes) {
     return result;
 }
 
+namespace {
+
+// True when the file at `path` holds exactly `bytes`.
+bool HoldsExactly(const QString &path, const QByteArray &bytes) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return false;
+    return file.read(bytes.size() + 1) == bytes;
+}
+
+} // namespace
+
 WriteStatus WriteWholeFile(const QString &path, const QByteArray &bytes) {
     if (path.isEmpty())
         return WriteStatus::CannotCreate;
@@ -133,6 +145,14 @@ WriteStatus WriteWholeFile(const QString &path, const QByteArray &bytes) {
     const QFileInfo folder(info.absolutePath());
     if (!folder.isDir() || IsReadOnly(folder))
         return WriteStatus::CannotCreate;
+#endif
+#ifndef Q_OS_WIN
+    // A file that already holds exactly these bytes is left as it is: the
+    // index file is rewritten at every start, and replacing it unchanged
+    // would only cost flushes to the disk. (On Windows the write goes on, so
+    // that a file another program holds open is still reported.)
+    if (info.exists() && info.size() == bytes.size() && HoldsExactly(path, bytes))
+        return WriteStatus::Ok;
 #endif
     FileUseLock lock(path);
     if (!lock.Acquire())

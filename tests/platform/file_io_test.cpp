@@ -9,6 +9,10 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
+#include <cstdint>
+
 #include <cstdio>
 #include <cstdlib>
 #include <iostream>
@@ -124,6 +128,29 @@ TEST_F(FileIoTest, WriteThenReadGivesTheSameBytesAndLeavesNothingBehind) {
         // No temporary file and no lock file stay in the folder.
         EXPECT_EQ(Entries(Folder()), QStringList{QStringLiteral("data.bin")});
     }
+}
+
+static std::uint64_t InodeOf(const QString &path) {
+    struct stat st {};
+    return ::stat(QFile::encodeName(path).constData(), &st) == 0 ? st.st_ino : 0;
+}
+
+// The index file is written back at every start: when it already holds the
+// canonical bytes it is left in place (no flush), but the checks that refuse
+// a read-only file still come first.
+TEST_F(FileIoTest, UnchangedContentIsLeftInPlaceAfterTheSameChecks) {
+    const QString path = Path(QStringLiteral("Indices.txt"));
+    ASSERT_EQ(WriteWholeFile(path, "same"), WriteStatus::Ok);
+    const auto before = InodeOf(path);
+    ASSERT_EQ(WriteWholeFile(path, "same"), WriteStatus::Ok);
+    EXPECT_EQ(InodeOf(path), before);
+    ASSERT_EQ(WriteWholeFile(path, "samE"), WriteStatus::Ok);
+    EXPECT_NE(InodeOf(path), before);
+    EXPECT_EQ(ReadFileBytes(path), QByteArray("samE"));
+
+    ASSERT_TRUE(QFile::setPermissions(path, QFile::ReadOwner));
+    EXPECT_EQ(WriteWholeFile(path, "samE"), WriteStatus::CannotCreate);
+    QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner);
 }
 
 TEST_F(FileIoTest, ReadingCanStopAfterAGivenCount) {
