@@ -121,6 +121,7 @@ ReadResult ReadWholeFile(const QString &path, qint64 maxBytes) {
     return result;
 }
 
+#ifndef Q_OS_WIN
 namespace {
 
 // True when the file at `path` holds exactly `bytes`.
@@ -132,6 +133,7 @@ bool HoldsExactly(const QString &path, const QByteArray &bytes) {
 }
 
 } // namespace
+#endif
 
 WriteStatus WriteWholeFile(const QString &path, const QByteArray &bytes) {
     if (path.isEmpty())
