@@ -10,13 +10,13 @@ QString FormatPrintf(const QString &format, const std::vector<MessageArg> &args)
             out.append(c);
             continue;
         }
-        const QChar spec = format[i + 1];
-        if (spec == u'%') {
+        const QChar conversion = format[i + 1];
+        if (conversion == u'%') {
             out.append(u'%');
             ++i;
             continue;
         }
-        if (spec != u's' && spec != u'd' && spec != u'u') {
+        if (conversion != u's' && conversion != u'd' && conversion != u'u') {
             out.append(c);
             continue;
         }
@@ -25,16 +25,16 @@ QString FormatPrintf(const QString &format, const std::vector<MessageArg> &args)
             continue;
         }
         const MessageArg &arg = args[next];
-        if (spec == u's' && std::holds_alternative<QString>(arg)) {
+        if (conversion == u's' && std::holds_alternative<QString>(arg)) {
             out.append(std::get<QString>(arg));
-        } else if (spec == u'd' && std::holds_alternative<long long>(arg)) {
+        } else if (conversion == u'd' && std::holds_alternative<long long>(arg)) {
             out.append(QString::number(std::get<long long>(arg)));
-        } else if (spec == u'u' && std::holds_alternative<unsigned long long>(arg)) {
+        } else if (conversion == u'u' && std::holds_alternative<unsigned long long>(arg)) {
             out.append(QString::number(std::get<unsigned long long>(arg)));
-        } else if (spec == u'u' && std::holds_alternative<long long>(arg)) {
+        } else if (conversion == u'u' && std::holds_alternative<long long>(arg)) {
             // "%u" of a signed value prints its 32-bit unsigned reading.
             out.append(QString::number(static_cast<quint32>(std::get<long long>(arg))));
-        } else if (spec == u'd' && std::holds_alternative<unsigned long long>(arg)) {
+        } else if (conversion == u'd' && std::holds_alternative<unsigned long long>(arg)) {
             out.append(QString::number(static_cast<qint32>(std::get<unsigned long long>(arg))));
         } else {
             out.append(c);
