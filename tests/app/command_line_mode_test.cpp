@@ -9,6 +9,7 @@
 #include "engine/revision_report.h"
 #include "platform/user_locale.h"
 #include "support/fakes.h"
+#include "support/sample_document.h"
 
 #include <gtest/gtest.h>
 
@@ -45,12 +46,7 @@ TEST(CommandLineMode, ProgramWritesTheReportBesideItselfAndExitsWithZero) {
     ASSERT_TRUE(
         WriteFileBytes(dir.filePath(QStringLiteral("bin/Indices.txt")), indices.IndexFileText()));
 
-    CalcDocument doc;
-    doc.signature = PackedDate::FromParts(1, 6, 1999);
-    doc.firstRevision = PackedDate::FromParts(15, 3, 2001);
-    doc.lastRevision = PackedDate::FromParts(10, 6, 2005);
-    doc.referenceDate = PackedDate::FromParts(1, 4, 2000);
-    doc.rent = 1234.5;
+    const CalcDocument doc = SampleDocument(1234.5);
     // A name with a blank, given as two arguments: they are joined again.
     ASSERT_TRUE(
         WriteFileBytes(dir.filePath(QStringLiteral("docs/Mon calcul.clv")), DocumentBytes(doc)));

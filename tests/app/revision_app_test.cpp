@@ -11,6 +11,7 @@
 #include "platform_widgets/dialog.h"
 #include "platform_widgets/modal_test_support.h"
 #include "support/fakes.h"
+#include "support/sample_document.h"
 
 #include <gtest/gtest.h>
 
@@ -37,17 +38,6 @@ IndexTable SampleIndices() {
     for (int i = 0; i < 6; ++i)
         t.Set(IndexTable::PositionOf(2000 + i, 1), values[i]);
     return t;
-}
-
-// Five rows from 15/03/2001 to 10/06/2005 on the second quarter of 2000.
-CalcDocument SampleDocument() {
-    CalcDocument doc;
-    doc.signature = PackedDate::FromParts(1, 6, 1999);
-    doc.firstRevision = PackedDate::FromParts(15, 3, 2001);
-    doc.lastRevision = PackedDate::FromParts(10, 6, 2005);
-    doc.referenceDate = PackedDate::FromParts(1, 4, 2000);
-    doc.rent = 500.0;
-    return doc;
 }
 
 QString BadDateText(const char *name) {
@@ -156,7 +146,7 @@ TEST_F(RevisionAppTest, StartUpNormalisesTheIndexFileAndClearsTheDocument) {
     ASSERT_TRUE(WriteFileBytes(InFolder(QStringLiteral("Indices.txt")),
                                QByteArrayLiteral("; commentaire\r\n100\r\n101,5\r\n")));
     CRevisionApp &a = App();
-    a.m_doc = SampleDocument();
+    a.m_doc = SampleDocument(500.0);
     a.InitInstance(QString());
 
     EXPECT_TRUE(boxes.Boxes().empty());
@@ -311,7 +301,7 @@ TEST_F(RevisionAppTest, RefusedDocumentsShowOneMessageAndWriteNothing) {
         SCOPED_TRACE(c.name);
         boxes.Clear();
         app.reset();
-        CRevisionApp &a = CalculatingApp(SampleDocument());
+        CRevisionApp &a = CalculatingApp(SampleDocument(500.0));
         c.change(a.m_doc, a.m_indices);
         a.m_report.AppendReportLine("stale");
 
@@ -326,7 +316,7 @@ TEST_F(RevisionAppTest, RefusedDocumentsShowOneMessageAndWriteNothing) {
 }
 
 TEST_F(RevisionAppTest, SuccessfulCalculationWritesTheTableFormAndExportsNothingInteractively) {
-    CRevisionApp &a = CalculatingApp(SampleDocument());
+    CRevisionApp &a = CalculatingApp(SampleDocument(500.0));
     a.m_nCible = 1;
     ASSERT_TRUE(a.CalculateRevision());
 
@@ -345,7 +335,7 @@ TEST_F(RevisionAppTest, SuccessfulCalculationWritesTheTableFormAndExportsNothing
 }
 
 TEST_F(RevisionAppTest, ZeroIndexStopsTheWalkButTheReportIsWritten) {
-    CRevisionApp &a = CalculatingApp(SampleDocument());
+    CRevisionApp &a = CalculatingApp(SampleDocument(500.0));
     a.m_indices.Set(IndexTable::PositionOf(2002, 1), 0.0f); // second row's index
 
     EXPECT_TRUE(a.CalculateRevision());
@@ -369,7 +359,7 @@ TEST_F(RevisionAppTest, UnwritableReportKeepsTheOldFileAndFails) {
         SCOPED_TRACE(c.name);
         boxes.Clear();
         app.reset();
-        CRevisionApp &a = CalculatingApp(SampleDocument());
+        CRevisionApp &a = CalculatingApp(SampleDocument(500.0));
         QFile::setPermissions(a.m_strReportPath, QFile::ReadOwner | QFile::WriteOwner);
         ASSERT_TRUE(WriteFileBytes(a.m_strReportPath, "old report"));
         if (c.readOnly)
@@ -398,9 +388,9 @@ TEST_F(RevisionAppTest, CommandLineRunsOneCalculationAndSetsTheExitStatus) {
         bool exported;
         bool reportBlocked = false; // a folder in the report's place
     };
-    CalcDocument late = SampleDocument();
+    CalcDocument late = SampleDocument(500.0);
     late.firstRevision = PackedDate::FromParts(11, 6, 2005);
-    const QByteArray good = DocumentBytes(SampleDocument());
+    const QByteArray good = DocumentBytes(SampleDocument(500.0));
     const QString openFailed = LoadString(IDS_OPEN_FAILED);
     const QString signature = BadDateText("de signature du bail");
     const Case cases[] = {
@@ -486,7 +476,7 @@ TEST_F(RevisionAppTest, ExportFollowsCibleAndReturnsTheLoopValue) {
         clipboard.calls.clear();
         shell.opened.clear();
         app.reset();
-        CRevisionApp &a = CalculatingApp(SampleDocument());
+        CRevisionApp &a = CalculatingApp(SampleDocument(500.0));
         a.m_nCible = c.cible;
         ASSERT_TRUE(a.CalculateRevision());
         ASSERT_NE(a.m_report.Table(), a.m_report.Tabs());

@@ -6,6 +6,7 @@
 #include "platform/string_table.h"
 #include "platform_widgets/modal_test_support.h"
 #include "support/fakes.h"
+#include "support/sample_document.h"
 #include "ui/loop_dialogs.h"
 
 #include <gtest/gtest.h>
@@ -43,15 +44,7 @@ protected:
         return path;
     }
 
-    static CalcDocument Sample() {
-        CalcDocument doc;
-        doc.signature = PackedDate::FromParts(1, 6, 1999);
-        doc.firstRevision = PackedDate::FromParts(15, 3, 2001);
-        doc.lastRevision = PackedDate::FromParts(10, 6, 2005);
-        doc.referenceDate = PackedDate::FromParts(1, 4, 2000);
-        doc.rent = 512.25;
-        return doc;
-    }
+    static CalcDocument Sample() { return SampleDocument(512.25); }
 
     QTemporaryDir dir;
     CRevisionApp app{As<AppServices>(), UserLocale::French(), dir.path()};
