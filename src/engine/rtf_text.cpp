@@ -2,8 +2,6 @@
 
 #include "platform/cp1252.h"
 
-#include <charconv>
-
 QByteArray RtfPlainText(QStringView text) {
     QByteArray out;
     AppendRtfPlainText(out, text);
@@ -24,20 +22,8 @@ void AppendRtfPlainText(RtfBytes &out, QStringView text) {
             out.append(static_cast<char>(c));
             continue;
         }
-        if (c < 0x80) {
-            out.append(static_cast<char>(c));
-            continue;
-        }
-        const int byte = QChar::isSurrogate(c) ? -1 : Cp1252ByteOf(c);
-        if (byte >= 0) {
-            out.append(static_cast<char>(byte));
-            continue;
-        }
-        char escape[12];
-        const auto end = std::to_chars(escape, escape + sizeof escape, static_cast<qint16>(c)).ptr;
-        out.append("\\u", 2);
-        out.append(escape, end - escape);
-        out.append('?');
+        char bytes[kRtfCharMaxBytes];
+        out.append(bytes, WriteCp1252RtfChar(c, bytes));
     }
 }
 

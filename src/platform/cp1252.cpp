@@ -1,5 +1,7 @@
 #include "platform/cp1252.h"
 
+#include <charconv>
+
 namespace {
 
 // Unicode of the bytes 0x80 to 0x9F; 0 marks the five unassigned bytes.
@@ -55,19 +57,24 @@ QString FromCp1252(QByteArrayView bytes) {
     return out;
 }
 
+int WriteCp1252RtfChar(char16_t unit, char *out) {
+    const int b = QChar::isSurrogate(unit) ? -1 : Cp1252ByteOf(unit);
+    if (b >= 0) {
+        out[0] = static_cast<char>(b);
+        return 1;
+    }
+    out[0] = '\\';
+    out[1] = 'u';
+    char *end = std::to_chars(out + 2, out + kRtfCharMaxBytes - 1, static_cast<qint16>(unit)).ptr;
+    *end++ = '?';
+    return static_cast<int>(end - out);
+}
+
 QByteArray ToCp1252Rtf(QStringView text) {
     QByteArray out;
     out.reserve(text.size());
-    for (const QChar qc : text) {
-        const char16_t unit = qc.unicode();
-        const int b = QChar::isSurrogate(unit) ? -1 : Cp1252ByteOf(unit);
-        if (b >= 0) {
-            out.append(static_cast<char>(b));
-        } else {
-            out.append("\\u");
-            out.append(QByteArray::number(static_cast<int>(static_cast<qint16>(unit))));
-            out.append('?');
-        }
-    }
+    char bytes[kRtfCharMaxBytes];
+    for (const QChar qc : text)
+        out.append(bytes, WriteCp1252RtfChar(qc.unicode(), bytes));
     return out;
 }

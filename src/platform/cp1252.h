@@ -27,3 +27,9 @@ QString FromCp1252(QByteArrayView bytes);
 // other character as the Rich Text Unicode escape "\uN?" (N the signed 16-bit
 // value of the UTF-16 unit, so characters outside the BMP become two escapes).
 QByteArray ToCp1252Rtf(QStringView text);
+
+// Writes the Rich Text form of one UTF-16 unit into `out`: its Windows-1252
+// byte when it has one, else the escape "\uN?". Returns the count of bytes
+// written (at most kRtfCharMaxBytes).
+inline constexpr int kRtfCharMaxBytes = 9;
+int WriteCp1252RtfChar(char16_t unit, char *out);
