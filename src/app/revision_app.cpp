@@ -145,20 +145,9 @@ bool CRevisionApp::CalculateRevision() {
     }
     m_report.AppendReportClosing(m_nCible);
 
-    switch (WriteWholeFile(m_strReportPath, m_report.Table())) {
-    case WriteStatus::Ok:
-        break;
-    case WriteStatus::CannotCreate:
-        MessageBoxId(boxes, IDS_REPORT_FILE_ERROR, MB_OK | MB_ICONSTOP);
+    if (!ReportWriteStatus(boxes, WriteWholeFile(m_strReportPath, m_report.Table()),
+                           m_strReportPath, IDS_REPORT_FILE_ERROR))
         return false;
-    case WriteStatus::WriteFailed:
-        // Created but not written out whole: the old report is still there.
-        MessageBox(boxes,
-                   FormatFrameworkMessage(LoadString(IDS_DISK_FULL),
-                                          QDir::toNativeSeparators(m_strReportPath)),
-                   MB_OK | MB_ICONSTOP);
-        return false;
-    }
 
     if (m_bCommandLine)
         ExportResult();

@@ -6,9 +6,6 @@
 #include "platform/services.h"
 #include "platform/string_table.h"
 
-#include <QDir>
-#include <QFileInfo>
-
 #include <array>
 #include <bit>
 #include <cstdint>
@@ -126,17 +123,6 @@ bool SaveDocument(const CalcDocument &doc, IFileDialogs &dialogs, IMessageBoxSer
         OFN_OVERWRITEPROMPT | OFN_HIDEREADONLY | OFN_PATHMUSTEXIST | OFN_EXPLORER));
     if (!path)
         return false;
-    switch (WriteWholeFile(*path, DocumentBytes(doc))) {
-    case WriteStatus::Ok:
-        return true;
-    case WriteStatus::CannotCreate:
-        MessageBoxId(messages, IDS_SAVE_FAILED, MB_OK | MB_ICONSTOP);
-        return false;
-    case WriteStatus::WriteFailed:
-        ShowStop(messages, FormatFrameworkMessage(
-                               LoadString(IDS_DISK_FULL),
-                               QDir::toNativeSeparators(QFileInfo(*path).absoluteFilePath())));
-        return false;
-    }
-    return false;
+    return ReportWriteStatus(messages, WriteWholeFile(*path, DocumentBytes(doc)), *path,
+                             IDS_SAVE_FAILED);
 }

@@ -8,9 +8,6 @@
 #include "platform/message_format.h"
 #include "platform/string_table.h"
 
-#include <QDir>
-#include <QFileInfo>
-
 #include <cmath>
 #include <limits>
 
@@ -35,10 +32,6 @@ double LineValue(QByteArrayView line) {
     QString text = FromCp1252(line);
     text.replace(u',', u'.');
     return ParseNumber(text);
-}
-
-QString NativeFullPath(const QString &path) {
-    return QDir::toNativeSeparators(QFileInfo(path).absoluteFilePath());
 }
 
 } // namespace
@@ -107,19 +100,6 @@ bool IndexTable::ReadIndexFile(const QString &path, IMessageBoxService &messages
 }
 
 bool IndexTable::WriteIndexFile(const QString &path, IMessageBoxService &messages) const {
-    switch (WriteWholeFile(path, IndexFileText())) {
-    case WriteStatus::Ok:
-        return true;
-    case WriteStatus::CannotCreate:
-        MessageBoxId(messages, IDS_INDEX_FILE_ERROR, MB_OK | MB_ICONSTOP);
-        return false;
-    case WriteStatus::WriteFailed:
-        // The file was created but its content could not be written out
-        // whole; the old file is still in place.
-        MessageBox(messages,
-                   FormatFrameworkMessage(LoadString(IDS_DISK_FULL), NativeFullPath(path)),
-                   MB_OK | MB_ICONSTOP);
-        return false;
-    }
-    return false;
+    return ReportWriteStatus(messages, WriteWholeFile(path, IndexFileText()), path,
+                             IDS_INDEX_FILE_ERROR);
 }

@@ -1,5 +1,9 @@
 #include "platform/file_io.h"
 
+#include "platform/message_box.h"
+#include "platform/message_format.h"
+#include "platform/string_table.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -176,4 +180,25 @@ WriteStatus WriteWholeFile(const QString &path, const QByteArray &bytes) {
     if (!file.commit())
         return WriteStatus::WriteFailed;
     return WriteStatus::Ok;
+}
+
+bool ReportWriteStatus(IMessageBoxService &messages, WriteStatus status, const QString &path,
+                       unsigned cannotCreateId) {
+    switch (status) {
+    case WriteStatus::Ok:
+        return true;
+    case WriteStatus::CannotCreate:
+        MessageBoxId(messages, cannotCreateId, MB_OK | MB_ICONSTOP);
+        return false;
+    case WriteStatus::WriteFailed:
+        // The file was created but not written out whole; the old file is
+        // still in place.
+        MessageBox(
+            messages,
+            FormatFrameworkMessage(LoadString(IDS_DISK_FULL),
+                                   QDir::toNativeSeparators(QFileInfo(path).absoluteFilePath())),
+            MB_OK | MB_ICONSTOP);
+        return false;
+    }
+    return false;
 }

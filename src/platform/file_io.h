@@ -37,6 +37,15 @@ ReadResult ReadWholeFile(const QString &path, qint64 maxBytes = -1);
 // for the superuser, as a read-only attribute would.
 WriteStatus WriteWholeFile(const QString &path, const QByteArray &bytes);
 
+class IMessageBoxService;
+
+// Tells the user why a write failed, the same way for every file: message
+// `cannotCreateId` when the file could not be created, the full-disk message
+// with the file's full path when it could not be written out whole; both
+// with the stop icon. True when the write succeeded.
+bool ReportWriteStatus(IMessageBoxService &messages, WriteStatus status, const QString &path,
+                       unsigned cannotCreateId);
+
 // The advisory lock of a file, held for the life of the object.
 class FileUseLock {
 public:
