@@ -2,6 +2,8 @@
 # runs every test (normal build, then AddressSanitizer + UBSan build).
 BUILD      ?= build
 ASAN_BUILD ?= build-asan
+# The project's own builds treat warnings as errors; a packager's need not.
+WERROR     ?= ON
 JOBS       ?= $(shell nproc)
 CMAKE_ARGS ?=
 FORMAT_FILES = $(shell git ls-files -co --exclude-standard '*.cpp' '*.h' 2>/dev/null)
@@ -14,15 +16,21 @@ deps:
 	@sh packaging/install-deps.sh
 
 $(BUILD)/CMakeCache.txt:
-	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo $(CMAKE_ARGS)
+	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCALVOR_WERROR=$(WERROR) $(CMAKE_ARGS)
 
 $(ASAN_BUILD)/CMakeCache.txt:
-	cmake -S . -B $(ASAN_BUILD) -DCMAKE_BUILD_TYPE=Debug -DCALVOR_SANITIZE=ON -DCALVOR_BUILD_BENCH=OFF $(CMAKE_ARGS)
+	cmake -S . -B $(ASAN_BUILD) -DCMAKE_BUILD_TYPE=Debug -DCALVOR_SANITIZE=ON -DCALVOR_BUILD_BENCH=OFF \
+	  -DCALVOR_WERROR=$(WERROR) $(CMAKE_ARGS)
 
+# A build folder configured before the warnings option existed gets it too.
 build: deps $(BUILD)/CMakeCache.txt
+	@grep -qx 'CALVOR_WERROR:BOOL=$(WERROR)' $(BUILD)/CMakeCache.txt || \
+	  cmake -S . -B $(BUILD) -DCALVOR_WERROR=$(WERROR)
 	cmake --build $(BUILD) -j $(JOBS)
 
 build-asan: deps $(ASAN_BUILD)/CMakeCache.txt
+	@grep -qx 'CALVOR_WERROR:BOOL=$(WERROR)' $(ASAN_BUILD)/CMakeCache.txt || \
+	  cmake -S . -B $(ASAN_BUILD) -DCALVOR_WERROR=$(WERROR)
 	cmake --build $(ASAN_BUILD) -j $(JOBS)
 
 run: build
