@@ -1,9 +1,10 @@
 #!/bin/sh
-# Installs the Debian packages Calvor needs to build, test and run, skipping
-# those already present. Uses sudo when not run as root.
+# Installs the Debian packages Calvor needs to build, test, package and run,
+# skipping those already present. Uses sudo when not run as root. dpkg-dev
+# and file let CPack build the package and compute its dependencies.
 set -eu
 PACKAGES="cmake make g++ clang-format pkg-config qt6-base-dev qt6-translations-l10n \
-libgtest-dev libgmock-dev libbenchmark-dev xvfb xauth"
+libgtest-dev libgmock-dev libbenchmark-dev xvfb xauth dpkg-dev file"
 missing=""
 for p in $PACKAGES; do
   if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed"; then
