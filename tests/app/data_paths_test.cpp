@@ -77,42 +77,29 @@ TEST_F(DataPathsTest, InstalledOrReadOnlyCopiesUseTheUserFolder) {
     }
 }
 
-TEST_F(DataPathsTest, UserFolderIsCreatedAndStartsFromTheShippedFileOnlyWhenItHasNone) {
-    Install("shipped");
-    MakeBinReadOnly();
-    const DataPaths paths = ChooseDataPaths(Bin(), User());
-    PrepareDataFolder(paths);
-    EXPECT_EQ(ReadFileBytes(InUser("Indices.txt")), QByteArray("shipped"));
-
-    ASSERT_TRUE(WriteFileBytes(InUser("Indices.txt"), "the user's own"));
-    PrepareDataFolder(paths);
-    EXPECT_EQ(ReadFileBytes(InUser("Indices.txt")), QByteArray("the user's own"));
-
-    // Without a shipped file the folder is still made, for the files to come.
-    QDir(User()).removeRecursively();
-    PrepareDataFolder(DataPaths{User(), QString()});
-    EXPECT_TRUE(QFileInfo(User()).isDir());
-    EXPECT_FALSE(QFileInfo::exists(InUser("Indices.txt")));
-}
-
-TEST_F(DataPathsTest, InstalledProgramStartsFromTheShippedIndicesWithoutMessage) {
+TEST_F(DataPathsTest, InstalledProgramStartsFromTheShippedIndicesOnlyWhenTheUserHasNone) {
     IndexTable shipped;
     shipped.Set(IndexTable::PositionOf(2024, 1), 145.17f);
     Install(shipped.IndexFileText());
     MakeBinReadOnly();
+    IndexTable own;
+    own.Set(0, 1.5f);
 
-    FakeServices fakes;
-    CRevisionApp app(fakes.As<AppServices>(), UserLocale::French(), Bin());
-    app.SetUserDataFolder(User());
-    app.InitInstance(QString());
+    // The first start: no message, the user's folder made and filled; the
+    // next starts keep the user's own file.
+    for (const IndexTable *expected : {&shipped, &own}) {
+        FakeServices fakes;
+        CRevisionApp app(fakes.As<AppServices>(), UserLocale::French(), Bin());
+        app.SetUserDataFolder(User());
+        app.InitInstance(QString());
 
-    EXPECT_TRUE(fakes.boxes.Boxes().empty());
-    EXPECT_EQ(app.m_strIndicesPath, InUser("Indices.txt"));
-    EXPECT_EQ(app.m_strReportPath, InUser("Calcul.rtf"));
-    EXPECT_EQ(app.m_indices.At(IndexTable::PositionOf(2024, 1)), 145.17f);
-    EXPECT_EQ(ReadFileBytes(InUser("Indices.txt")), shipped.IndexFileText());
-    EXPECT_EQ(QDir(Bin()).entryList(QDir::Files | QDir::Hidden), QStringList());
-    EXPECT_EQ(app.ExitInstance(), 0);
+        EXPECT_TRUE(fakes.boxes.Boxes().empty());
+        EXPECT_EQ(app.m_strIndicesPath, InUser("Indices.txt"));
+        EXPECT_EQ(app.m_strReportPath, InUser("Calcul.rtf"));
+        EXPECT_EQ(app.m_indices.Values(), expected->Values());
+        EXPECT_EQ(QDir(Bin()).entryList(QDir::Files | QDir::Hidden), QStringList());
+        ASSERT_TRUE(WriteFileBytes(InUser("Indices.txt"), own.IndexFileText()));
+    }
 }
 
 } // namespace
