@@ -24,7 +24,7 @@ int HexValue(char c) {
 }
 
 // The bytes that end a run of text.
-bool IsSpecial(char c) {
+bool EndsTextRun(char c) {
     return c == '{' || c == '}' || c == '\\' || c == '\r' || c == '\n';
 }
 
@@ -60,7 +60,7 @@ RtfToken RtfTokenizer::Next() {
         case '\n':
             break;
         default:
-            while (m_pos < m_in.size() && !IsSpecial(m_in[m_pos]))
+            while (m_pos < m_in.size() && !EndsTextRun(m_in[m_pos]))
                 ++m_pos;
             return Bytes(m_in.data() + start, m_pos - start);
         }
