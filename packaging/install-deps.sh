@@ -3,7 +3,7 @@
 # those already present. Uses sudo when not run as root.
 set -eu
 PACKAGES="cmake make g++ clang-format pkg-config qt6-base-dev qt6-translations-l10n \
-libgtest-dev libgmock-dev libbenchmark-dev xvfb xauth"
+libgtest-dev libgmock-dev libbenchmark-dev xvfb xauth xclip xdotool"
 missing=""
 for p in $PACKAGES; do
   if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed"; then
