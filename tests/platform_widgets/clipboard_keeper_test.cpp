@@ -12,18 +12,6 @@
 
 namespace {
 
-TEST(ClipboardKeeper, OnlyItsOwnNameStartsTheKeeper) {
-    EnsureApplication();
-    char keeper[] = "calvor-clipboard-keeper";
-    char calvor[] = "/usr/bin/calvor";
-    char document[] = "calvor-clipboard-keeper"; // a document of that name
-    char *asKeeper[] = {keeper, nullptr};
-    char *withDocument[] = {calvor, document, nullptr};
-    EXPECT_TRUE(IsClipboardKeeperRun(1, asKeeper));
-    EXPECT_FALSE(IsClipboardKeeperRun(2, withDocument));
-    EXPECT_FALSE(IsClipboardKeeperRun(0, nullptr));
-}
-
 TEST(ClipboardKeeper, ContentCrossesWholeAndDamageIsRefused) {
     EnsureApplication();
     QImage image(3, 2, QImage::Format_ARGB32);
