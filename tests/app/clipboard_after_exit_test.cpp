@@ -121,6 +121,9 @@ protected:
         }
         xvfb.kill();
         xvfb.waitForFinished();
+        // The background xclips that ended when they lost the clipboard.
+        while (waitpid(-1, nullptr, WNOHANG) > 0) {
+        }
     }
 
     // Runs `command` to its end; its standard output, or nothing when it
