@@ -11,6 +11,7 @@
 
 #include <QApplication>
 #include <QLocale>
+#include <QStandardPaths>
 #include <QString>
 #include <QStringList>
 
@@ -30,6 +31,11 @@ int main(int argc, char *argv[]) {
 #endif
 
     QApplication application(argc, argv);
+    // The names give the user's data folder (MORVA/Calvor, as the settings);
+    // the desktop file name ties the windows to the installed menu entry.
+    QCoreApplication::setOrganizationName(QStringLiteral("MORVA"));
+    QCoreApplication::setApplicationName(QStringLiteral("Calvor"));
+    QGuiApplication::setDesktopFileName(QStringLiteral(CALVOR_APP_ID));
     LoadFrameworkTranslations(QLocale::system());
     const QIcon icon = LoadCalvorIcon();
     QApplication::setWindowIcon(icon);
@@ -46,6 +52,7 @@ int main(int argc, char *argv[]) {
 
     CRevisionApp app(services, UserLocale::System(), QCoreApplication::applicationDirPath());
     app.SetLoopDialogFactory(&CreateLoopDialogs);
+    app.SetUserDataFolder(QStandardPaths::writableLocation(QStandardPaths::AppDataLocation));
     app.InitInstance(commandLine);
     const int status = app.ExitInstance();
     // What this program put on the clipboard outlives it: a detached keeper

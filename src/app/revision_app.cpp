@@ -1,5 +1,6 @@
 #include "app/revision_app.h"
 
+#include "app/data_paths.h"
 #include "document/calc_document_file.h"
 #include "document/settings.h"
 #include "engine/number_text.h"
@@ -13,9 +14,6 @@
 #include "platform/string_table.h"
 #include "platform_widgets/dialog.h"
 
-#include <QDir>
-#include <QFileInfo>
-
 CRevisionApp::CRevisionApp(const AppServices &services, const UserLocale &locale,
                            const QString &executableFolder)
     : m_services(services)
@@ -26,6 +24,10 @@ CRevisionApp::~CRevisionApp() = default;
 
 void CRevisionApp::SetLoopDialogFactory(LoopDialogFactory factory) {
     m_dialogFactory = std::move(factory);
+}
+
+void CRevisionApp::SetUserDataFolder(const QString &folder) {
+    m_userDataFolder = folder;
 }
 
 bool CRevisionApp::InitInstance(const QString &commandLine) {
@@ -41,10 +43,12 @@ bool CRevisionApp::InitInstance(const QString &commandLine) {
     if (m_dialogFactory)
         dialogs = m_dialogFactory(*this);
 
-    // Both files lie next to the executable, whatever the current folder.
-    const QDir folder(QFileInfo(m_executableFolder).absoluteFilePath());
-    m_strReportPath = folder.filePath(QStringLiteral("Calcul.rtf"));
-    m_strIndicesPath = folder.filePath(QStringLiteral("Indices.txt"));
+    // Both files lie next to the executable, whatever the current folder,
+    // or in the user's data folder when the program is installed.
+    const DataPaths paths = ChooseDataPaths(m_executableFolder, m_userDataFolder);
+    m_strReportPath = paths.ReportPath();
+    m_strIndicesPath = paths.IndicesPath();
+    PrepareDataFolder(paths);
 
     ReadIndexFile();
     WriteIndexFile();

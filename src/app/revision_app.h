@@ -61,9 +61,14 @@ public:
     CRevisionApp &operator=(const CRevisionApp &) = delete;
 
     void SetLoopDialogFactory(LoopDialogFactory factory);
+    // The user's data folder for the program, where an installed copy keeps
+    // Indices.txt and Calcul.rtf (see data_paths.h). Without one, the files
+    // always lie beside the executable.
+    void SetUserDataFolder(const QString &folder);
 
     // Start-up: reads the decimal separator, sets the paths of Indices.txt
-    // and Calcul.rtf in the executable's folder, reads the index file and
+    // and Calcul.rtf (beside the executable, or in the user's data folder
+    // for an installed copy), reads the index file and
     // writes it straight back, clears the document and reads the settings;
     // then command-line mode when `commandLine` holds a path, else the
     // dialog loop. Always returns false, as the program has no message loop
@@ -121,6 +126,7 @@ private:
     AppServices m_services;
     UserLocale m_locale;
     QString m_executableFolder;
+    QString m_userDataFolder;
     LoopDialogFactory m_dialogFactory;
     bool m_bCommandLineFailed = false;
     int m_nLoopEnd = 0;
