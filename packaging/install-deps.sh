@@ -6,7 +6,7 @@
 # dependencies.
 set -eu
 PACKAGES="cmake make g++ clang-format pkg-config qt6-base-dev qt6-translations-l10n \
-libgtest-dev libgmock-dev libbenchmark-dev xvfb xauth \
+libgtest-dev libgmock-dev libbenchmark-dev xvfb xauth xclip xdotool \
 desktop-file-utils shared-mime-info xdg-utils libfile-mimeinfo-perl appstream dpkg-dev file"
 missing=""
 for p in $PACKAGES; do

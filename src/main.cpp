@@ -3,6 +3,7 @@
 #include "platform/clock.h"
 #include "platform/qsettings_store.h"
 #include "platform/user_locale.h"
+#include "platform_widgets/clipboard_keeper.h"
 #include "platform_widgets/dialog.h"
 #include "platform_widgets/qt_services.h"
 #include "ui/loop_dialogs.h"
@@ -15,8 +16,11 @@
 #include <QStringList>
 
 int main(int argc, char *argv[]) {
-    // The document path is taken from the command line as it was given,
-    // before Qt removes the options it understands.
+    if (IsClipboardKeeperRun(argc, argv))
+        return RunClipboardKeeper(argc, argv);
+
+        // The document path is taken from the command line as it was given,
+        // before Qt removes the options it understands.
 #ifdef Q_OS_WIN
     const QString commandLine = CommandLineTail(RawCommandLine());
 #else
@@ -50,8 +54,9 @@ int main(int argc, char *argv[]) {
     app.SetLoopDialogFactory(&CreateLoopDialogs);
     app.SetUserDataFolder(QStandardPaths::writableLocation(QStandardPaths::AppDataLocation));
     app.InitInstance(commandLine);
-    // Returning normally destroys the application object last, which hands
-    // what this program put on the clipboard over to the desktop's
-    // clipboard keeper, so that it outlives the program.
-    return app.ExitInstance();
+    const int status = app.ExitInstance();
+    // What this program put on the clipboard outlives it: a detached keeper
+    // takes it over and serves it until another program copies something.
+    HandClipboardToKeeper(QCoreApplication::applicationFilePath());
+    return status;
 }

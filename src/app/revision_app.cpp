@@ -9,6 +9,7 @@
 #include "platform/file_io.h"
 #include "platform/message_box.h"
 #include "platform/message_format.h"
+#include "platform/office_lock.h"
 #include "platform/services.h"
 #include "platform/string_table.h"
 #include "platform_widgets/dialog.h"
@@ -149,6 +150,12 @@ bool CRevisionApp::CalculateRevision() {
     }
     m_report.AppendReportClosing(m_nCible);
 
+    // Nothing on Linux keeps another program from replacing a file that a
+    // word processor shows: its lock file is the only sign that it does.
+    if (IsHeldByWordProcessor(m_strReportPath)) {
+        MessageBoxId(boxes, IDS_REPORT_FILE_ERROR, MB_OK | MB_ICONSTOP);
+        return false;
+    }
     if (!ReportWriteStatus(boxes, WriteWholeFile(m_strReportPath, m_report.Table()),
                            m_strReportPath, IDS_REPORT_FILE_ERROR))
         return false;
