@@ -12,8 +12,11 @@
 #include <QLibraryInfo>
 #include <QMessageBox>
 #include <QMimeData>
+#include <QPointer>
 #include <QTranslator>
 #include <QUrl>
+
+#include <memory>
 
 namespace {
 
@@ -72,19 +75,27 @@ int QtMessageBoxService::Show(const QString &caption, const QString &text, unsig
 }
 
 bool LoadFrameworkTranslations(const QLocale &locale) {
-    static bool installed = false;
-    if (locale.language() != QLocale::French || !QCoreApplication::instance())
+    // One translation at a time: the last one asked for replaces the other.
+    // It belongs to the application object and goes with it.
+    static QPointer<QTranslator> installed;
+    static QString installedName;
+    if (!QCoreApplication::instance())
         return false;
-    if (installed)
+    if (installed && installedName == locale.name())
         return true;
-    auto *translator = new QTranslator(QCoreApplication::instance());
-    if (!translator->load(QStringLiteral("qtbase_fr"),
-                          QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
-        delete translator;
-        return false;
+    if (installed) {
+        QCoreApplication::removeTranslator(installed);
+        delete installed;
     }
-    QCoreApplication::installTranslator(translator);
-    installed = true;
+    auto translator = std::make_unique<QTranslator>(QCoreApplication::instance());
+    // Tries the locale's names from the most precise (pt_BR) to the
+    // language alone (pt).
+    if (!translator->load(locale, QStringLiteral("qtbase"), QStringLiteral("_"),
+                          QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+        return false;
+    installed = translator.release();
+    installedName = locale.name();
+    QCoreApplication::installTranslator(installed);
     return true;
 }
 

@@ -173,16 +173,33 @@ TEST_F(QtServicesTest, SaveDialogCompletesTheNameAndAsksBeforeReplacing) {
     EXPECT_EQ(dialogs.GetSaveFileName(request), std::nullopt);
 }
 
-TEST_F(QtServicesTest, FrameworkTranslationsAreFrenchOnlyForFrench) {
-    EXPECT_FALSE(LoadFrameworkTranslations(QLocale(QLocale::English, QLocale::UnitedStates)));
-    if (!QFile::exists(QLibraryInfo::path(QLibraryInfo::TranslationsPath) +
-                       QStringLiteral("/qtbase_fr.qm")))
-        GTEST_SKIP() << "Qt's French translation is not installed";
-    EXPECT_TRUE(LoadFrameworkTranslations(QLocale(QLocale::French, QLocale::France)));
-    QMessageBox box;
-    box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
-    EXPECT_EQ(box.button(QMessageBox::Yes)->text().remove(u'&'), QStringLiteral("Oui"));
-    EXPECT_EQ(box.button(QMessageBox::No)->text().remove(u'&'), QStringLiteral("Non"));
+TEST_F(QtServicesTest, FrameworkTranslationFollowsTheLocaleWhateverItsLanguage) {
+    struct Case {
+        const char *locale;
+        const char *yes; // null: Qt has no translation
+        const char *no;
+    };
+    const Case cases[] = {
+        {"fr_FR", "Oui", "Non"}, {"de_DE", "Ja", "Nein"},
+        {"fr_FR", "Oui", "Non"}, // the later one replaces the earlier
+        {"es_ES", "Sí", "No"},   {"pt_BR", "Sim", "Não"},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.locale);
+        const QString name = QStringLiteral("/qtbase_") + QLatin1String(c.locale).left(2);
+        const QString folder = QLibraryInfo::path(QLibraryInfo::TranslationsPath);
+        if (!QFile::exists(folder + name + QStringLiteral(".qm")) &&
+            !QFile::exists(folder + QStringLiteral("/qtbase_") + QLatin1String(c.locale) +
+                           QStringLiteral(".qm")))
+            GTEST_SKIP() << "Qt's translations are not installed";
+        ASSERT_TRUE(LoadFrameworkTranslations(QLocale(QLatin1String(c.locale))));
+        QMessageBox box;
+        box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
+        EXPECT_EQ(box.button(QMessageBox::Yes)->text().remove(u'&'), QString::fromUtf8(c.yes));
+        EXPECT_EQ(box.button(QMessageBox::No)->text().remove(u'&'), QString::fromUtf8(c.no));
+    }
+    // A locale without a translation of its own.
+    EXPECT_FALSE(LoadFrameworkTranslations(QLocale(QLocale::C)));
 }
 
 } // namespace
