@@ -36,15 +36,11 @@ public:
 };
 
 // The open and save-as file dialogs, over the active window. The filters
-// are offered in order, the first selected. A saved name without extension
-// gets the default one; with OFN_OVERWRITEPROMPT an existing file is only
-// replaced after the user agrees.
+// are offered in order, the first selected. A typed name without extension
+// gets the default one, in both dialogs; with OFN_OVERWRITEPROMPT an
+// existing file is only replaced after the user agrees.
 class QtFileDialogs final : public IFileDialogs {
 public:
     std::optional<QString> GetOpenFileName(const FileDialogRequest &request) override;
     std::optional<QString> GetSaveFileName(const FileDialogRequest &request) override;
 };
-
-// `path` with "." and `extension` appended when its file name has no
-// extension (and does not end with a dot); unchanged otherwise.
-QString AppendDefaultExtension(const QString &path, const QString &extension);

@@ -118,25 +118,54 @@ TEST_F(QtServicesTest, ClipboardKeepsEveryFormatAlreadyThere) {
 }
 
 TEST_F(QtServicesTest, DefaultExtensionIsAddedToNamesWithoutOne) {
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    ASSERT_TRUE(QDir(dir.path()).mkdir(QStringLiteral("dossier.v2")));
+    const char16_t *existing[] = {u"exemple bail.clv", u"calcul.txt", u"calcul.", u"calcul",
+                                  u"dossier.v2/calcul.clv"};
+    for (const char16_t *name : existing) {
+        QFile file(dir.filePath(QString::fromUtf16(name)));
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    }
     struct Case {
-        const char16_t *path;
+        bool open;
+        const char16_t *typed;
         const char16_t *result;
     };
     const Case cases[] = {
-        {u"/tmp/calcul", u"/tmp/calcul.clv"},
-        {u"/tmp/calcul.clv", u"/tmp/calcul.clv"},
-        {u"/tmp/calcul.txt", u"/tmp/calcul.txt"},
-        {u"/tmp/calcul.", u"/tmp/calcul."},
-        {u"/tmp/dossier.v2/calcul", u"/tmp/dossier.v2/calcul.clv"},
-        {u"", u""},
+        // A name typed without extension finds the document that has one.
+        {true, u"exemple bail", u"exemple bail.clv"},
+        {true, u"calcul.txt", u"calcul.txt"},
+        {true, u"calcul.", u"calcul."},
+        {true, u"dossier.v2/calcul", u"dossier.v2/calcul.clv"},
+        {false, u"nouveau", u"nouveau.clv"},
+        {false, u"nouveau.clv", u"nouveau.clv"},
+        {false, u"nouveau.txt", u"nouveau.txt"},
     };
+    const FileDialogRequest request{
+        {QStringLiteral("Calvors (*.clv)"), QStringLiteral("Tous les fichiers (*.*)")},
+        QStringLiteral("clv"),
+        OFN_HIDEREADONLY};
+    QtFileDialogs dialogs;
     for (const Case &c : cases) {
-        EXPECT_EQ(AppendDefaultExtension(QString::fromUtf16(c.path), QStringLiteral("clv")),
-                  QString::fromUtf16(c.result))
-            << QString::fromUtf16(c.path).toStdString();
+        const QString typed = QString::fromUtf16(c.typed);
+        SCOPED_TRACE(typed.toStdString());
+        // A refusal ("file not found") would keep the dialog open: its box
+        // is closed and the test fails instead of waiting.
+        QObject guard;
+        QTimer::singleShot(3000, &guard, [] {
+            if (auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget())) {
+                ADD_FAILURE() << box->text().toStdString();
+                box->reject();
+                if (auto *fd = qobject_cast<QFileDialog *>(QApplication::activeModalWidget()))
+                    fd->reject();
+            }
+        });
+        WhenModal<QFileDialog>([&](QFileDialog *fd) { TypeFileName(fd, dir.path(), typed); });
+        const std::optional<QString> chosen =
+            c.open ? dialogs.GetOpenFileName(request) : dialogs.GetSaveFileName(request);
+        EXPECT_EQ(chosen, std::optional<QString>(dir.filePath(QString::fromUtf16(c.result))));
     }
-    EXPECT_EQ(AppendDefaultExtension(QStringLiteral("/tmp/a"), QString()),
-              QStringLiteral("/tmp/a"));
 }
 
 TEST_F(QtServicesTest, SaveDialogCompletesTheNameAndAsksBeforeReplacing) {
