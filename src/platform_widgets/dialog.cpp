@@ -316,9 +316,11 @@ void CDialog::SetRichEditFactory(RichEditFactory factory) {
 }
 
 QFont CDialog::DialogFont() {
-    QFont font = QApplication::font();
-    font.setPointSize(8);
-    return font;
+    return QApplication::font();
+}
+
+QSize CDialog::BaseUnits() const {
+    return m_window ? m_window->BaseUnits() : QSize();
 }
 
 bool CDialog::OnInitDialog() {

@@ -132,8 +132,13 @@ public:
     static QIcon ApplicationIcon();
     // The maker of RichEdit controls; without it such dialogs cannot open.
     static void SetRichEditFactory(RichEditFactory factory);
-    // The font of every dialog; dialog units are measured with it.
+    // The font of every dialog: the desktop's user-interface font at the
+    // size the user chose. Dialog units are measured with it.
     static QFont DialogFont();
+    // The dialog base units of the current window (null without one): those
+    // of the dialog font, wider where a control of one line of text would
+    // otherwise not show it whole.
+    QSize BaseUnits() const;
 
 protected:
     // After the window and its controls exist, before it is shown. The base

@@ -90,6 +90,8 @@ public:
 
     // Creates the controls of `dialogTemplate`; false when one cannot be made.
     bool Build(const DialogTemplate &dialogTemplate);
+    // The dialog base units the window was built with.
+    QSize BaseUnits() const { return m_baseUnits; }
     // Stops turning events into commands, for the window's last moments.
     void StopNotifications() { m_notifying = false; }
 
@@ -118,6 +120,7 @@ protected:
 
 private:
     QWidget *CreateControl(const DialogControl &control);
+    QSize FittingBaseUnits(const DialogTemplate &dialogTemplate) const;
     void LinkControls();
     void Notify(int id, int code, const NotifyInfo &info = NotifyInfo());
     bool FilterEditKey(QLineEdit *edit, unsigned style, QKeyEvent *event);
@@ -127,4 +130,5 @@ private:
     std::vector<Item> m_items;
     bool m_notifying = false;
     QLineEdit *m_mouseFocusPending = nullptr; // focused by a press not yet handled
+    QSize m_baseUnits;
 };

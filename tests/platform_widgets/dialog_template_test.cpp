@@ -29,6 +29,38 @@ TEST(MulDivTest, RoundsHalvesAwayFromZero) {
         EXPECT_EQ(MulDiv(c.a, c.b, c.c), c.expected) << c.a << " * " << c.b << " / " << c.c;
 }
 
+TEST(DialogWindowFlagsTest, CaptionButtonsAreThoseOfTheStyle) {
+    constexpr Qt::WindowFlags kCaption = Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                                         Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint;
+    const struct {
+        unsigned style;
+        Qt::WindowFlags flags;
+    } cases[] = {
+        {DS_CENTER, Qt::Dialog | kCaption},
+        {DS_CENTER | WS_EX_APPWINDOW, Qt::Window | kCaption},
+        {WS_THICKFRAME | WS_MAXIMIZEBOX, Qt::Dialog | kCaption | Qt::WindowMaximizeButtonHint},
+        {WS_MINIMIZEBOX | WS_EX_APPWINDOW, Qt::Window | kCaption | Qt::WindowMinimizeButtonHint},
+    };
+    for (const auto &c : cases)
+        EXPECT_EQ(DialogWindowFlags(c.style), c.flags) << c.style;
+}
+
+TEST(DialogUnitsTest, BaseWidthForPixelsIsTheSmallestThatGivesThem) {
+    const struct {
+        int units, pixels, base, expected;
+    } cases[] = {
+        {29, 40, 6, 6},   // already wide enough
+        {29, 50, 6, 7},   // 29 * 7 / 4 = 50.75
+        {29, 51, 6, 7},   // rounds to 51
+        {29, 52, 6, 8},   //
+        {111, 200, 5, 8}, // 111 * 7 / 4 = 194.25, 111 * 8 / 4 = 222
+        {0, 50, 6, 6},    // no width to grow
+    };
+    for (const auto &c : cases)
+        EXPECT_EQ(BaseWidthForPixels(c.units, c.pixels, c.base), c.expected)
+            << c.units << " " << c.pixels;
+}
+
 struct UnitsCase {
     QRect units;
     QSize base;

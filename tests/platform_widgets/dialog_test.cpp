@@ -112,8 +112,8 @@ TEST_F(DialogTest, ControlsArePlacedInDialogUnitsOfTheDialogFont) {
     TestDlg dlg(boxes);
     const DialogTemplate t = TestTemplate();
     RunModal(dlg, [&] {
-        const QSize base = DialogBaseUnits(QFontMetrics(dlg.Window()->font()));
-        EXPECT_EQ(dlg.Window()->font().pointSize(), 8);
+        const QSize base = dlg.BaseUnits();
+        EXPECT_EQ(base, DialogBaseUnits(QFontMetrics(dlg.Window()->font())));
         EXPECT_EQ(dlg.GetClientRect().size(),
                   DialogUnitsToPixels(QRect(0, 0, t.cx, t.cy), base).size());
         for (const DialogControl &c : t.controls) {
@@ -129,6 +129,51 @@ TEST_F(DialogTest, ControlsArePlacedInDialogUnitsOfTheDialogFont) {
         EXPECT_EQ(combo.topLeft(), DialogUnitsToPixels(QRect(50, 35, 60, 50), base).topLeft());
         dlg.EndDialog(5);
     });
+}
+
+TEST_F(DialogTest, DialogFontIsTheDesktopFontAndNothingIsCutOff) {
+    const QFont desktop = QApplication::font();
+    QFont large = desktop;
+    large.setPointSize(16);
+    QFont narrow(QStringLiteral("Nimbus Sans Narrow"));
+    narrow.setPointSize(8);
+    // A list and a radio button as narrow as the data dialog's quarter list
+    // and the options' first target.
+    DialogTemplate t{501, QStringLiteral("Essai"), 150, 60, DS_CENTER, {}};
+    t.controls = {
+        {1003,
+         ControlKind::ComboDropDownList,
+         QString(),
+         5,
+         5,
+         29,
+         66,
+         WS_VSCROLL,
+         {QStringLiteral("T 1"), QStringLiteral("T 2"), QStringLiteral("T 3"),
+          QStringLiteral("T 4")}},
+        {1010, ControlKind::RadioButton, QStringLiteral("Vers &Word (format Word 6/95)"), 5, 25,
+         111, 10, WS_GROUP},
+    };
+    for (const QFont &font : {desktop, large, narrow}) {
+        SCOPED_TRACE(font.toString().toStdString());
+        QApplication::setFont(font);
+        TestDlg dlg(boxes, t);
+        RunModal(dlg, [&] {
+            const QFontMetrics metrics(font);
+            EXPECT_EQ(dlg.Window()->font().pointSize(), font.pointSize());
+            const QSize base = dlg.BaseUnits();
+            EXPECT_EQ(base.height(), metrics.height());
+            EXPECT_GE(base.width(), DialogBaseUnits(metrics).width());
+            EXPECT_EQ(dlg.GetClientRect().size(),
+                      DialogUnitsToPixels(QRect(0, 0, t.cx, t.cy), base).size());
+            for (int id : {1003, 1010}) {
+                QWidget *control = dlg.GetDlgItem(id);
+                EXPECT_GE(control->width(), control->sizeHint().width()) << id;
+            }
+            dlg.EndDialog(1);
+        });
+    }
+    QApplication::setFont(desktop);
 }
 
 TEST_F(DialogTest, TabOrderFollowsTheTemplateSkippingLabelsAndDisabledControls) {

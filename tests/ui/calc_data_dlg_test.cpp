@@ -419,10 +419,10 @@ TEST_F(CalcDataDlgTest, YearFieldsSitOnePixelLeftAtEveryOpeningAndRentTakesTwelv
     Harness h;
     CCalcDataDlg dlg(h.app);
     const DialogTemplate t = CalcDataDlgTemplate();
-    const QFontMetrics metrics(CDialog::DialogFont());
     for (int opening = 0; opening < 2; ++opening) {
         SCOPED_TRACE(opening);
         RunThenLeave(dlg, [&] {
+            const QSize metrics = dlg.BaseUnits();
             for (const DialogControl &control : t.controls) {
                 const int rowYear = control.id - IDC_SIGNATURE_DAY - 2;
                 if (control.id < IDC_SIGNATURE_DAY || control.id > 1131 || rowYear % 3 != 0)
