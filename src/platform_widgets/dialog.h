@@ -16,6 +16,7 @@
 
 #include <cstddef>
 #include <functional>
+#include <optional>
 #include <vector>
 
 class CDataExchange;
@@ -171,7 +172,12 @@ private:
 
     void DestroyWindow();
     void CenterWindow();
+    void FitToScreen();
     void ApplyMinimumSize();
+    // The desktop has framed the window, or changed its frame: the sizes
+    // that count the frame are applied again, and a window still where it
+    // was centred is centred with its real frame.
+    void OnFrameChanged();
     void SendCommand(int id, int code, const NotifyInfo &info);
     static QWidget *CreateRichEdit(QWidget *parent, const DialogControl &control);
 
@@ -182,6 +188,7 @@ private:
     int m_result = 0;
     bool m_ended = false;
     bool m_showMaximized = false;
+    std::optional<QPoint> m_centredAt; // the frame's corner as centred
 };
 
 template<class T, std::size_t N>

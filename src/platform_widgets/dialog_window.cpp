@@ -462,6 +462,24 @@ void DialogWindow::reject() {
     Notify(IDCANCEL, BN_CLICKED);
 }
 
+bool DialogWindow::event(QEvent *event) {
+    const bool handled = QDialog::event(event);
+    // The desktop frames a window some time after it is shown: the frame
+    // is known once the window has moved or been resized with it.
+    const QEvent::Type type = event->type();
+    if (m_notifying && (type == QEvent::Move || type == QEvent::Resize || type == QEvent::Show)) {
+        const QRect outer = frameGeometry();
+        const QRect inner = geometry();
+        const QMargins frame(inner.left() - outer.left(), inner.top() - outer.top(),
+                             outer.right() - inner.right(), outer.bottom() - inner.bottom());
+        if (frame != m_frame) {
+            m_frame = frame;
+            m_owner.OnFrameChanged();
+        }
+    }
+    return handled;
+}
+
 void DialogWindow::keyPressEvent(QKeyEvent *event) {
     const Qt::KeyboardModifiers mods = event->modifiers() & ~Qt::KeypadModifier;
     const bool plain = (mods & ~Qt::ShiftModifier) == Qt::NoModifier;

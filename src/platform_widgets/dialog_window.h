@@ -8,6 +8,7 @@
 #include "platform_widgets/message_map.h"
 
 #include <QDialog>
+#include <QMargins>
 #include <QStyledItemDelegate>
 #include <QTreeWidget>
 #include <QValidator>
@@ -111,6 +112,7 @@ public Q_SLOTS:
     void reject() override;
 
 protected:
+    bool event(QEvent *event) override;
     void keyPressEvent(QKeyEvent *event) override;
     void resizeEvent(QResizeEvent *event) override;
     void paintEvent(QPaintEvent *event) override;
@@ -131,4 +133,5 @@ private:
     bool m_notifying = false;
     QLineEdit *m_mouseFocusPending = nullptr; // focused by a press not yet handled
     QSize m_baseUnits;
+    QMargins m_frame; // the frame last seen around the window
 };

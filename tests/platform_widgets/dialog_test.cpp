@@ -14,10 +14,12 @@
 #include <QPointer>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScreen>
 #include <QStandardPaths>
 #include <QTest>
 #include <QTimer>
 
+#include <cstdlib>
 #include <functional>
 #include <utility>
 #include <vector>
@@ -174,6 +176,35 @@ TEST_F(DialogTest, DialogFontIsTheDesktopFontAndNothingIsCutOff) {
         });
     }
     QApplication::setFont(desktop);
+}
+
+TEST_F(DialogTest, NoWindowOpensLargerThanTheScreenAndCentredOnesAreCentredOnIt) {
+    const QRect area = QGuiApplication::primaryScreen()->availableGeometry();
+    struct Case {
+        unsigned style;
+        int cx, cy; // dialog units
+    };
+    const Case cases[] = {
+        {DS_CENTER, 2000, 2000},
+        {DS_CENTER | WS_THICKFRAME | WS_MAXIMIZEBOX, 2000, 100},
+        {DS_CENTER | WS_EX_APPWINDOW, 100, 2000},
+        {DS_CENTER, 50, 40}, // smaller than the screen: the template's size
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.cx * 10000 + c.cy);
+        TestDlg dlg(boxes, DialogTemplate{502, QStringLiteral("Grand"), c.cx, c.cy, c.style, {}});
+        RunModal(dlg, [&] {
+            const QRect frame = dlg.WindowRect();
+            EXPECT_TRUE(area.contains(frame)) << frame.width() << "x" << frame.height();
+            EXPECT_LE(std::abs(frame.center().x() - area.center().x()), 1);
+            EXPECT_LE(std::abs(frame.center().y() - area.center().y()), 1);
+            const QSize wanted =
+                DialogUnitsToPixels(QRect(0, 0, c.cx, c.cy), dlg.BaseUnits()).size();
+            EXPECT_EQ(dlg.GetClientRect().size(),
+                      wanted.boundedTo(area.size() - (frame.size() - dlg.Window()->size())));
+            dlg.EndDialog(1);
+        });
+    }
 }
 
 TEST_F(DialogTest, TabOrderFollowsTheTemplateSkippingLabelsAndDisabledControls) {
