@@ -214,6 +214,17 @@ void ListViewWidget::mouseReleaseEvent(QMouseEvent *event) {
     m_notify(NM_CLICK, info);
 }
 
+void ListViewWidget::keyPressEvent(QKeyEvent *event) {
+    const bool plain = (event->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier;
+    if (plain && event->key() == Qt::Key_F2 && m_editable) {
+        if (currentIndex().isValid())
+            EditLabel(currentIndex().row());
+        event->accept();
+        return;
+    }
+    QTreeWidget::keyPressEvent(event);
+}
+
 void ListViewWidget::EditorClosed() {
     NotifyInfo info;
     info.item = m_editedRow;

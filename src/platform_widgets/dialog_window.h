@@ -70,6 +70,8 @@ public:
 
 protected:
     void mouseReleaseEvent(QMouseEvent *event) override;
+    // F2, the edit key of lists, edits the current row.
+    void keyPressEvent(QKeyEvent *event) override;
 
 private:
     class LabelDelegate;
