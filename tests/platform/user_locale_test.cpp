@@ -11,10 +11,8 @@ TEST(UserLocale, ShortDatesAreWrittenWithFourDigitYears) {
         const char16_t *result;
     };
     const Case cases[] = {
-        {u"dd.MM.yy", u"dd.MM.yyyy"},     {u"M/d/yy", u"M/d/yyyy"},
-        {u"dd/MM/yyyy", u"dd/MM/yyyy"},   {u"y-M-d", u"yyyy-M-d"},
-        {u"d 'yy' yy", u"d 'yy' yyyy"},   {u"d''yy", u"d''yyyy"},
-        {u"'it''s' yy", u"'it''s' yyyy"}, {u"", u""},
+        {u"dd.MM.yy", u"dd.MM.yyyy"},   {u"dd/MM/yyyy", u"dd/MM/yyyy"},   {u"y-M-d", u"yyyy-M-d"},
+        {u"d 'yy' yy", u"d 'yy' yyyy"}, {u"'it''s' yy", u"'it''s' yyyy"},
     };
     for (const Case &c : cases) {
         EXPECT_EQ(WithFourDigitYears(QStringView(c.picture)), QString::fromUtf16(c.result))

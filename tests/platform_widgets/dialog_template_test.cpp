@@ -45,22 +45,6 @@ TEST(DialogWindowFlagsTest, CaptionButtonsAreThoseOfTheStyle) {
         EXPECT_EQ(DialogWindowFlags(c.style), c.flags) << c.style;
 }
 
-TEST(DialogUnitsTest, BaseWidthForPixelsIsTheSmallestThatGivesThem) {
-    const struct {
-        int units, pixels, base, expected;
-    } cases[] = {
-        {29, 40, 6, 6},   // already wide enough
-        {29, 50, 6, 7},   // 29 * 7 / 4 = 50.75
-        {29, 51, 6, 7},   // rounds to 51
-        {29, 52, 6, 8},   //
-        {111, 200, 5, 8}, // 111 * 7 / 4 = 194.25, 111 * 8 / 4 = 222
-        {0, 50, 6, 6},    // no width to grow
-    };
-    for (const auto &c : cases)
-        EXPECT_EQ(BaseWidthForPixels(c.units, c.pixels, c.base), c.expected)
-            << c.units << " " << c.pixels;
-}
-
 struct UnitsCase {
     QRect units;
     QSize base;

@@ -19,7 +19,6 @@
 #include <QTest>
 #include <QTimer>
 
-#include <cstdlib>
 #include <functional>
 #include <utility>
 #include <vector>
@@ -137,37 +136,23 @@ TEST_F(DialogTest, DialogFontIsTheDesktopFontAndNothingIsCutOff) {
     const QFont desktop = QApplication::font();
     QFont large = desktop;
     large.setPointSize(16);
-    QFont narrow(QStringLiteral("Nimbus Sans Narrow"));
-    narrow.setPointSize(8);
-    // A list and a radio button as narrow as the data dialog's quarter list
-    // and the options' first target.
+    QFont narrow(QStringLiteral("Nimbus Sans Narrow"), 8);
+    // As narrow as the data dialog's quarter list and the first target of
+    // the options: with these fonts both were cut.
+    const QStringList quarters{QStringLiteral("T 1"), QStringLiteral("T 4")};
     DialogTemplate t{501, QStringLiteral("Essai"), 150, 60, DS_CENTER, {}};
-    t.controls = {
-        {1003,
-         ControlKind::ComboDropDownList,
-         QString(),
-         5,
-         5,
-         29,
-         66,
-         WS_VSCROLL,
-         {QStringLiteral("T 1"), QStringLiteral("T 2"), QStringLiteral("T 3"),
-          QStringLiteral("T 4")}},
-        {1010, ControlKind::RadioButton, QStringLiteral("Vers &Word (format Word 6/95)"), 5, 25,
-         111, 10, WS_GROUP},
-    };
+    t.controls = {{1003, ControlKind::ComboDropDownList, {}, 5, 5, 29, 66, 0, quarters},
+                  {1010, ControlKind::RadioButton, QStringLiteral("Vers &Word (format Word 6/95)"),
+                   5, 25, 111, 10}};
     for (const QFont &font : {desktop, large, narrow}) {
         SCOPED_TRACE(font.toString().toStdString());
         QApplication::setFont(font);
         TestDlg dlg(boxes, t);
         RunModal(dlg, [&] {
-            const QFontMetrics metrics(font);
             EXPECT_EQ(dlg.Window()->font().pointSize(), font.pointSize());
             const QSize base = dlg.BaseUnits();
-            EXPECT_EQ(base.height(), metrics.height());
-            EXPECT_GE(base.width(), DialogBaseUnits(metrics).width());
-            EXPECT_EQ(dlg.GetClientRect().size(),
-                      DialogUnitsToPixels(QRect(0, 0, t.cx, t.cy), base).size());
+            EXPECT_EQ(base.height(), QFontMetrics(font).height());
+            EXPECT_GE(base.width(), DialogBaseUnits(QFontMetrics(font)).width());
             for (int id : {1003, 1010}) {
                 QWidget *control = dlg.GetDlgItem(id);
                 EXPECT_GE(control->width(), control->sizeHint().width()) << id;
@@ -180,26 +165,19 @@ TEST_F(DialogTest, DialogFontIsTheDesktopFontAndNothingIsCutOff) {
 
 TEST_F(DialogTest, NoWindowOpensLargerThanTheScreenAndCentredOnesAreCentredOnIt) {
     const QRect area = QGuiApplication::primaryScreen()->availableGeometry();
-    struct Case {
-        unsigned style;
-        int cx, cy; // dialog units
+    const DialogTemplate cases[] = {
+        {502, QStringLiteral("Grand"), 2000, 2000, DS_CENTER, {}},
+        {502, QStringLiteral("Grand"), 2000, 100, DS_CENTER | WS_THICKFRAME, {}},
+        {502, QStringLiteral("Petit"), 50, 40, DS_CENTER, {}}, // keeps its size
     };
-    const Case cases[] = {
-        {DS_CENTER, 2000, 2000},
-        {DS_CENTER | WS_THICKFRAME | WS_MAXIMIZEBOX, 2000, 100},
-        {DS_CENTER | WS_EX_APPWINDOW, 100, 2000},
-        {DS_CENTER, 50, 40}, // smaller than the screen: the template's size
-    };
-    for (const Case &c : cases) {
-        SCOPED_TRACE(c.cx * 10000 + c.cy);
-        TestDlg dlg(boxes, DialogTemplate{502, QStringLiteral("Grand"), c.cx, c.cy, c.style, {}});
+    for (const DialogTemplate &t : cases) {
+        TestDlg dlg(boxes, t);
         RunModal(dlg, [&] {
             const QRect frame = dlg.WindowRect();
-            EXPECT_TRUE(area.contains(frame)) << frame.width() << "x" << frame.height();
-            EXPECT_LE(std::abs(frame.center().x() - area.center().x()), 1);
-            EXPECT_LE(std::abs(frame.center().y() - area.center().y()), 1);
+            EXPECT_TRUE(area.contains(frame)) << t.cx << "x" << t.cy;
+            EXPECT_LE((frame.center() - area.center()).manhattanLength(), 2) << t.cx;
             const QSize wanted =
-                DialogUnitsToPixels(QRect(0, 0, c.cx, c.cy), dlg.BaseUnits()).size();
+                DialogUnitsToPixels(QRect(0, 0, t.cx, t.cy), dlg.BaseUnits()).size();
             EXPECT_EQ(dlg.GetClientRect().size(),
                       wanted.boundedTo(area.size() - (frame.size() - dlg.Window()->size())));
             dlg.EndDialog(1);

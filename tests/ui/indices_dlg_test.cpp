@@ -18,14 +18,21 @@
 
 namespace {
 
+// An application object whose table holds 100 + element, and 1234.567 in
+// element 5.
 class IndicesDlgTest : public ::testing::Test, protected FakeServices {
 protected:
     static void SetUpTestSuite() {
         EnsureApplication();
         ReadDecimalSeparator(UserLocale::French());
     }
-    void SetUp() override {
-        app.m_strIndicesPath = QDir(dir.path()).filePath(QStringLiteral("Indices.txt"));
+    void Reset(bool writable) {
+        boxes.Clear();
+        ClearQuitRequest();
+        app.m_strIndicesPath = QDir(dir.path())
+                                   .filePath(writable ? QStringLiteral("Indices.txt")
+                                                      : QStringLiteral("absent/Indices.txt"));
+        QFile::remove(app.m_strIndicesPath);
         for (int p = 0; p < IndexTable::kSize; ++p)
             app.m_indices.Set(p, 100.0f + static_cast<float>(p));
         app.m_indices.Set(5, 1234.567f);
@@ -42,7 +49,7 @@ QTreeWidget *View(CIndicesDlg &dlg) {
 
 // The open edit box (a closed one lingers hidden until deleted).
 QLineEdit *Editor(CIndicesDlg &dlg) {
-    for (QLineEdit *edit : dlg.m_listIndices.Widget()->findChildren<QLineEdit *>()) {
+    for (QLineEdit *edit : View(dlg)->findChildren<QLineEdit *>()) {
         if (edit->isVisible())
             return edit;
     }
@@ -50,137 +57,92 @@ QLineEdit *Editor(CIndicesDlg &dlg) {
 }
 
 void ClickRow(CIndicesDlg &dlg, int row, Qt::KeyboardModifiers modifiers = {}) {
-    QTreeWidget *view = View(dlg);
-    view->scrollToItem(view->topLevelItem(row));
-    const QRect rect = view->visualItemRect(view->topLevelItem(row));
-    QTest::mouseClick(view->viewport(), Qt::LeftButton, modifiers, rect.center());
+    const QRect rect = View(dlg)->visualItemRect(View(dlg)->topLevelItem(row));
+    QTest::mouseClick(View(dlg)->viewport(), Qt::LeftButton, modifiers, rect.center());
 }
 
-TEST_F(IndicesDlgTest, ListsTheQuartersOf1970To2105InTwoEqualColumns) {
-    CIndicesDlg dlg(app);
-    RunModal(dlg, [&] {
-        CListCtrl &list = dlg.m_listIndices;
-        QTreeWidget *view = View(dlg);
-        EXPECT_EQ(FocusedWidget(), view);
-        ASSERT_EQ(list.GetItemCount(), 544);
-        EXPECT_EQ(list.GetItemText(0, 0), QStringLiteral("100,00"));
-        EXPECT_EQ(list.GetItemText(0, 1), QStringLiteral("1970 - Trim 1"));
-        EXPECT_EQ(list.GetItemText(5, 0), QStringLiteral("1234,57"));
-        EXPECT_EQ(list.GetItemText(543, 0), QStringLiteral("643,00"));
-        EXPECT_EQ(list.GetItemText(543, 1), QStringLiteral("2105 - Trim 4"));
-        EXPECT_EQ(view->headerItem()->text(0), QStringLiteral("Indices"));
-        EXPECT_EQ(view->headerItem()->text(1), QStringLiteral("Trimestre"));
-        EXPECT_TRUE(view->headerItem()->textAlignment(1) & Qt::AlignHCenter);
-        const int w = (list.GetClientRect().width() - CListCtrl::ScrollBarExtent()) / 2;
-        EXPECT_EQ(view->columnWidth(0), w);
-        EXPECT_EQ(view->columnWidth(1), w);
-        EXPECT_FALSE(view->header()->sectionsClickable());
-        EXPECT_EQ(view->selectionMode(), QAbstractItemView::ExtendedSelection);
-        dlg.EndDialog(IDCANCEL);
-    });
-}
-
-TEST_F(IndicesDlgTest, EditedValuesAreReadAsNumbersAndWrittenWithTwoDecimals) {
-    struct Case {
-        const char *name;
-        std::function<void(CIndicesDlg &)> open; // opens the edit of row 3
-        const char *typed;
-        Qt::Key end;
-        const char *shown; // row 3 afterwards
-    };
+TEST_F(IndicesDlgTest, EditsAreReadAsNumbersOkStoresThemAndRewritesTheFileCancelKeepsAll) {
     const auto click = [](CIndicesDlg &d) { ClickRow(d, 3); };
     const auto f2 = [](CIndicesDlg &d) {
+        // Row 1 stays selected while the current row moves on to 3.
         ClickRow(d, 1);
-        QTest::keyClick(Editor(d), Qt::Key_Escape); // the click's edit, cancelled
-        // Row 1 stays selected; the current row moves on to 3.
+        QTest::keyClick(Editor(d), Qt::Key_Escape);
         QTest::keyClick(View(d), Qt::Key_Down, Qt::ControlModifier);
         QTest::keyClick(View(d), Qt::Key_Down, Qt::ControlModifier);
         QTest::keyClick(View(d), Qt::Key_F2);
     };
-    const auto selectedPair = [](CIndicesDlg &d) {
-        // Rows 3 and 9 selected: the click on 9 edits the lowest, 3.
+    const auto twoSelected = [](CIndicesDlg &d) {
+        // Rows 3 and 9 selected: a click edits the lowest.
         ClickRow(d, 3);
         QTest::keyClick(Editor(d), Qt::Key_Escape);
         ClickRow(d, 9, Qt::ControlModifier);
     };
+    struct Case {
+        std::function<void(CIndicesDlg &)> open; // opens the edit of row 3
+        const char *typed;
+        Qt::Key endEdit;
+        const char *shown; // row 3 afterwards
+        Qt::Key endDialog; // Return: OK, Escape: Cancel
+        bool writable = true;
+    };
     const Case cases[] = {
-        {"point", click, "12.5", Qt::Key_Return, "12,50"},
-        {"comma", click, "12,5", Qt::Key_Return, "12,50"},
-        {"digit groups are not read", click, "1 234,5", Qt::Key_Return, "1,00"},
-        {"letters", click, "abc", Qt::Key_Return, "0,00"},
-        {"nothing", click, "", Qt::Key_Return, "0,00"},
-        {"cancelled", click, "77", Qt::Key_Escape, "103,00"},
-        {"the keyboard's edit of the current row", f2, "8", Qt::Key_Return, "8,00"},
-        {"several rows selected", selectedPair, "9", Qt::Key_Return, "9,00"},
+        {click, "12.5", Qt::Key_Return, "12,50", Qt::Key_Return},
+        {click, "12,5", Qt::Key_Return, "12,50", Qt::Key_Return},
+        {click, "1 234,5", Qt::Key_Return, "1,00", Qt::Key_Return},
+        {click, "abc", Qt::Key_Return, "0,00", Qt::Key_Return},
+        {click, "77", Qt::Key_Escape, "103,00", Qt::Key_Return},
+        {f2, "8", Qt::Key_Return, "8,00", Qt::Key_Return},
+        {twoSelected, "9", Qt::Key_Return, "9,00", Qt::Key_Return},
+        {click, "12,5", Qt::Key_Return, "12,50", Qt::Key_Escape},
+        {click, "12,5", Qt::Key_Return, "12,50", Qt::Key_Return, false},
     };
     for (const Case &c : cases) {
-        SCOPED_TRACE(c.name);
+        SCOPED_TRACE(&c - cases);
+        Reset(c.writable);
         CIndicesDlg dlg(app);
-        RunThenLeave(dlg, [&] {
+        const int result = RunModal(dlg, [&] {
+            CListCtrl &list = dlg.m_listIndices;
+            EXPECT_EQ(FocusedWidget(), View(dlg));
+            ASSERT_EQ(list.GetItemCount(), 544);
+            const std::pair<int, const char *> cells[] = {{0, "100,00"},
+                                                          {1, "1970 - Trim 1"},
+                                                          {5 * 2, "1234,57"},
+                                                          {543 * 2, "643,00"},
+                                                          {543 * 2 + 1, "2105 - Trim 4"}};
+            for (const auto &[cell, text] : cells)
+                EXPECT_EQ(list.GetItemText(cell / 2, cell % 2), QString::fromUtf8(text));
+            EXPECT_TRUE(View(dlg)->headerItem()->textAlignment(1) & Qt::AlignHCenter);
+            const int w = (list.GetClientRect().width() - CListCtrl::ScrollBarExtent()) / 2;
+            EXPECT_EQ(View(dlg)->columnWidth(0), w);
+            EXPECT_EQ(View(dlg)->columnWidth(1), w);
+            EXPECT_FALSE(View(dlg)->header()->sectionsClickable());
+
             c.open(dlg);
             QLineEdit *editor = Editor(dlg);
             ASSERT_NE(editor, nullptr);
             EXPECT_EQ(editor->text(), QStringLiteral("103,00"));
-            QTest::keyClick(editor, Qt::Key_A, Qt::ControlModifier);
-            QTest::keyClick(editor, Qt::Key_Delete);
+            editor->clear();
             QTest::keyClicks(editor, QString::fromUtf8(c.typed));
-            QTest::keyClick(editor, c.end);
-            QTest::qWait(0);
-            EXPECT_EQ(dlg.m_listIndices.GetItemText(3, 0), QString::fromUtf8(c.shown));
-            EXPECT_EQ(dlg.m_listIndices.GetItemText(1, 0), QStringLiteral("101,00"));
-            EXPECT_EQ(dlg.m_listIndices.GetItemText(9, 0), QStringLiteral("109,00"));
+            QTest::keyClick(editor, c.endEdit);
+            QTest::qWait(0); // the edit ends once the key has been handled
+            EXPECT_EQ(list.GetItemText(3, 0), QString::fromUtf8(c.shown));
+            EXPECT_EQ(list.GetItemText(1, 0), QStringLiteral("101,00"));
+            EXPECT_EQ(list.GetItemText(9, 0), QStringLiteral("109,00"));
             EXPECT_TRUE(dlg.Window()->isVisible()) << "Enter and Escape end the edit only";
+            QTest::keyClick(View(dlg), c.endDialog);
         });
-    }
-}
-
-TEST_F(IndicesDlgTest, OkStoresTheListedValuesAndRewritesTheFileCancelKeepsBoth) {
-    struct Case {
-        const char *name;
-        Qt::Key end; // Return: OK, Escape: Cancel
-        bool writable;
-        int result;
-        float row3; // in the table afterwards
-        QStringList messages;
-    };
-    const Case cases[] = {
-        {"OK", Qt::Key_Return, true, IDOK, 12.5f, {}},
-        {"Cancel", Qt::Key_Escape, true, IDCANCEL, 103.0f, {}},
-        {"OK, file not writable",
-         Qt::Key_Return,
-         false,
-         IDOK,
-         12.5f,
-         {LoadString(IDS_INDEX_FILE_ERROR)}},
-    };
-    for (const Case &c : cases) {
-        SCOPED_TRACE(c.name);
-        SetUp();
-        boxes.Clear();
-        ClearQuitRequest();
-        if (!c.writable)
-            app.m_strIndicesPath = QDir(dir.path()).filePath(QStringLiteral("absent/Indices.txt"));
-        QFile::remove(app.m_strIndicesPath);
-        CIndicesDlg dlg(app);
-        const int result = RunModal(dlg, [&] {
-            ClickRow(dlg, 3);
-            QTest::keyClicks(Editor(dlg), QStringLiteral("12,5"));
-            QTest::keyClick(Editor(dlg), Qt::Key_Return);
-            QTest::qWait(0);
-            QTest::keyClick(View(dlg), c.end);
-        });
-        EXPECT_EQ(result, c.result);
-        EXPECT_EQ(boxes.Texts(), c.messages);
+        const bool ok = c.endDialog == Qt::Key_Return;
+        EXPECT_EQ(result, ok ? IDOK : IDCANCEL);
+        EXPECT_EQ(boxes.Texts(),
+                  c.writable ? QStringList() : QStringList{LoadString(IDS_INDEX_FILE_ERROR)});
         EXPECT_EQ(IsQuitPending(), !c.writable);
-        EXPECT_EQ(app.m_indices.At(3), c.row3);
-        const bool ok = c.result == IDOK;
         // OK rounds every listed value to two decimals; 2106 is left alone.
+        const float edited = static_cast<float>(ParseNumber(QString::fromUtf8(c.shown)));
+        EXPECT_EQ(app.m_indices.At(3), ok ? edited : 103.0f);
         EXPECT_EQ(app.m_indices.At(5), ok ? 1234.57f : 1234.567f);
         EXPECT_EQ(app.m_indices.At(544), 644.0f);
-        EXPECT_EQ(QFile::exists(app.m_strIndicesPath), ok && c.writable);
-        if (ok && c.writable) {
-            EXPECT_EQ(ReadFileBytes(app.m_strIndicesPath), app.m_indices.IndexFileText());
-        }
+        EXPECT_EQ(ReadFileBytes(app.m_strIndicesPath),
+                  ok && c.writable ? app.m_indices.IndexFileText() : QByteArray());
     }
 }
 
