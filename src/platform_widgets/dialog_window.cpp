@@ -605,8 +605,13 @@ bool DialogWindow::eventFilter(QObject *watched, QEvent *event) {
 
 bool DialogWindow::FilterEditKey(QLineEdit *edit, unsigned style, QKeyEvent *event) {
     QChar ch;
-    if (!TypedChar(*event, ch))
-        return false;
+    if (!TypedChar(*event, ch)) {
+        // Alt and a letter that no mnemonic took types nothing, as on
+        // Windows: it would slip a letter past every character filter.
+        const Qt::KeyboardModifiers mods = event->modifiers();
+        return mods.testFlag(Qt::AltModifier) && !mods.testFlag(Qt::ControlModifier) &&
+               !event->text().isEmpty() && event->text().front().isPrint();
+    }
     CEdit *attached = AttachedEdit(edit);
     if (attached && !attached->OnChar(ch))
         return true;
