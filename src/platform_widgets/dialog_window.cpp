@@ -3,15 +3,14 @@
 #include "platform/message_box.h"
 #include "platform_widgets/dialog.h"
 #include "platform_widgets/edit.h"
+#include "platform_widgets/list_view_widget.h"
 
 #include <QButtonGroup>
 #include <QComboBox>
 #include <QGroupBox>
-#include <QHeaderView>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
-#include <QMouseEvent>
 #include <QPlainTextEdit>
 #include <QPointer>
 #include <QPushButton>
@@ -133,107 +132,6 @@ CEdit *AttachedEdit(const QLineEdit *edit) {
 
 void SetAttachedEdit(QLineEdit *edit, CEdit *attached) {
     edit->setProperty(kAttachedEditProperty, QVariant::fromValue(static_cast<void *>(attached)));
-}
-
-// ---------------------------------------------------------------------------
-// List view
-
-// Records the text of an in-place edit that ends by Enter or by the focus
-// leaving, instead of storing it in the row.
-class ListViewWidget::LabelDelegate final : public QStyledItemDelegate {
-public:
-    explicit LabelDelegate(ListViewWidget *view)
-        : QStyledItemDelegate(view)
-        , m_view(view) {}
-
-    // Tab in the editor ends the edit like Enter, without moving on to
-    // another cell.
-    bool eventFilter(QObject *object, QEvent *event) override {
-        auto *editor = qobject_cast<QWidget *>(object);
-        if (editor && event->type() == QEvent::KeyPress) {
-            const int key = static_cast<QKeyEvent *>(event)->key();
-            if (key == Qt::Key_Tab || key == Qt::Key_Backtab) {
-                Q_EMIT commitData(editor);
-                Q_EMIT closeEditor(editor, NoHint);
-                return true;
-            }
-        }
-        return QStyledItemDelegate::eventFilter(object, event);
-    }
-
-    void setModelData(QWidget *editor, QAbstractItemModel *, const QModelIndex &) const override {
-        if (auto *edit = qobject_cast<QLineEdit *>(editor))
-            m_view->m_committedText = edit->text();
-    }
-
-private:
-    ListViewWidget *m_view;
-};
-
-ListViewWidget::ListViewWidget(unsigned style, QWidget *parent)
-    : QTreeWidget(parent)
-    , m_delegate(new LabelDelegate(this))
-    , m_editable((style & LVS_EDITLABELS) != 0) {
-    setColumnCount(0);
-    setRootIsDecorated(false);
-    setItemsExpandable(false);
-    setUniformRowHeights(true);
-    setAllColumnsShowFocus(true);
-    setSortingEnabled(false);
-    setSelectionMode((style & LVS_SINGLESEL) ? SingleSelection : ExtendedSelection);
-    setEditTriggers(NoEditTriggers);
-    setFrameShape((style & WS_BORDER) ? QFrame::StyledPanel : QFrame::NoFrame);
-    header()->setSectionsClickable(!(style & LVS_NOSORTHEADER));
-    header()->setSectionsMovable(false);
-    header()->setStretchLastSection(false);
-    setItemDelegate(m_delegate);
-    // Connected after the view's own handling, so the editor is gone when
-    // the end of the edit is reported.
-    connect(m_delegate, &QAbstractItemDelegate::closeEditor, this, [this] { EditorClosed(); });
-}
-
-bool ListViewWidget::EditLabel(int row) {
-    QTreeWidgetItem *item = topLevelItem(row);
-    if (!item || !m_editable || state() == EditingState)
-        return false;
-    item->setFlags(item->flags() | Qt::ItemIsEditable);
-    setFocus(Qt::OtherFocusReason);
-    m_editedRow = row;
-    m_committedText.reset();
-    editItem(item, 0);
-    return state() == EditingState;
-}
-
-void ListViewWidget::mouseReleaseEvent(QMouseEvent *event) {
-    QTreeWidget::mouseReleaseEvent(event);
-    if (event->button() != Qt::LeftButton || !m_notify)
-        return;
-    NotifyInfo info;
-    const QModelIndex index = indexAt(event->position().toPoint());
-    info.item = index.isValid() ? index.row() : -1;
-    m_notify(NM_CLICK, info);
-}
-
-void ListViewWidget::keyPressEvent(QKeyEvent *event) {
-    const bool plain = (event->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier;
-    if (plain && event->key() == Qt::Key_F2 && m_editable) {
-        if (currentIndex().isValid())
-            EditLabel(currentIndex().row());
-        event->accept();
-        return;
-    }
-    QTreeWidget::keyPressEvent(event);
-}
-
-void ListViewWidget::EditorClosed() {
-    NotifyInfo info;
-    info.item = m_editedRow;
-    info.hasText = m_committedText.has_value();
-    info.text = m_committedText.value_or(QString());
-    m_editedRow = -1;
-    m_committedText.reset();
-    if (m_notify)
-        m_notify(LVN_ENDLABELEDIT, info);
 }
 
 // ---------------------------------------------------------------------------

@@ -9,12 +9,8 @@
 
 #include <QDialog>
 #include <QMargins>
-#include <QStyledItemDelegate>
-#include <QTreeWidget>
 #include <QValidator>
 
-#include <functional>
-#include <optional>
 #include <vector>
 
 class CDialog;
@@ -52,37 +48,6 @@ void SetEditTextLimit(QLineEdit *edit, int limit);
 // The CEdit attached to a line edit, or null.
 CEdit *AttachedEdit(const QLineEdit *edit);
 void SetAttachedEdit(QLineEdit *edit, CEdit *attached);
-
-// The list view control: a report list whose rows can be edited in place in
-// the first column. The list never stores the typed text itself: the end of
-// an edit is reported, and the handler decides what the row shows.
-class ListViewWidget final : public QTreeWidget {
-    Q_OBJECT
-
-public:
-    using Notify = std::function<void(int code, const NotifyInfo &info)>;
-
-    ListViewWidget(unsigned style, QWidget *parent);
-    void SetNotify(Notify notify) { m_notify = std::move(notify); }
-    // Opens the in-place editor over the first column of `row`, when the
-    // list has LVS_EDITLABELS.
-    bool EditLabel(int row);
-
-protected:
-    void mouseReleaseEvent(QMouseEvent *event) override;
-    // F2, the edit key of lists, edits the current row.
-    void keyPressEvent(QKeyEvent *event) override;
-
-private:
-    class LabelDelegate;
-    void EditorClosed();
-
-    Notify m_notify;
-    LabelDelegate *m_delegate;
-    bool m_editable; // LVS_EDITLABELS
-    int m_editedRow = -1;
-    std::optional<QString> m_committedText;
-};
 
 class DialogWindow final : public QDialog {
     Q_OBJECT

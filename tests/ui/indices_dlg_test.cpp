@@ -12,7 +12,7 @@
 #include <QHeaderView>
 #include <QLineEdit>
 #include <QTemporaryDir>
-#include <QTreeWidget>
+#include <QTreeView>
 
 #include <functional>
 
@@ -43,8 +43,8 @@ protected:
     CRevisionApp app{As<AppServices>(), UserLocale::French(), dir.path()};
 };
 
-QTreeWidget *View(CIndicesDlg &dlg) {
-    return qobject_cast<QTreeWidget *>(dlg.m_listIndices.Widget());
+QTreeView *View(CIndicesDlg &dlg) {
+    return qobject_cast<QTreeView *>(dlg.m_listIndices.Widget());
 }
 
 // The open edit box (a closed one lingers hidden until deleted).
@@ -57,7 +57,9 @@ QLineEdit *Editor(CIndicesDlg &dlg) {
 }
 
 void ClickRow(CIndicesDlg &dlg, int row, Qt::KeyboardModifiers modifiers = {}) {
-    const QRect rect = View(dlg)->visualItemRect(View(dlg)->topLevelItem(row));
+    const QAbstractItemModel *cells = View(dlg)->model();
+    const QRect rect =
+        View(dlg)->visualRect(cells->index(row, 0)) | View(dlg)->visualRect(cells->index(row, 1));
     QTest::mouseClick(View(dlg)->viewport(), Qt::LeftButton, modifiers, rect.center());
 }
 
@@ -111,7 +113,9 @@ TEST_F(IndicesDlgTest, EditsAreReadAsNumbersOkStoresThemAndRewritesTheFileCancel
                                                           {543 * 2 + 1, "2105 - Trim 4"}};
             for (const auto &[cell, text] : cells)
                 EXPECT_EQ(list.GetItemText(cell / 2, cell % 2), QString::fromUtf8(text));
-            EXPECT_TRUE(View(dlg)->headerItem()->textAlignment(1) & Qt::AlignHCenter);
+            EXPECT_TRUE(
+                View(dlg)->model()->headerData(1, Qt::Horizontal, Qt::TextAlignmentRole).toInt() &
+                Qt::AlignHCenter);
             const int w = (list.GetClientRect().width() - CListCtrl::ScrollBarExtent()) / 2;
             EXPECT_EQ(View(dlg)->columnWidth(0), w);
             EXPECT_EQ(View(dlg)->columnWidth(1), w);
