@@ -2,11 +2,15 @@
 
 #include "platform_widgets/dialog_template.h"
 
+#include <QApplication>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QMouseEvent>
+#include <QPainter>
+#include <QStyle>
 #include <QStyledItemDelegate>
+#include <QTextLayout>
 
 #include <algorithm>
 
@@ -136,13 +140,92 @@ void ListViewModel::AnnounceRows() {
 // ---------------------------------------------------------------------------
 // List view
 
-// Records the text of an in-place edit that ends by Enter or by the focus
-// leaving, instead of storing it in the row.
+namespace {
+
+// Whether the style paints an item view's cell as the common style does:
+// its panel, then its text in the palette's colour, laid out on one line.
+// Other styles (the native ones of Windows and macOS) paint every cell
+// themselves.
+bool PaintsCellsAsCommonStyle(const QStyle *style) {
+    const QString name = style->name();
+    return name == QLatin1String("fusion") || name == QLatin1String("windows");
+}
+
+// The common style's painting of a cell of one line that fits; false,
+// having painted nothing, for any other cell.
+bool PaintPlainCell(QPainter *painter, const QStyleOptionViewItem &cell) {
+    const QWidget *widget = cell.widget;
+    const QStyle *style = widget ? widget->style() : QApplication::style();
+    const QStyleOptionViewItem::ViewItemFeatures others = QStyleOptionViewItem::WrapText |
+                                                          QStyleOptionViewItem::HasCheckIndicator |
+                                                          QStyleOptionViewItem::HasDecoration;
+    if (!PaintsCellsAsCommonStyle(style) || (cell.features & others) ||
+        (cell.state & (QStyle::State_HasFocus | QStyle::State_Editing)) ||
+        cell.text.contains(QChar::LineSeparator) || cell.text.contains(u'\n'))
+        return false;
+
+    // The text's place: the cell less the focus frame's margin on each
+    // side, the line as wide as that, the line's box aligned in it.
+    const int margin = style->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, widget) + 1;
+    const QRect textRect = cell.rect.adjusted(margin, 0, -margin, 0);
+    QTextOption textOption;
+    textOption.setWrapMode(QTextOption::ManualWrap);
+    textOption.setTextDirection(cell.direction);
+    textOption.setAlignment(QStyle::visualAlignment(cell.direction, cell.displayAlignment));
+    QTextLayout layout(cell.text, cell.font);
+    layout.setTextOption(textOption);
+    // The glyphs shaped for the layout are kept for drawing it.
+    layout.setCacheEnabled(true);
+    layout.beginLayout();
+    QTextLine line = layout.createLine();
+    if (line.isValid())
+        line.setLineWidth(textRect.width());
+    const bool fits = !line.isValid() || (line.naturalTextWidth() <= textRect.width() &&
+                                          !layout.createLine().isValid());
+    layout.endLayout();
+    if (!fits)
+        return false;
+    const QRect lineBox = QStyle::alignedRect(Qt::LayoutDirectionAuto, cell.displayAlignment,
+                                              layout.boundingRect().size().toSize(), textRect);
+
+    painter->save();
+    painter->setClipRect(cell.rect, Qt::IntersectClip);
+    style->drawPrimitive(QStyle::PE_PanelItemViewItem, &cell, painter, widget);
+    QPalette::ColorGroup group =
+        (cell.state & QStyle::State_Enabled) ? QPalette::Normal : QPalette::Disabled;
+    if (group == QPalette::Normal && !(cell.state & QStyle::State_Active))
+        group = QPalette::Inactive;
+    painter->setPen(cell.palette.color(
+        group, (cell.state & QStyle::State_Selected) ? QPalette::HighlightedText : QPalette::Text));
+    layout.draw(painter, QPointF(textRect.x(), lineBox.top()));
+    painter->restore();
+    return true;
+}
+
+} // namespace
+
+// Paints the cells, and records the text of an in-place edit that ends by
+// Enter or by the focus leaving instead of storing it in the row.
+//
+// A cell of a list is one line of text, which the style would lay out three
+// times (to size it, to elide it and to draw it) with line breaking each
+// time: most of the cost of showing a list. A cell whose text fits its
+// width is painted here with one layout, exactly as the style would; other
+// cells (text elided or on several lines, a focus frame, a cell being
+// edited) are left to the style.
 class ListViewWidget::CellDelegate final : public QStyledItemDelegate {
 public:
     explicit CellDelegate(ListViewWidget *view)
         : QStyledItemDelegate(view)
         , m_view(view) {}
+
+    void paint(QPainter *painter, const QStyleOptionViewItem &option,
+               const QModelIndex &index) const override {
+        QStyleOptionViewItem cell = option;
+        initStyleOption(&cell, index);
+        if (!PaintPlainCell(painter, cell))
+            QStyledItemDelegate::paint(painter, option, index);
+    }
 
     // Tab in the editor ends the edit like Enter, without moving on to
     // another cell.

@@ -5,7 +5,12 @@
 
 #include <gtest/gtest.h>
 
+#include <QImage>
+#include <QStyleFactory>
+#include <QStyledItemDelegate>
+
 #include <functional>
+#include <memory>
 #include <utility>
 #include <vector>
 
@@ -74,6 +79,85 @@ TEST_F(ListViewWidgetTest, RowsAddedWhileHiddenReachTheViewTogether) {
     EXPECT_EQ(cells.Text(51, 2), QString()) << "no third column";
     EXPECT_TRUE(view.IsRowSelected(102));
     EXPECT_FALSE(cells.SetText(104, 0, QStringLiteral("x"))) << "no such row";
+}
+
+// A shown list of 12 rows in three columns (left, centred, right), whose
+// texts and selection take other colours when inactive or disabled.
+void ShowList(ListViewWidget &view) {
+    QPalette palette = view.palette();
+    for (const auto &[group, shade] :
+         {std::pair(QPalette::Active, 0), std::pair(QPalette::Inactive, 70),
+          std::pair(QPalette::Disabled, 140)}) {
+        palette.setColor(group, QPalette::Text, QColor(shade, 0, 0));
+        palette.setColor(group, QPalette::HighlightedText, QColor(255, 255, shade));
+        palette.setColor(group, QPalette::Highlight, QColor(0, shade, 200));
+    }
+    view.setPalette(palette);
+    const Qt::Alignment alignments[] = {Qt::AlignLeft, Qt::AlignHCenter, Qt::AlignRight};
+    for (int column = 0; column < 3; ++column)
+        view.Cells().SetColumn(column, QString::number(column),
+                               alignments[column] | Qt::AlignVCenter);
+    for (int row = 0; row < 12; ++row) {
+        view.Cells().InsertRow(row, QString::number(100.0 + 7.37 * row, 'f', 2));
+        view.Cells().SetText(row, 1, QStringLiteral("1970 - Trim %1").arg(row % 4 + 1));
+        view.Cells().SetText(row, 2, QString::number(row));
+        view.setColumnWidth(row % 3, 110);
+    }
+    view.resize(360, 220);
+    view.show();
+    EXPECT_TRUE(QTest::qWaitForWindowExposed(&view));
+}
+
+TEST_F(ListViewWidgetTest, CellsArePaintedExactlyAsTheStylePaintsThem) {
+    QWidget other;
+    const std::unique_ptr<QStyle> windows(QStyleFactory::create(QStringLiteral("windows")));
+    const std::pair<const char *, std::function<void(ListViewWidget &)>> cases[] = {
+        {"plain rows", [](ListViewWidget &) {}},
+        {"selected rows, the current one focused",
+         [](ListViewWidget &v) {
+             v.SetRowSelected(1, true);
+             v.SetRowSelected(4, true);
+             v.setFocus();
+             v.setCurrentIndex(v.Cells().index(4, 0));
+         }},
+        {"texts too long, on two lines, empty",
+         [](ListViewWidget &v) {
+             v.Cells().SetText(0, 0, QStringLiteral("1234567890,12345678 et encore"));
+             v.Cells().SetText(1, 1, QStringLiteral("deux\nlignes"));
+             v.Cells().SetText(2, 2, QString());
+         }},
+        {"an inactive window",
+         [&other](ListViewWidget &v) {
+             v.SetRowSelected(2, true);
+             other.show();
+             other.activateWindow();
+             EXPECT_TRUE(QTest::qWaitForWindowActive(&other));
+         }},
+        {"a disabled list",
+         [](ListViewWidget &v) {
+             v.SetRowSelected(3, true);
+             v.setEnabled(false);
+         }},
+        {"right to left", [](ListViewWidget &v) { v.setLayoutDirection(Qt::RightToLeft); }},
+        {"the windows style",
+         [&windows](ListViewWidget &v) {
+             v.setStyle(windows.get());
+             v.SetRowSelected(1, true);
+         }},
+        {"a cell being edited", [](ListViewWidget &v) { EXPECT_TRUE(v.EditLabel(5)); }},
+    };
+    for (const auto &[what, change] : cases) {
+        SCOPED_TRACE(what);
+        ListViewWidget view(WS_BORDER | LVS_EDITLABELS, nullptr);
+        ShowList(view);
+        change(view);
+        QAbstractItemDelegate *own = view.itemDelegate();
+        const QImage painted = view.grab().toImage();
+        QStyledItemDelegate styles;
+        view.setItemDelegate(&styles);
+        EXPECT_TRUE(painted == view.grab().toImage());
+        view.setItemDelegate(own);
+    }
 }
 
 } // namespace
