@@ -126,6 +126,10 @@ int CDialog::DoModal() {
             if (QWidget *first = GetNextDlgTabItem(nullptr))
                 GotoDlgCtrl(first);
         }
+        // Each control shown has asked to be painted once the events waiting
+        // are handled, which can be after the window's first paint and would
+        // paint it all again. Taken now, those requests join the first paint.
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::UpdateLater);
         QEventLoop loop;
         m_loop = &loop;
         Running().back().loop = &loop;

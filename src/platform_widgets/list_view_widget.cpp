@@ -304,6 +304,12 @@ bool ListViewWidget::EditLabel(int row) {
 void ListViewWidget::showEvent(QShowEvent *event) {
     m_cells->HoldRows(false);
     QTreeView::showEvent(event);
+    // The rows are laid out, and the scroll bar they need shown, before the
+    // first paint: left to the events waiting, they would come after it and
+    // have the rows painted again beside the scroll bar.
+    executeDelayedItemsLayout();
+    QEvent layout(QEvent::LayoutRequest);
+    QCoreApplication::sendEvent(this, &layout);
 }
 
 void ListViewWidget::hideEvent(QHideEvent *event) {

@@ -1,5 +1,6 @@
 #include "platform_widgets/data_exchange.h"
 #include "platform_widgets/dialog.h"
+#include "platform_widgets/list_ctrl.h"
 
 #include "modal_test_support.h"
 #include "support/fakes.h"
@@ -130,6 +131,43 @@ TEST_F(DialogTest, ControlsArePlacedInDialogUnitsOfTheDialogFont) {
         EXPECT_EQ(combo.topLeft(), DialogUnitsToPixels(QRect(50, 35, 60, 50), base).topLeft());
         dlg.EndDialog(5);
     });
+}
+
+// Counts the paint events that reach windows.
+class WindowPaints : public QObject {
+public:
+    bool eventFilter(QObject *object, QEvent *event) override {
+        count += event->type() == QEvent::Paint && object->isWidgetType() &&
+                 static_cast<QWidget *>(object)->isWindow();
+        return false;
+    }
+    int count = 0;
+};
+
+TEST_F(DialogTest, AWindowIsPaintedOnceWhenItOpens) {
+    DialogTemplate list{501, QStringLiteral("Liste"), 172, 201, DS_CENTER, {}};
+    list.controls = {{1086, ControlKind::ListView, QString(), 5, 5, 160, 170, WS_BORDER},
+                     {IDOK, ControlKind::DefPushButton, QStringLiteral("OK"), 91, 181, 74, 14}};
+    // The list's 300 rows need a scroll bar, known only once they are laid out.
+    for (const DialogTemplate &t : {TestTemplate(), list}) {
+        TestDlg dlg(boxes, t);
+        dlg.onInit = [&dlg] {
+            CListCtrl rows;
+            if (!rows.Attach(dlg.GetDlgItem(1086)))
+                return;
+            rows.InsertColumn(0, QStringLiteral("Indices"), LVCFMT_LEFT, 100);
+            for (int row = 0; row < 300; ++row)
+                rows.InsertItem(row, QString::number(row));
+        };
+        WindowPaints paints;
+        qApp->installEventFilter(&paints);
+        RunModal(dlg, [&] {
+            QTest::qWait(50);
+            EXPECT_EQ(paints.count, 1) << t.caption.toStdString();
+            dlg.EndDialog(IDOK);
+        });
+        qApp->removeEventFilter(&paints);
+    }
 }
 
 TEST_F(DialogTest, DialogFontIsTheDesktopFontAndNothingIsCutOff) {
