@@ -13,6 +13,7 @@
 #include <QTextLayout>
 
 #include <algorithm>
+#include <utility>
 
 // ---------------------------------------------------------------------------
 // Cells
@@ -84,16 +85,20 @@ int ListViewModel::SetColumn(int column, const QString &heading, Qt::Alignment a
 
 int ListViewModel::InsertRow(int row, const QString &text) {
     row = std::clamp(row, 0, Rows());
+    // Room for a text in every column.
+    QStringList cells;
+    cells.reserve(std::max(Columns(), 1));
+    cells.append(text);
     if (row >= m_announced) {
         // Among the rows the views do not know yet.
-        m_rows.insert(m_rows.begin() + row, QStringList{text});
+        m_rows.insert(m_rows.begin() + row, std::move(cells));
         if (!m_holding)
             AnnounceRows();
         return row;
     }
     AnnounceRows();
     beginInsertRows(QModelIndex(), row, row);
-    m_rows.insert(m_rows.begin() + row, QStringList{text});
+    m_rows.insert(m_rows.begin() + row, std::move(cells));
     ++m_announced;
     endInsertRows();
     return row;

@@ -7,6 +7,8 @@
 #include "platform/message_box.h"
 #include "platform_widgets/data_exchange.h"
 
+#include <QStringBuilder>
+
 DialogTemplate IndicesDlgTemplate() {
     return {IDD_INDICES,
             QStringLiteral("Indices de l'INSEE"),
@@ -20,6 +22,17 @@ DialogTemplate IndicesDlgTemplate() {
                 {IDOK, ControlKind::DefPushButton, QStringLiteral("OK"), 91, 181, 74, 14},
             }};
 }
+
+namespace {
+
+// "%d - Trim %d" of a quarter (1 to 4), put together in one allocation:
+// written for every row each time the dialog opens, it is worth avoiding
+// the parsing of a format.
+QString QuarterText(int year, int quarter) {
+    return QString::number(year) % QStringView(u" - Trim ") % QChar(u'0' + quarter);
+}
+
+} // namespace
 
 const MessageMapEntry<CIndicesDlg> CIndicesDlg::kMessageMap[] = {
     {IDOK, BN_CLICKED, &CIndicesDlg::OnOK},
@@ -54,8 +67,7 @@ bool CIndicesDlg::OnInitDialog() {
         for (int quarter = 1; quarter <= 4; ++quarter, ++row) {
             const int item = m_listIndices.InsertItem(
                 row, FormatNumber(static_cast<double>(table.At(row)), kDecimals));
-            m_listIndices.SetItemText(item, 1,
-                                      QStringLiteral("%1 - Trim %2").arg(year).arg(quarter));
+            m_listIndices.SetItemText(item, 1, QuarterText(year, quarter));
         }
     }
     // The focus goes to the first control, the list.
