@@ -1,8 +1,12 @@
 #include "platform_widgets/dialog_template.h"
 
+#include <QGuiApplication>
+#include <QScreen>
+
 #include <algorithm>
 #include <climits>
 #include <cstdlib>
+#include <optional>
 
 Qt::WindowFlags DialogWindowFlags(unsigned style) {
     // A template that asks for a task-bar button gets a window of its own:
@@ -37,6 +41,23 @@ QSize DialogBaseUnits(const QFontMetrics &metrics) {
         QStringLiteral("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz");
     const int width = metrics.horizontalAdvance(kAlphabet);
     return QSize((width / 26 + 1) / 2, metrics.height());
+}
+
+QSize DialogBaseUnits(const QFont &font) {
+    // Measuring the alphabet shapes its 52 letters: done again only when
+    // the dialog font or the screen's resolution has changed, not for every
+    // window built.
+    struct Measured {
+        QFont font;
+        qreal dpi;
+        QSize units;
+    };
+    static std::optional<Measured> last;
+    const QScreen *screen = QGuiApplication::primaryScreen();
+    const qreal dpi = screen ? screen->logicalDotsPerInchY() : 0.0;
+    if (!last || last->font != font || last->dpi != dpi)
+        last = Measured{font, dpi, DialogBaseUnits(QFontMetrics(font))};
+    return last->units;
 }
 
 QRect DialogUnitsToPixels(const QRect &units, QSize baseUnits) {

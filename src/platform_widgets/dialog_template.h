@@ -87,6 +87,8 @@ int MulDiv(int a, int b, int c);
 // The dialog base units of a font: the average width of the letters A-Z and
 // a-z, rounded, and the font's height.
 QSize DialogBaseUnits(const QFontMetrics &metrics);
+// The same for a font on the screen, measured once for the last font asked.
+QSize DialogBaseUnits(const QFont &font);
 
 // A rectangle in dialog units converted to pixels: x and width in quarters
 // of the base width, y and height in eighths of the base height.

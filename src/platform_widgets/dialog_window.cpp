@@ -186,7 +186,7 @@ bool DialogWindow::Build(const DialogTemplate &dialogTemplate) {
 }
 
 QSize DialogWindow::FittingBaseUnits(const DialogTemplate &dialogTemplate) const {
-    QSize base = DialogBaseUnits(QFontMetrics(font()));
+    QSize base = DialogBaseUnits(font());
     // Dialog units follow the font's average letter, but a text is made of
     // its own letters, and the arrow of a drop-down list and the circle of a
     // radio button keep their size: with some fonts a control of one line
