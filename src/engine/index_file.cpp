@@ -4,8 +4,6 @@
 #include "engine/number_text.h"
 #include "platform/cp1252.h"
 #include "platform/file_io.h"
-#include "platform/message_box.h"
-#include "platform/message_format.h"
 #include "platform/string_table.h"
 
 #include <cmath>
@@ -89,17 +87,15 @@ QByteArray IndexTable::IndexFileText() const {
     return out;
 }
 
-bool IndexTable::ReadIndexFile(const QString &path, IMessageBoxService &messages) {
+ReadStatus IndexTable::ReadIndexFile(const QString &path) {
     const ReadResult file = ReadWholeFile(path);
-    if (file.status != ReadStatus::Ok) {
-        MessageBoxId(messages, IDS_INDEX_FILE_ERROR, MB_OK | MB_ICONSTOP);
-        return false;
-    }
-    ReadIndexText(file.bytes);
-    return true;
+    if (file.status == ReadStatus::Ok)
+        ReadIndexText(file.bytes);
+    return file.status;
 }
 
-bool IndexTable::WriteIndexFile(const QString &path, IMessageBoxService &messages) const {
-    return ReportWriteStatus(messages, WriteWholeFile(path, IndexFileText()), path,
-                             IDS_INDEX_FILE_ERROR);
+WriteStatus IndexTable::WriteIndexFile(const QString &path) const {
+    // The file is the user's only copy of the values typed in over the
+    // years: whatever a rewrite changes stays recoverable in the backup.
+    return WriteWholeFile(path, IndexFileText(), KeepPrevious::AsBackup);
 }
