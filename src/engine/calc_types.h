@@ -46,7 +46,8 @@ public:
     // caller tells the user.
     ReadStatus ReadIndexFile(const QString &path);
     WriteStatus WriteIndexFile(const QString &path) const;
-    // The same on the file's bytes.
+    // The same on the file's bytes: Windows-1252 text, or UTF-16 or UTF-8
+    // with a byte-order mark; lines end with LF, CR LF or CR.
     void ReadIndexText(QByteArrayView text);
     QByteArray IndexFileText() const;
 

@@ -6,6 +6,8 @@
 #include "platform/file_io.h"
 #include "platform/string_table.h"
 
+#include <QStringDecoder>
+
 #include <cmath>
 #include <limits>
 
@@ -32,6 +34,23 @@ double LineValue(QByteArrayView line) {
     return ParseNumber(text);
 }
 
+// The file's text as single bytes. Editors may save it with a UTF-8
+// byte-order mark, which is skipped, or in UTF-16 with its byte-order mark,
+// which is decoded (a character without a Windows-1252 byte then reads as
+// "?"). Anything else is taken as the single-byte text the program writes.
+QByteArray SingleByteText(QByteArrayView text) {
+    if (text.startsWith("\xEF\xBB\xBF"))
+        return text.sliced(3).toByteArray();
+    const bool littleEndian = text.startsWith("\xFF\xFE");
+    if (!littleEndian && !text.startsWith("\xFE\xFF"))
+        return text.toByteArray();
+    // Only the first byte-order mark is dropped; one after it is text.
+    QStringDecoder decoder(littleEndian ? QStringConverter::Utf16LE : QStringConverter::Utf16BE,
+                           QStringConverter::Flag::ConvertInitialBom);
+    const QString decoded = decoder.decode(text.sliced(2));
+    return ToCp1252(decoded);
+}
+
 } // namespace
 
 QString IndexFileName() {
@@ -49,19 +68,20 @@ float NarrowIndexValue(double value) {
     return static_cast<float>(value);
 }
 
-void IndexTable::ReadIndexText(QByteArrayView text) {
+void IndexTable::ReadIndexText(QByteArrayView file) {
+    const QByteArray bytes = SingleByteText(file);
+    const QByteArrayView text(bytes);
     std::size_t next = 0;
     qsizetype pos = 0;
     while (next < m_values.size() && pos < text.size()) {
-        qsizetype end = text.indexOf('\n', pos);
-        const bool ended = end >= 0;
-        if (!ended)
-            end = text.size();
-        QByteArrayView line = text.sliced(pos, end - pos);
-        // CR LF ends a line as LF does; a lone CR stays part of its line.
-        if (ended && line.endsWith('\r'))
-            line.chop(1);
+        // LF, CR LF and a lone CR (old Mac files) each end a line.
+        qsizetype end = pos;
+        while (end < text.size() && text[end] != '\n' && text[end] != '\r')
+            ++end;
+        const QByteArrayView line = text.sliced(pos, end - pos);
         pos = end + 1;
+        if (end + 1 < text.size() && text[end] == '\r' && text[end + 1] == '\n')
+            ++pos;
         if (line.isEmpty() || line.front() == ';')
             continue;
         m_values[next++] = NarrowIndexValue(LineValue(line));

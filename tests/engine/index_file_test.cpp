@@ -67,6 +67,17 @@ void ExpectCanonical(const QByteArray &text) {
     }
 }
 
+// `text` in UTF-16 with its byte-order mark, as an editor saves it.
+QByteArray Utf16(const QString &text, bool littleEndian) {
+    QByteArray out = littleEndian ? QByteArray("\xFF\xFE") : QByteArray("\xFE\xFF");
+    for (const QChar c : text) {
+        const char low = static_cast<char>(c.unicode() & 0xFF);
+        const char high = static_cast<char>(c.unicode() >> 8);
+        out.append(littleEndian ? low : high).append(littleEndian ? high : low);
+    }
+    return out;
+}
+
 struct ReadCase {
     const char *name;
     QByteArray text;
@@ -101,9 +112,19 @@ std::vector<ReadCase> ReadCases() {
         {"tiny value", "1e-50\r\n", {0}},
         {"100 kB line", "5" + QByteArray(100 * 1024, 'x') + "\r\n7\r\n", {5, 7}},
         {"100 kB of digits", QByteArray(100 * 1024, '0') + "42\r\n", {42}},
-        {"binary bytes", "\xFF\xFE\x80\x01 12\r\n\x81\x8D\x9D\r\n3", {0, 0, 3}},
+        {"binary bytes", "\x01\xFF\xFE\x80 12\r\n\x81\x8D\x9D\r\n3", {0, 0, 3}},
         {"NUL byte ends the number", QByteArray("12\0 34\r\n\0\r\n5", 13), {12, 0, 5}},
-        {"lone CR stays in its line", "1\r2\r\n3", {1, 3}},
+        {"lone CR ends a line", "1\r2\r\n3\r\r4", {1, 2, 3, 4}},
+        {"CR-only file", Header().replace("\r\n", "\r") + "1,5\r2\r", {1.5f, 2}},
+        {"UTF-8 byte-order mark", "\xEF\xBB\xBF" + Header() + "7\r\n", {7}},
+        {"UTF-16 little-endian",
+         Utf16(QStringLiteral("; é\r\n1,5\r\n\u20AC2\r\n3"), true),
+         {1.5f, 0, 3}},
+        {"UTF-16 big-endian", Utf16(QStringLiteral("\uFEFF4\n5"), false), {0, 5}},
+        {"byte-order mark later in the file",
+         "1\r\n\xEF\xBB\xBF"
+         "2\r\n",
+         {1, 0}},
         {"semicolon after CR LF", "\r\n;\r\n;;\r\n8", {8}},
     };
 }
