@@ -48,6 +48,7 @@ bool CRevisionApp::InitInstance(const QString &commandLine) {
     // Only our own temporary names, and only where no other copy is writing.
     RemoveLeftoverFiles(m_strIndicesPath);
     RemoveLeftoverFiles(m_strReportPath);
+    m_services.settings->RemoveLeftovers();
 
     // An existing file that could not be read (held by another copy past the
     // wait, a read error, no right to read it) is never written back: its

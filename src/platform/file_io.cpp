@@ -151,6 +151,34 @@ ReadResult ReadFileAt(const QString &path, qint64 maxBytes) {
     return result;
 }
 
+// Dates the new file `fd` at least a millisecond after the file it replaces:
+// the system's clock may not have moved since (file times follow a coarse
+// clock), and readers that look for changes by size and time, such as
+// QSettings' cache of a settings file, would keep the old content.
+void DateAfter(int fd, const QString &replaced) {
+#ifndef Q_OS_LINUX
+    Q_UNUSED(fd);
+    Q_UNUSED(replaced);
+#else
+    struct stat old {};
+    struct stat now {};
+    if (::stat(QFile::encodeName(replaced).constData(), &old) != 0 || ::fstat(fd, &now) != 0)
+        return;
+    const auto milliseconds = [](const timespec &t) {
+        return static_cast<long long>(t.tv_sec) * 1000 + t.tv_nsec / 1000000;
+    };
+    if (milliseconds(now.st_mtim) > milliseconds(old.st_mtim))
+        return;
+    const long long later = milliseconds(old.st_mtim) + 1;
+    timespec times[2];
+    times[0].tv_sec = 0;
+    times[0].tv_nsec = UTIME_OMIT;
+    times[1].tv_sec = static_cast<time_t>(later / 1000);
+    times[1].tv_nsec = static_cast<long>((later % 1000) * 1000000);
+    ::futimens(fd, times);
+#endif
+}
+
 bool WriteAll(FileSystemCalls &calls, int fd, const QByteArray &bytes) {
     qint64 done = 0;
     while (done < bytes.size()) {
@@ -179,6 +207,8 @@ WriteStatus ReplaceThroughTemporary(const QString &file, const QByteArray &bytes
         return WriteStatus::CannotCreate;
     // A flush that fails is a failed write: the data may not be on the disk.
     const bool written = WriteAll(calls, fd, bytes) && calls.Sync(fd);
+    if (written)
+        DateAfter(fd, file);
     const bool closed = calls.Close(fd);
     if (!written || !closed) {
         calls.Remove(temporary);
