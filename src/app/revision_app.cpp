@@ -131,7 +131,7 @@ bool CRevisionApp::CalculateRevision() {
         MessageBox(
             boxes,
             FormatPrintf(LoadString(IDS_BAD_DATE),
-                         {outcome.emptyDateName, static_cast<long long>(PackedDate::kFirstYear),
+                         {outcome.badDateName, static_cast<long long>(PackedDate::kFirstYear),
                           static_cast<long long>(PackedDate::kLastYear)}),
             MB_OK);
         return false;
