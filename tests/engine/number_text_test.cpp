@@ -268,9 +268,13 @@ TEST_F(NumberText, FormatMoneyGroupsByThreeWithADecimalComma) {
         {1.0, u"%s%d", "1,00\\~%s%d"},
         {1.0, u"\u20BD", "1,00\\~\\u8381?"},
         {1.0, u"", "1,00\\~"},
+        // Control characters as escapes, never raw.
+        {1.0, u"a\tb", "1,00\\~a\\'09b"},
+        {1.0, u"\r\n\x7F", "1,00\\~\\'0d\\'0a\\'7f"},
     };
     for (const MoneyCase &c : cases)
         EXPECT_EQ(FormatMoney(c.amount, QString::fromUtf16(c.symbol)), c.text) << c.amount;
+    EXPECT_EQ(FormatMoney(1.0, QString(QChar(u'\0')) + u'F'), "1,00\\~\\'00F");
 }
 
 struct FormatCase {
