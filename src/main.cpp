@@ -4,6 +4,7 @@
 #include "platform/qsettings_store.h"
 #include "platform/user_locale.h"
 #include "platform_widgets/dialog.h"
+#include "platform_widgets/display.h"
 #include "platform_widgets/qt_services.h"
 #include "ui/loop_dialogs.h"
 #include "ui/main_menu_dlg.h"
@@ -25,14 +26,30 @@ int main(int argc, char *argv[]) {
     const QString commandLine = CommandLineFromArguments(arguments);
 #endif
 
+    // A command-line run needs no window and goes on without a display; an
+    // interactive one cannot, and says so in one line.
+    const bool commandLineMode = !commandLine.isEmpty();
+    const DisplayChoice display = ChooseDisplay(DisplayEnvironment::Current(), commandLineMode);
+    if (display.unavailable) {
+        WriteStandardErrorLine(NoDisplayText());
+        return 1;
+    }
+    if (!display.platform.isEmpty())
+        qputenv("QT_QPA_PLATFORM", display.platform);
+
     QApplication application(argc, argv);
+    const bool windowless = IsWindowless(QGuiApplication::platformName());
+    if (display.checkAfterStart && windowless) {
+        WriteStandardErrorLine(NoDisplayText());
+        return 1;
+    }
     LoadFrameworkTranslations(QLocale::system());
     const QIcon icon = LoadCalvorIcon();
     QApplication::setWindowIcon(icon);
     CDialog::SetApplicationIcon(icon);
     CDialog::SetRichEditFactory(&CreateRichTextControl);
 
-    QtMessageBoxService messageBoxes;
+    QtMessageBoxService messageBoxes(MessageBoxAudience{windowless, commandLineMode});
     SystemClock clock;
     QSettingsStore settings;
     QtClipboard clipboard;

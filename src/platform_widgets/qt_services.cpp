@@ -2,6 +2,7 @@
 
 #include "platform/string_table.h"
 #include "platform_widgets/dialog.h"
+#include "platform_widgets/display.h"
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -42,7 +43,16 @@ QString FirstFilter(const FileDialogRequest &request) {
 
 } // namespace
 
+QtMessageBoxService::QtMessageBoxService(MessageBoxAudience audience)
+    : m_audience(audience) {}
+
 int QtMessageBoxService::Show(const QString &caption, const QString &text, unsigned flags) {
+    const bool yesNo = (flags & MB_TYPEMASK) == MB_YESNO;
+    if (m_audience.nobodyAnswers || m_audience.echoToStandardError)
+        WriteStandardErrorLine(caption + QStringLiteral(": ") + text);
+    if (m_audience.nobodyAnswers)
+        return yesNo ? IDYES : IDOK;
+
     QMessageBox box(QApplication::activeWindow());
     box.setWindowTitle(caption);
     box.setTextFormat(Qt::PlainText);
@@ -50,7 +60,6 @@ int QtMessageBoxService::Show(const QString &caption, const QString &text, unsig
     box.setIcon(IconOf(flags));
     if (!CDialog::ApplicationIcon().isNull())
         box.setWindowIcon(CDialog::ApplicationIcon());
-    const bool yesNo = (flags & MB_TYPEMASK) == MB_YESNO;
     if (yesNo) {
         box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
         box.setDefaultButton(QMessageBox::Yes);
