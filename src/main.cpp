@@ -3,6 +3,7 @@
 #include "platform/clock.h"
 #include "platform/qsettings_store.h"
 #include "platform/user_locale.h"
+#include "platform_widgets/clipboard_keeper.h"
 #include "platform_widgets/dialog.h"
 #include "platform_widgets/display.h"
 #include "platform_widgets/qt_services.h"
@@ -11,12 +12,16 @@
 
 #include <QApplication>
 #include <QLocale>
+#include <QStandardPaths>
 #include <QString>
 #include <QStringList>
 
 int main(int argc, char *argv[]) {
-    // The document path is taken from the command line as it was given,
-    // before Qt removes the options it understands.
+    if (IsClipboardKeeperRun(argc, argv))
+        return RunClipboardKeeper(argc, argv);
+
+        // The document path is taken from the command line as it was given,
+        // before Qt removes the options it understands.
 #ifdef Q_OS_WIN
     const QString commandLine = CommandLineTail(RawCommandLine());
 #else
@@ -43,6 +48,11 @@ int main(int argc, char *argv[]) {
         WriteStandardErrorLine(NoDisplayText());
         return 1;
     }
+    // The names give the user's data folder (MORVA/Calvor, as the settings);
+    // the desktop file name ties the windows to the installed menu entry.
+    QCoreApplication::setOrganizationName(QStringLiteral("MORVA"));
+    QCoreApplication::setApplicationName(QStringLiteral("Calvor"));
+    QGuiApplication::setDesktopFileName(QStringLiteral(CALVOR_APP_ID));
     LoadFrameworkTranslations(QLocale::system());
     const QIcon icon = LoadCalvorIcon();
     QApplication::setWindowIcon(icon);
@@ -59,9 +69,11 @@ int main(int argc, char *argv[]) {
 
     CRevisionApp app(services, UserLocale::System(), QCoreApplication::applicationDirPath());
     app.SetLoopDialogFactory(&CreateLoopDialogs);
+    app.SetUserDataFolder(QStandardPaths::writableLocation(QStandardPaths::AppDataLocation));
     app.InitInstance(commandLine);
-    // Returning normally destroys the application object last, which hands
-    // what this program put on the clipboard over to the desktop's
-    // clipboard keeper, so that it outlives the program.
-    return app.ExitInstance();
+    const int status = app.ExitInstance();
+    // What this program put on the clipboard outlives it: a detached keeper
+    // takes it over and serves it until another program copies something.
+    HandClipboardToKeeper(QCoreApplication::applicationFilePath());
+    return status;
 }

@@ -1,5 +1,6 @@
 #include "app/revision_app.h"
 
+#include "app/data_paths.h"
 #include "document/calc_document_file.h"
 #include "document/settings.h"
 #include "engine/number_text.h"
@@ -8,6 +9,7 @@
 #include "platform/file_io.h"
 #include "platform/message_box.h"
 #include "platform/message_format.h"
+#include "platform/office_lock.h"
 #include "platform/services.h"
 #include "platform/string_table.h"
 #include "platform_widgets/dialog.h"
@@ -27,6 +29,10 @@ void CRevisionApp::SetLoopDialogFactory(LoopDialogFactory factory) {
     m_dialogFactory = std::move(factory);
 }
 
+void CRevisionApp::SetUserDataFolder(const QString &folder) {
+    m_userDataFolder = folder;
+}
+
 bool CRevisionApp::InitInstance(const QString &commandLine) {
     ReadDecimalSeparator(m_locale);
     m_bCommandLine = false;
@@ -40,10 +46,12 @@ bool CRevisionApp::InitInstance(const QString &commandLine) {
     if (m_dialogFactory)
         dialogs = m_dialogFactory(*this);
 
-    // Both files lie next to the executable, whatever the current folder.
-    const QDir folder(QFileInfo(m_executableFolder).absoluteFilePath());
-    m_strReportPath = folder.filePath(QStringLiteral("Calcul.rtf"));
-    m_strIndicesPath = folder.filePath(QStringLiteral("Indices.txt"));
+    // Both files lie next to the executable, whatever the current folder,
+    // or in the user's data folder when the program is installed.
+    const DataPaths paths = ChooseDataPaths(m_executableFolder, m_userDataFolder);
+    m_strReportPath = paths.ReportPath();
+    m_strIndicesPath = paths.IndicesPath();
+    PrepareDataFolder(paths);
 
     // Only our own temporary names, and only where no other copy is writing.
     RemoveLeftoverFiles(m_strIndicesPath);
@@ -154,6 +162,12 @@ bool CRevisionApp::CalculateRevision() {
     }
     m_report.AppendReportClosing(m_nCible);
 
+    // Nothing on Linux keeps another program from replacing a file that a
+    // word processor shows: its lock file is the only sign that it does.
+    if (IsHeldByWordProcessor(m_strReportPath)) {
+        MessageBoxId(boxes, IDS_REPORT_FILE_ERROR, MB_OK | MB_ICONSTOP);
+        return false;
+    }
     if (!ShowWriteOutcome(WriteWholeFile(m_strReportPath, m_report.Table()), m_strReportPath,
                           IDS_REPORT_FILE_ERROR))
         return false;

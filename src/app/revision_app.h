@@ -64,15 +64,20 @@ public:
     CRevisionApp &operator=(const CRevisionApp &) = delete;
 
     void SetLoopDialogFactory(LoopDialogFactory factory);
+    // The user's data folder for the program, where an installed copy keeps
+    // Indices.txt and Calcul.rtf (see data_paths.h). Without one, the files
+    // always lie beside the executable.
+    void SetUserDataFolder(const QString &folder);
 
     // Start-up: reads the decimal separator, sets the paths of Indices.txt
-    // and Calcul.rtf in the executable's folder, removes what killed writes
-    // left beside the files, reads the index file and writes it straight
-    // back (unless it exists but could not be read: it is then left as it
-    // is, and the run goes on with zeros), clears the document and reads the
-    // settings; then command-line mode when `commandLine` holds a path, else
-    // the dialog loop. Always returns false, as the program has no message
-    // loop of its own after it.
+    // and Calcul.rtf (beside the executable, or in the user's data folder
+    // for an installed copy), removes what killed writes left beside the
+    // files, reads the index file and writes it straight back (unless it
+    // exists but could not be read: it is then left as it is, and the run
+    // goes on with zeros), clears the document and reads the settings; then
+    // command-line mode when `commandLine` holds a path, else the dialog
+    // loop. Always returns false, as the program has no message loop of its
+    // own after it.
     bool InitInstance(const QString &commandLine);
     // Shutdown: writes the settings. Returns the process exit status: 1
     // after a command-line run that failed (document not opened,
@@ -135,6 +140,7 @@ private:
     AppServices m_services;
     UserLocale m_locale;
     QString m_executableFolder;
+    QString m_userDataFolder;
     LoopDialogFactory m_dialogFactory;
     bool m_bCommandLineFailed = false;
     int m_nLoopEnd = 0;

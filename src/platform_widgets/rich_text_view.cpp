@@ -18,7 +18,7 @@ class SelectionBar : public QWidget {
 public:
     explicit SelectionBar(RichTextView *view)
         : QWidget(view)
-        , view_(view) {
+        , m_view(view) {
         setCursor(Qt::ArrowCursor);
         setAutoFillBackground(false);
     }
@@ -26,28 +26,28 @@ public:
 protected:
     void paintEvent(QPaintEvent *) override {
         QPainter painter(this);
-        painter.fillRect(rect(), view_->viewport()->palette().color(QPalette::Base));
+        painter.fillRect(rect(), m_view->viewport()->palette().color(QPalette::Base));
     }
     void mousePressEvent(QMouseEvent *event) override {
         if (event->button() == Qt::LeftButton)
-            view_->BeginLineSelection(event->position().toPoint().y());
+            m_view->BeginLineSelection(event->position().toPoint().y());
     }
     void mouseMoveEvent(QMouseEvent *event) override {
         if (event->buttons() & Qt::LeftButton)
-            view_->ExtendLineSelection(event->position().toPoint().y());
+            m_view->ExtendLineSelection(event->position().toPoint().y());
     }
     void mouseReleaseEvent(QMouseEvent *event) override { event->accept(); }
     void mouseDoubleClickEvent(QMouseEvent *event) override {
         if (event->button() == Qt::LeftButton)
-            view_->SelectBlockAt(event->position().toPoint().y());
+            m_view->SelectBlockAt(event->position().toPoint().y());
     }
     void wheelEvent(QWheelEvent *event) override {
         // Scrolling over the margin scrolls the text.
-        QCoreApplication::sendEvent(view_->verticalScrollBar(), event);
+        QCoreApplication::sendEvent(m_view->verticalScrollBar(), event);
     }
 
 private:
-    RichTextView *view_;
+    RichTextView *m_view;
 };
 
 RichTextView::RichTextView(QWidget *parent)
@@ -85,7 +85,7 @@ bool RichTextView::StreamInFrom(const StreamReader &reader) {
 
     const bool complete = ReadRtfInto(*document(), bytes);
     moveCursor(QTextCursor::Start);
-    anchorLine_ = QTextCursor();
+    m_anchorLine = QTextCursor();
     return complete;
 }
 
@@ -99,19 +99,19 @@ void RichTextView::SetSelectionBar(bool on) {
     if (on == HasSelectionBar())
         return;
     if (on) {
-        selectionBar_ = new SelectionBar(this);
+        m_selectionBar = new SelectionBar(this);
         setViewportMargins(kSelectionBarWidth, 0, 0, 0);
         PlaceSelectionBar();
-        selectionBar_->show();
+        m_selectionBar->show();
     } else {
-        delete selectionBar_;
-        selectionBar_ = nullptr;
+        delete m_selectionBar;
+        m_selectionBar = nullptr;
         setViewportMargins(0, 0, 0, 0);
     }
 }
 
 QWidget *RichTextView::SelectionBarWidget() const {
-    return selectionBar_;
+    return m_selectionBar;
 }
 
 void RichTextView::resizeEvent(QResizeEvent *event) {
@@ -120,13 +120,13 @@ void RichTextView::resizeEvent(QResizeEvent *event) {
 }
 
 void RichTextView::PlaceSelectionBar() {
-    if (!selectionBar_)
+    if (!m_selectionBar)
         return;
     // Level with the viewport, so that a height in the bar is the same
     // height in the viewport.
     const QRect area = contentsRect();
-    selectionBar_->setGeometry(area.left(), viewport()->geometry().top(), kSelectionBarWidth,
-                               viewport()->height());
+    m_selectionBar->setGeometry(area.left(), viewport()->geometry().top(), kSelectionBarWidth,
+                                viewport()->height());
 }
 
 QTextCursor RichTextView::LineAt(int y) const {
@@ -137,23 +137,23 @@ QTextCursor RichTextView::LineAt(int y) const {
 }
 
 void RichTextView::BeginLineSelection(int y) {
-    anchorLine_ = LineAt(y);
-    setTextCursor(anchorLine_);
+    m_anchorLine = LineAt(y);
+    setTextCursor(m_anchorLine);
 }
 
 void RichTextView::ExtendLineSelection(int y) {
-    if (anchorLine_.isNull()) {
+    if (m_anchorLine.isNull()) {
         BeginLineSelection(y);
         return;
     }
     const QTextCursor line = LineAt(y);
     QTextCursor selection(document());
-    if (line.selectionStart() >= anchorLine_.selectionStart()) {
-        selection.setPosition(anchorLine_.selectionStart());
+    if (line.selectionStart() >= m_anchorLine.selectionStart()) {
+        selection.setPosition(m_anchorLine.selectionStart());
         selection.setPosition(line.selectionEnd(), QTextCursor::KeepAnchor);
     } else {
         // Dragging upwards: the anchor line stays selected to its end.
-        selection.setPosition(anchorLine_.selectionEnd());
+        selection.setPosition(m_anchorLine.selectionEnd());
         selection.setPosition(line.selectionStart(), QTextCursor::KeepAnchor);
     }
     setTextCursor(selection);
@@ -163,6 +163,6 @@ void RichTextView::SelectBlockAt(int y) {
     QTextCursor block = cursorForPosition(QPoint(0, y));
     block.movePosition(QTextCursor::StartOfBlock);
     block.movePosition(QTextCursor::EndOfBlock, QTextCursor::KeepAnchor);
-    anchorLine_ = block;
+    m_anchorLine = block;
     setTextCursor(block);
 }

@@ -41,7 +41,7 @@ public:
 
     void SetReadOnly(bool readOnly);
     void SetSelectionBar(bool on);
-    bool HasSelectionBar() const { return selectionBar_ != nullptr; }
+    bool HasSelectionBar() const { return m_selectionBar != nullptr; }
     // The bar's widget, or null without a bar.
     QWidget *SelectionBarWidget() const;
 
@@ -58,6 +58,6 @@ private:
     void SelectBlockAt(int y);
     void PlaceSelectionBar();
 
-    SelectionBar *selectionBar_ = nullptr;
-    QTextCursor anchorLine_;
+    SelectionBar *m_selectionBar = nullptr;
+    QTextCursor m_anchorLine;
 };

@@ -7,6 +7,7 @@
 #include "engine/revision_report.h"
 #include "platform/clock.h"
 #include "platform/file_io.h"
+#include "platform/office_lock.h"
 #include "platform/string_table.h"
 #include "platform_widgets/dialog.h"
 #include "platform_widgets/modal_test_support.h"
@@ -449,10 +450,13 @@ TEST_F(RevisionAppTest, ZeroIndexStopsTheWalkButTheReportIsWritten) {
 TEST_F(RevisionAppTest, UnwritableReportKeepsTheOldFileAndFails) {
     struct Case {
         const char *name;
-        bool readOnly;   // the file lost its write permissions
-        bool heldByCopy; // another copy of the program has it open
+        bool readOnly;     // the file lost its write permissions
+        bool heldByCopy;   // another copy of the program has it open
+        bool heldByWriter; // a word processor's lock file lies beside it
     };
-    const Case cases[] = {{"read-only file", true, false}, {"held by another copy", false, true}};
+    const Case cases[] = {{"read-only file", true, false, false},
+                          {"held by another copy", false, true, false},
+                          {"held by a word processor", false, false, true}};
     for (const Case &c : cases) {
         SCOPED_TRACE(c.name);
         boxes.Clear();
@@ -466,12 +470,24 @@ TEST_F(RevisionAppTest, UnwritableReportKeepsTheOldFileAndFails) {
         if (c.heldByCopy) {
             ASSERT_TRUE(lock.Acquire());
         }
+        // Written on another machine: held whatever runs here.
+        const QString writerLock = OfficeLockPathFor(a.m_strReportPath);
+        if (c.heldByWriter) {
+            ASSERT_TRUE(
+                WriteFileBytes(writerLock, ",Anne,autre-poste,08.12.2026 09:39,file:///x;"));
+        }
 
         EXPECT_FALSE(a.CalculateRevision());
         EXPECT_EQ(boxes.Texts(), QStringList{LoadString(IDS_REPORT_FILE_ERROR)});
         EXPECT_EQ(boxes.Boxes()[0].flags, unsigned{MB_OK | MB_ICONSTOP});
         EXPECT_EQ(ReadFileBytes(a.m_strReportPath), QByteArray("old report"));
         QFile::setPermissions(a.m_strReportPath, QFile::ReadOwner | QFile::WriteOwner);
+        if (c.heldByWriter) {
+            // Once the word processor has let go, calculating works again.
+            ASSERT_TRUE(QFile::remove(writerLock));
+            EXPECT_TRUE(a.CalculateRevision());
+            EXPECT_EQ(ReadFileBytes(a.m_strReportPath), a.m_report.Table());
+        }
     }
 }
 

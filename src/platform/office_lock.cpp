@@ -1,0 +1,94 @@
+#include "platform/office_lock.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QSysInfo>
+
+namespace {
+
+// A lock line is short; more than this is not a lock line.
+constexpr qint64 kMaxLockBytes = 4096;
+
+} // namespace
+
+QString OfficeLockPathFor(const QString &documentPath) {
+    const QFileInfo info(documentPath);
+    return info.absolutePath() + QStringLiteral("/.~lock.") + info.fileName() + u'#';
+}
+
+QString OfficeLockHost(const QByteArray &line) {
+    // Fields end at an unescaped ',' and the entry at an unescaped ';'; a
+    // backslash takes the next character as it is.
+    QByteArray field;
+    int index = 0;
+    for (qsizetype i = 0; i < line.size(); ++i) {
+        const char c = line[i];
+        if (c == '\\' && i + 1 < line.size()) {
+            field += line[++i];
+        } else if (c == ',' || c == ';' || c == '\n' || c == '\r') {
+            if (index == 2)
+                break;
+            if (c != ',')
+                return QString();
+            field.clear();
+            ++index;
+        } else {
+            field += c;
+        }
+    }
+    return index == 2 ? QString::fromUtf8(field).trimmed() : QString();
+}
+
+bool SameHost(const QString &a, const QString &b) {
+    const auto firstLabel = [](const QString &host) { return host.section(u'.', 0, 0); };
+    return firstLabel(a).compare(firstLabel(b), Qt::CaseInsensitive) == 0;
+}
+
+bool IsHeldByWordProcessor(const QString &documentPath, const QString &thisHost,
+                           const std::function<bool(uint ownerId)> &wordProcessorRunsFor) {
+    const QFileInfo lock(OfficeLockPathFor(documentPath));
+    // Only a regular file is a lock; reading a pipe of that name could wait
+    // for ever.
+    if (!lock.isFile())
+        return false;
+    QFile file(lock.filePath());
+    if (!file.open(QIODevice::ReadOnly))
+        return true; // there, but unreadable: trusted
+    const QString host = OfficeLockHost(file.read(kMaxLockBytes));
+    if (!host.isEmpty() && !SameHost(host, thisHost))
+        return true;
+    return wordProcessorRunsFor(lock.ownerId());
+}
+
+bool IsHeldByWordProcessor(const QString &documentPath) {
+    return IsHeldByWordProcessor(documentPath, QSysInfo::machineHostName(), &WordProcessorRunsFor);
+}
+
+bool WordProcessorRunsFor(uint uid) {
+#ifdef Q_OS_LINUX
+    // Command names of the processes that write such locks: the office
+    // suite's main process, its launcher and its start script.
+    static const char *const kWordProcessorCommands[] = {"soffice.bin", "oosplash", "soffice"};
+    const QDir proc(QStringLiteral("/proc"));
+    const QStringList pids = proc.entryList(QDir::Dirs | QDir::NoDotAndDotDot);
+    for (const QString &pid : pids) {
+        bool isPid = false;
+        pid.toUInt(&isPid);
+        if (!isPid || QFileInfo(proc.filePath(pid)).ownerId() != uid)
+            continue;
+        QFile comm(proc.filePath(pid) + QStringLiteral("/comm"));
+        if (!comm.open(QIODevice::ReadOnly))
+            continue; // ended meanwhile
+        const QByteArray name = comm.read(64).trimmed();
+        for (const char *command : kWordProcessorCommands) {
+            if (name == command)
+                return true;
+        }
+    }
+    return false;
+#else
+    Q_UNUSED(uid);
+    return true;
+#endif
+}
