@@ -43,6 +43,10 @@ int main(int argc, char *argv[]) {
         qputenv("QT_QPA_PLATFORM", display.platform);
 
     QApplication application(argc, argv);
+    // The programs this one starts (the word processor, the clipboard
+    // keeper) see the user's own environment.
+    if (!display.platform.isEmpty())
+        qunsetenv("QT_QPA_PLATFORM");
     const bool windowless = IsWindowless(QGuiApplication::platformName());
     if (display.checkAfterStart && windowless) {
         WriteStandardErrorLine(NoDisplayText());
