@@ -8,8 +8,8 @@
 // (calvor), or where CALVOR_BINARY and CALVOR_BARE_QT say.
 
 #include "app/revision_app.h"
+#include "bench_services.h"
 #include "document/calc_document_file.h"
-#include "platform/clock.h"
 #include "platform_widgets/dialog.h"
 #include "ui/loop_dialogs.h"
 #include "ui/main_menu_dlg.h"
@@ -36,37 +36,6 @@ namespace {
 QString SelfFolder() {
     return QFileInfo(QFileInfo(QStringLiteral("/proc/self/exe")).symLinkTarget()).absolutePath();
 }
-
-// Services for the in-process runs: every question answered Yes, nothing
-// kept, nothing exported.
-class YesMessageBoxes final : public IMessageBoxService {
-public:
-    int Show(const QString &, const QString &, unsigned) override { return IDYES; }
-};
-
-class NoSettings final : public ISettingsStore {
-public:
-    std::optional<QString> ReadText(const QString &, const QString &) override { return {}; }
-    std::optional<int> ReadInt(const QString &, const QString &) override { return {}; }
-    void WriteText(const QString &, const QString &, const QString &) override {}
-    void WriteInt(const QString &, const QString &, int) override {}
-};
-
-class NoClipboard final : public IClipboard {
-public:
-    void SetRichText(const QByteArray &) override {}
-};
-
-class NoShell final : public IShell {
-public:
-    void OpenInAssociatedProgram(const QString &) override {}
-};
-
-class NoFileDialogs final : public IFileDialogs {
-public:
-    std::optional<QString> GetOpenFileName(const FileDialogRequest &) override { return {}; }
-    std::optional<QString> GetSaveFileName(const FileDialogRequest &) override { return {}; }
-};
 
 QString ProgramPath(const char *variable, const QString &fallback) {
     const QString fromEnv = qEnvironmentVariable(variable);
@@ -170,13 +139,8 @@ struct Application {
 
 void BM_MainMenuShown(benchmark::State &state) {
     QTemporaryDir folder;
-    YesMessageBoxes boxes;
-    SystemClock clock;
-    NoSettings settings;
-    NoClipboard clipboard;
-    NoShell shell;
-    NoFileDialogs dialogs;
-    const AppServices services{&boxes, &clock, &settings, &clipboard, &shell, &dialogs};
+    BenchServices fakes;
+    const AppServices services = fakes.Services();
     bool shown = true;
     for (auto _ : state) {
         Application application;

@@ -90,3 +90,30 @@ QString FormatDatePicture(int day, int month, int year, QStringView picture,
     }
     return QString(out.constData(), out.size());
 }
+
+QString WithFourDigitYears(QStringView picture) {
+    QString out;
+    out.reserve(picture.size() + 2);
+    bool quoted = false;
+    qsizetype i = 0;
+    while (i < picture.size()) {
+        const QChar c = picture[i];
+        // A doubled quote inside or outside a quoted text toggles twice,
+        // which leaves the state as it was: both forms are copied as they are.
+        if (c == u'\'') {
+            quoted = !quoted;
+            out.append(c);
+            ++i;
+            continue;
+        }
+        qsizetype run = 1;
+        while (i + run < picture.size() && picture[i + run] == c)
+            ++run;
+        if (!quoted && c == u'y' && run <= 2)
+            out.append(QStringLiteral("yyyy"));
+        else
+            out.append(picture.mid(i, run));
+        i += run;
+    }
+    return out;
+}

@@ -13,3 +13,8 @@
 // month prints its number where a name is asked for).
 QString FormatDatePicture(int day, int month, int year, QStringView picture,
                           const UserLocale &locale);
+
+// `picture` with every year written with one or two digits (y, yy outside
+// quotes) written with four instead (yyyy): a two-digit year is ambiguous in
+// a report that spans a century. The rest of the picture is unchanged.
+QString WithFourDigitYears(QStringView picture);

@@ -1,12 +1,16 @@
 #include "platform/user_locale.h"
 
+#include "platform/date_picture.h"
+
 UserLocale UserLocale::FromQLocale(const QLocale &locale) {
     UserLocale u;
     u.decimalSeparator = locale.decimalPoint();
     u.currencySymbol = locale.currencySymbol(QLocale::CurrencySymbol);
     for (int m = 1; m <= 12; ++m)
         u.monthNames.append(locale.monthName(m, QLocale::LongFormat));
-    u.shortDatePattern = locale.dateFormat(QLocale::ShortFormat);
+    // Many locales' short pattern has a two-digit year (07.12.26); the
+    // report's dates span decades, so they are written with four.
+    u.shortDatePattern = WithFourDigitYears(locale.dateFormat(QLocale::ShortFormat));
     return u;
 }
 
@@ -31,7 +35,7 @@ UserLocale UserLocale::English() {
              QStringLiteral("April"), QStringLiteral("May"), QStringLiteral("June"),
              QStringLiteral("July"), QStringLiteral("August"), QStringLiteral("September"),
              QStringLiteral("October"), QStringLiteral("November"), QStringLiteral("December")},
-            QStringLiteral("M/d/yy")};
+            QStringLiteral("M/d/yyyy")};
 }
 
 UserLocale UserLocale::German() {
@@ -41,5 +45,5 @@ UserLocale UserLocale::German() {
              QStringLiteral("April"), QStringLiteral("Mai"), QStringLiteral("Juni"),
              QStringLiteral("Juli"), QStringLiteral("August"), QStringLiteral("September"),
              QStringLiteral("Oktober"), QStringLiteral("November"), QStringLiteral("Dezember")},
-            QStringLiteral("dd.MM.yy")};
+            QStringLiteral("dd.MM.yyyy")};
 }

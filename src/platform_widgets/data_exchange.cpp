@@ -52,8 +52,10 @@ void CDataExchange::Fail() {
     if (!m_lastControl)
         return;
     m_lastControl->setFocus(Qt::OtherFocusReason);
-    if (m_bEditLastControl)
-        SelectAllText(m_lastControl);
+    // A refused edit has its whole text selected, whichever check refused
+    // it, so that typing the right value replaces the wrong one instead of
+    // running into the field's text limit.
+    SelectAllText(m_lastControl);
 }
 
 namespace {

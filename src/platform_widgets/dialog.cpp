@@ -107,6 +107,8 @@ int CDialog::DoModal() {
         DestroyWindow();
         return -1;
     }
+    m_centredAt.reset();
+    FitToScreen();
     if (m_template.style & DS_CENTER)
         CenterWindow();
     ApplyMinimumSize();
@@ -316,9 +318,11 @@ void CDialog::SetRichEditFactory(RichEditFactory factory) {
 }
 
 QFont CDialog::DialogFont() {
-    QFont font = QApplication::font();
-    font.setPointSize(8);
-    return font;
+    return QApplication::font();
+}
+
+QSize CDialog::BaseUnits() const {
+    return m_window ? m_window->BaseUnits() : QSize();
 }
 
 bool CDialog::OnInitDialog() {
@@ -371,15 +375,42 @@ void CDialog::DestroyWindow() {
     delete window;
 }
 
+namespace {
+
+QScreen *ScreenOf(const QWidget *window) {
+    const QWidget *owner = window->parentWidget();
+    return owner ? owner->screen() : QGuiApplication::primaryScreen();
+}
+
+} // namespace
+
 void CDialog::CenterWindow() {
-    QWidget *owner = m_window->parentWidget();
-    QScreen *screen = owner ? owner->screen() : QGuiApplication::primaryScreen();
+    QScreen *screen = ScreenOf(m_window);
     if (!screen)
         return;
     const QRect area = screen->availableGeometry();
     const QSize size = m_window->frameGeometry().size();
-    m_window->move(area.x() + (area.width() - size.width()) / 2,
-                   area.y() + (area.height() - size.height()) / 2);
+    const QPoint corner(area.x() + (area.width() - size.width()) / 2,
+                        area.y() + (area.height() - size.height()) / 2);
+    // Before the window is shown its position is that of its frame's corner.
+    m_window->move(corner);
+    m_centredAt = m_window->frameGeometry().topLeft();
+}
+
+void CDialog::FitToScreen() {
+    QScreen *screen = ScreenOf(m_window);
+    if (!screen || m_window->isMaximized())
+        return;
+    // No window opens larger than the screen's free area, frame included.
+    const QSize area = screen->availableGeometry().size();
+    const QSize frame = m_window->frameGeometry().size() - m_window->size();
+    const QSize client = m_window->size().boundedTo(area - frame).expandedTo(QSize(1, 1));
+    if (client == m_window->size())
+        return;
+    if (m_template.style & WS_THICKFRAME)
+        m_window->resize(client);
+    else
+        m_window->setFixedSize(client);
 }
 
 void CDialog::ApplyMinimumSize() {
@@ -390,6 +421,16 @@ void CDialog::ApplyMinimumSize() {
     // The minimum is of the whole window, frame included.
     const QSize frame = m_window->frameGeometry().size() - m_window->size();
     m_window->setMinimumSize((minTrack - frame).expandedTo(QSize(0, 0)));
+}
+
+void CDialog::OnFrameChanged() {
+    ApplyMinimumSize();
+    FitToScreen();
+    // Framing keeps either the frame's corner or the client's where it was
+    // put; when neither is, the window has been moved since.
+    if (m_centredAt && (m_window->frameGeometry().topLeft() == *m_centredAt ||
+                        m_window->geometry().topLeft() == *m_centredAt))
+        CenterWindow();
 }
 
 void CDialog::SendCommand(int id, int code, const NotifyInfo &info) {

@@ -16,6 +16,7 @@
 
 #include <cstddef>
 #include <functional>
+#include <optional>
 #include <vector>
 
 class CDataExchange;
@@ -132,8 +133,13 @@ public:
     static QIcon ApplicationIcon();
     // The maker of RichEdit controls; without it such dialogs cannot open.
     static void SetRichEditFactory(RichEditFactory factory);
-    // The font of every dialog; dialog units are measured with it.
+    // The font of every dialog: the desktop's user-interface font at the
+    // size the user chose. Dialog units are measured with it.
     static QFont DialogFont();
+    // The dialog base units of the current window (null without one): those
+    // of the dialog font, wider where a control of one line of text would
+    // otherwise not show it whole.
+    QSize BaseUnits() const;
 
 protected:
     // After the window and its controls exist, before it is shown. The base
@@ -166,7 +172,12 @@ private:
 
     void DestroyWindow();
     void CenterWindow();
+    void FitToScreen();
     void ApplyMinimumSize();
+    // The desktop has framed the window, or changed its frame: the sizes
+    // that count the frame are applied again, and a window still where it
+    // was centred is centred with its real frame.
+    void OnFrameChanged();
     void SendCommand(int id, int code, const NotifyInfo &info);
     static QWidget *CreateRichEdit(QWidget *parent, const DialogControl &control);
 
@@ -177,6 +188,7 @@ private:
     int m_result = 0;
     bool m_ended = false;
     bool m_showMaximized = false;
+    std::optional<QPoint> m_centredAt; // the frame's corner as centred
 };
 
 template<class T, std::size_t N>

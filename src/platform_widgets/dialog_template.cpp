@@ -1,7 +1,22 @@
 #include "platform_widgets/dialog_template.h"
 
+#include <algorithm>
 #include <climits>
 #include <cstdlib>
+
+Qt::WindowFlags DialogWindowFlags(unsigned style) {
+    // A template that asks for a task-bar button gets a window of its own:
+    // desktops keep dialogs off the task bar.
+    Qt::WindowFlags flags = (style & WS_EX_APPWINDOW) ? Qt::Window : Qt::Dialog;
+    // Without the customize hint the desktop adds the buttons it likes.
+    flags |= Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+             Qt::WindowCloseButtonHint;
+    if (style & WS_MINIMIZEBOX)
+        flags |= Qt::WindowMinimizeButtonHint;
+    if (style & WS_MAXIMIZEBOX)
+        flags |= Qt::WindowMaximizeButtonHint;
+    return flags;
+}
 
 int MulDiv(int a, int b, int c) {
     if (c == 0)
@@ -32,4 +47,15 @@ QRect DialogUnitsToPixels(const QRect &units, QSize baseUnits) {
 
 QRect DialogUnitsToPixels(const QRect &units, const QFontMetrics &metrics) {
     return DialogUnitsToPixels(units, DialogBaseUnits(metrics));
+}
+
+int BaseWidthForPixels(int units, int pixels, int baseWidth) {
+    if (units <= 0)
+        return baseWidth;
+    int width = std::max(baseWidth, 1);
+    // MulDiv rounds to the nearest pixel, so the first guess may be one short.
+    width = std::max(width, (pixels * 4) / units);
+    while (MulDiv(units, width, 4) < pixels)
+        ++width;
+    return width;
 }

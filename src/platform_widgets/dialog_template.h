@@ -54,12 +54,14 @@ struct DialogControl {
     QStringList items = {};
 };
 
-// Styles of a dialog window.
+// Styles of a dialog window. Every window has a caption with its title, a
+// system menu and a close button; the rest is asked for.
 enum DialogStyle : unsigned {
     DS_CENTER = 1u << 0,       // centred on the screen when it opens
     WS_THICKFRAME = 1u << 1,   // resizable frame
     WS_MAXIMIZEBOX = 1u << 2,  // a maximise button in the caption
     WS_EX_APPWINDOW = 1u << 3, // a button of its own on the task bar
+    WS_MINIMIZEBOX = 1u << 4,  // a minimise button in the caption
 };
 
 // A dialog described as data: caption, client size in dialog units, window
@@ -71,6 +73,12 @@ struct DialogTemplate {
     unsigned style = 0;
     std::vector<DialogControl> controls;
 };
+
+// The window flags of a dialog with `style`: a dialog, or a window of its
+// own with WS_EX_APPWINDOW; the caption's buttons are exactly those the
+// style asks for, so that the desktop shows no minimise or maximise button
+// the template does not have.
+Qt::WindowFlags DialogWindowFlags(unsigned style);
 
 // a * b / c rounded to the nearest integer, halves away from zero, computed
 // without overflow; -1 when c is 0.
@@ -84,3 +92,7 @@ QSize DialogBaseUnits(const QFontMetrics &metrics);
 // of the base width, y and height in eighths of the base height.
 QRect DialogUnitsToPixels(const QRect &units, QSize baseUnits);
 QRect DialogUnitsToPixels(const QRect &units, const QFontMetrics &metrics);
+
+// The smallest base width at least `baseWidth` with which `units` dialog
+// units give at least `pixels` pixels.
+int BaseWidthForPixels(int units, int pixels, int baseWidth);

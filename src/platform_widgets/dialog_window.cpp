@@ -214,6 +214,17 @@ void ListViewWidget::mouseReleaseEvent(QMouseEvent *event) {
     m_notify(NM_CLICK, info);
 }
 
+void ListViewWidget::keyPressEvent(QKeyEvent *event) {
+    const bool plain = (event->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier;
+    if (plain && event->key() == Qt::Key_F2 && m_editable) {
+        if (currentIndex().isValid())
+            EditLabel(currentIndex().row());
+        event->accept();
+        return;
+    }
+    QTreeWidget::keyPressEvent(event);
+}
+
 void ListViewWidget::EditorClosed() {
     NotifyInfo info;
     info.item = m_editedRow;
@@ -238,35 +249,15 @@ DialogWindow::~DialogWindow() {
 
 bool DialogWindow::Build(const DialogTemplate &dialogTemplate) {
     setFont(CDialog::DialogFont());
-    const QSize base = DialogBaseUnits(QFontMetrics(font()));
-
-    // A template that asks for a task-bar button gets a window of its own:
-    // desktops keep dialogs off the task bar.
-    const Qt::WindowFlags kind = (dialogTemplate.style & WS_EX_APPWINDOW) ? Qt::Window : Qt::Dialog;
-    Qt::WindowFlags flags = kind | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
-                            Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint;
-    if (dialogTemplate.style & WS_MAXIMIZEBOX)
-        flags |= Qt::WindowMaximizeButtonHint;
-    setWindowFlags(flags);
+    setWindowFlags(DialogWindowFlags(dialogTemplate.style));
     setWindowTitle(dialogTemplate.caption);
     if (!CDialog::ApplicationIcon().isNull())
         setWindowIcon(CDialog::ApplicationIcon());
-
-    const QSize client =
-        DialogUnitsToPixels(QRect(0, 0, dialogTemplate.cx, dialogTemplate.cy), base).size();
-    resize(client);
-    if (!(dialogTemplate.style & WS_THICKFRAME))
-        setFixedSize(client);
 
     for (const DialogControl &control : dialogTemplate.controls) {
         QWidget *widget = CreateControl(control);
         if (!widget)
             return false;
-        QRect rect = DialogUnitsToPixels(QRect(control.x, control.y, control.cx, control.cy), base);
-        // A drop-down list's height in the template is that of its open list.
-        if (control.kind == ControlKind::ComboDropDownList)
-            rect.setHeight(widget->sizeHint().height());
-        widget->setGeometry(rect);
         // Whether a control is a tab stop is fixed here: Qt later takes the
         // tab focus from radio buttons that are not checked.
         const bool tabStop = control.kind != ControlKind::Label &&
@@ -274,9 +265,59 @@ bool DialogWindow::Build(const DialogTemplate &dialogTemplate) {
                              (widget->focusPolicy() & Qt::TabFocus) == Qt::TabFocus;
         m_items.push_back({control.id, control.kind, control.style, widget, tabStop});
     }
+
     LinkControls();
+    m_baseUnits = FittingBaseUnits(dialogTemplate);
+    const QSize client =
+        DialogUnitsToPixels(QRect(0, 0, dialogTemplate.cx, dialogTemplate.cy), m_baseUnits).size();
+    resize(client);
+    if (!(dialogTemplate.style & WS_THICKFRAME))
+        setFixedSize(client);
+    for (std::size_t i = 0; i < m_items.size(); ++i) {
+        const DialogControl &control = dialogTemplate.controls[i];
+        QWidget *widget = m_items[i].widget;
+        QRect rect =
+            DialogUnitsToPixels(QRect(control.x, control.y, control.cx, control.cy), m_baseUnits);
+        // A drop-down list's height in the template is that of its open list.
+        if (control.kind == ControlKind::ComboDropDownList)
+            rect.setHeight(widget->sizeHint().height());
+        widget->setGeometry(rect);
+    }
     m_notifying = true;
     return true;
+}
+
+QSize DialogWindow::FittingBaseUnits(const DialogTemplate &dialogTemplate) const {
+    QSize base = DialogBaseUnits(QFontMetrics(font()));
+    // Dialog units follow the font's average letter, but a text is made of
+    // its own letters, and the arrow of a drop-down list and the circle of a
+    // radio button keep their size: with some fonts a control of one line
+    // would cut its text ("T 1" shown as "T :"). The units then widen, for
+    // the whole window, until each such control shows its text whole.
+    for (std::size_t i = 0; i < m_items.size(); ++i) {
+        const DialogControl &control = dialogTemplate.controls[i];
+        int needed = 0;
+        switch (control.kind) {
+        case ControlKind::ComboDropDownList:
+        case ControlKind::RadioButton:
+            needed = m_items[i].widget->sizeHint().width();
+            break;
+        case ControlKind::Label: {
+            // A label that wraps but has room for one line only is one too.
+            const bool wraps = !(control.style & SS_LEFTNOWORDWRAP);
+            if (wraps && MulDiv(control.cy, base.height(), 8) >= 2 * fontMetrics().height())
+                break;
+            const QString shown =
+                (control.style & SS_NOPREFIX) ? control.text : WithoutMnemonic(control.text);
+            needed = fontMetrics().horizontalAdvance(shown);
+            break;
+        }
+        default:
+            break;
+        }
+        base.setWidth(BaseWidthForPixels(control.cx, needed, base.width()));
+    }
+    return base;
 }
 
 QWidget *DialogWindow::CreateControl(const DialogControl &control) {
@@ -432,6 +473,24 @@ void DialogWindow::reject() {
     Notify(IDCANCEL, BN_CLICKED);
 }
 
+bool DialogWindow::event(QEvent *event) {
+    const bool handled = QDialog::event(event);
+    // The desktop frames a window some time after it is shown: the frame
+    // is known once the window has moved or been resized with it.
+    const QEvent::Type type = event->type();
+    if (m_notifying && (type == QEvent::Move || type == QEvent::Resize || type == QEvent::Show)) {
+        const QRect outer = frameGeometry();
+        const QRect inner = geometry();
+        const QMargins frame(inner.left() - outer.left(), inner.top() - outer.top(),
+                             outer.right() - inner.right(), outer.bottom() - inner.bottom());
+        if (frame != m_frame) {
+            m_frame = frame;
+            m_owner.OnFrameChanged();
+        }
+    }
+    return handled;
+}
+
 void DialogWindow::keyPressEvent(QKeyEvent *event) {
     const Qt::KeyboardModifiers mods = event->modifiers() & ~Qt::KeypadModifier;
     const bool plain = (mods & ~Qt::ShiftModifier) == Qt::NoModifier;
@@ -546,8 +605,13 @@ bool DialogWindow::eventFilter(QObject *watched, QEvent *event) {
 
 bool DialogWindow::FilterEditKey(QLineEdit *edit, unsigned style, QKeyEvent *event) {
     QChar ch;
-    if (!TypedChar(*event, ch))
-        return false;
+    if (!TypedChar(*event, ch)) {
+        // Alt and a letter that no mnemonic took types nothing, as on
+        // Windows: it would slip a letter past every character filter.
+        const Qt::KeyboardModifiers mods = event->modifiers();
+        return mods.testFlag(Qt::AltModifier) && !mods.testFlag(Qt::ControlModifier) &&
+               !event->text().isEmpty() && event->text().front().isPrint();
+    }
     CEdit *attached = AttachedEdit(edit);
     if (attached && !attached->OnChar(ch))
         return true;

@@ -8,6 +8,7 @@
 #include "platform_widgets/message_map.h"
 
 #include <QDialog>
+#include <QMargins>
 #include <QStyledItemDelegate>
 #include <QTreeWidget>
 #include <QValidator>
@@ -69,6 +70,8 @@ public:
 
 protected:
     void mouseReleaseEvent(QMouseEvent *event) override;
+    // F2, the edit key of lists, edits the current row.
+    void keyPressEvent(QKeyEvent *event) override;
 
 private:
     class LabelDelegate;
@@ -90,6 +93,8 @@ public:
 
     // Creates the controls of `dialogTemplate`; false when one cannot be made.
     bool Build(const DialogTemplate &dialogTemplate);
+    // The dialog base units the window was built with.
+    QSize BaseUnits() const { return m_baseUnits; }
     // Stops turning events into commands, for the window's last moments.
     void StopNotifications() { m_notifying = false; }
 
@@ -109,6 +114,7 @@ public Q_SLOTS:
     void reject() override;
 
 protected:
+    bool event(QEvent *event) override;
     void keyPressEvent(QKeyEvent *event) override;
     void resizeEvent(QResizeEvent *event) override;
     void paintEvent(QPaintEvent *event) override;
@@ -118,6 +124,7 @@ protected:
 
 private:
     QWidget *CreateControl(const DialogControl &control);
+    QSize FittingBaseUnits(const DialogTemplate &dialogTemplate) const;
     void LinkControls();
     void Notify(int id, int code, const NotifyInfo &info = NotifyInfo());
     bool FilterEditKey(QLineEdit *edit, unsigned style, QKeyEvent *event);
@@ -127,4 +134,6 @@ private:
     std::vector<Item> m_items;
     bool m_notifying = false;
     QLineEdit *m_mouseFocusPending = nullptr; // focused by a press not yet handled
+    QSize m_baseUnits;
+    QMargins m_frame; // the frame last seen around the window
 };

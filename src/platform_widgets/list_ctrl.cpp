@@ -53,14 +53,28 @@ int CListCtrl::InsertColumn(int column, const QString &heading, int format, int 
     return column;
 }
 
+namespace {
+
+// Sets a cell's text in its column's alignment. A change to an item that is
+// in a list is announced to the view, so what is already right is not set.
+void SetCellText(QTreeWidgetItem &item, int column, const QString &text, int alignment) {
+    if (item.textAlignment(column) != alignment)
+        item.setTextAlignment(column, Qt::Alignment::fromInt(alignment));
+    if (item.text(column) != text)
+        item.setText(column, text);
+}
+
+} // namespace
+
 int CListCtrl::InsertItem(int row, const QString &text) {
     if (!m_list || row < 0)
         return -1;
     row = std::min(row, m_list->topLevelItemCount());
+    // Filled before it joins the list, so that the view hears of it once.
     auto *item = new QTreeWidgetItem;
     item->setFlags(item->flags() | Qt::ItemIsEditable);
+    SetCellText(*item, 0, text, m_list->headerItem()->textAlignment(0));
     m_list->insertTopLevelItem(row, item);
-    SetItemText(row, 0, text);
     return row;
 }
 
@@ -70,9 +84,7 @@ bool CListCtrl::SetItemText(int row, int column, const QString &text) {
     QTreeWidgetItem *item = m_list->topLevelItem(row);
     if (!item)
         return false;
-    item->setText(column, text);
-    item->setTextAlignment(column,
-                           Qt::Alignment::fromInt(m_list->headerItem()->textAlignment(column)));
+    SetCellText(*item, column, text, m_list->headerItem()->textAlignment(column));
     return true;
 }
 

@@ -1,6 +1,5 @@
 #include "platform_widgets/qt_services.h"
 
-#include "platform/string_table.h"
 #include "platform_widgets/dialog.h"
 #include "platform_widgets/display.h"
 
@@ -9,12 +8,14 @@
 #include <QClipboard>
 #include <QDesktopServices>
 #include <QFileDialog>
-#include <QFileInfo>
 #include <QLibraryInfo>
 #include <QMessageBox>
 #include <QMimeData>
+#include <QPointer>
 #include <QTranslator>
 #include <QUrl>
+
+#include <memory>
 
 namespace {
 
@@ -31,14 +32,6 @@ QMessageBox::Icon IconOf(unsigned flags) {
     default:
         return QMessageBox::NoIcon;
     }
-}
-
-QString FilterText(const FileDialogRequest &request) {
-    return request.filters.join(QStringLiteral(";;"));
-}
-
-QString FirstFilter(const FileDialogRequest &request) {
-    return request.filters.isEmpty() ? QString() : request.filters.front();
 }
 
 } // namespace
@@ -81,19 +74,27 @@ int QtMessageBoxService::Show(const QString &caption, const QString &text, unsig
 }
 
 bool LoadFrameworkTranslations(const QLocale &locale) {
-    static bool installed = false;
-    if (locale.language() != QLocale::French || !QCoreApplication::instance())
+    // One translation at a time: the last one asked for replaces the other.
+    // It belongs to the application object and goes with it.
+    static QPointer<QTranslator> installed;
+    static QString installedName;
+    if (!QCoreApplication::instance())
         return false;
-    if (installed)
+    if (installed && installedName == locale.name())
         return true;
-    auto *translator = new QTranslator(QCoreApplication::instance());
-    if (!translator->load(QStringLiteral("qtbase_fr"),
-                          QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
-        delete translator;
-        return false;
+    if (installed) {
+        QCoreApplication::removeTranslator(installed);
+        delete installed;
     }
-    QCoreApplication::installTranslator(translator);
-    installed = true;
+    auto translator = std::make_unique<QTranslator>(QCoreApplication::instance());
+    // Tries the locale's names from the most precise (pt_BR) to the
+    // language alone (pt).
+    if (!translator->load(locale, QStringLiteral("qtbase"), QStringLiteral("_"),
+                          QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+        return false;
+    installed = translator.release();
+    installedName = locale.name();
+    QCoreApplication::installTranslator(installed);
     return true;
 }
 
@@ -121,53 +122,38 @@ void QtShell::OpenInAssociatedProgram(const QString &path) {
     QDesktopServices::openUrl(QUrl::fromLocalFile(path));
 }
 
-std::optional<QString> QtFileDialogs::GetOpenFileName(const FileDialogRequest &request) {
-    QString selected = FirstFilter(request);
-    const QString path = QFileDialog::getOpenFileName(QApplication::activeWindow(), QString(),
-                                                      QString(), FilterText(request), &selected);
+namespace {
+
+// Runs a file dialog on the request's filters (the first one selected) and
+// default extension, which the dialog itself adds to a typed name without
+// one: an open dialog then finds "exemple bail.clv" when "exemple bail" is
+// typed, and a save dialog asks before replacing the completed name.
+std::optional<QString> RunFileDialog(const FileDialogRequest &request,
+                                     QFileDialog::AcceptMode mode) {
+    QFileDialog dialog(QApplication::activeWindow());
+    dialog.setAcceptMode(mode);
+    dialog.setFileMode(mode == QFileDialog::AcceptOpen ? QFileDialog::ExistingFile
+                                                       : QFileDialog::AnyFile);
+    if (mode == QFileDialog::AcceptSave && !(request.flags & OFN_OVERWRITEPROMPT))
+        dialog.setOption(QFileDialog::DontConfirmOverwrite);
+    dialog.setNameFilters(request.filters);
+    if (!request.filters.isEmpty())
+        dialog.selectNameFilter(request.filters.front());
+    dialog.setDefaultSuffix(request.defaultExtension);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return std::nullopt;
+    const QString path = dialog.selectedFiles().front();
     if (path.isEmpty())
         return std::nullopt;
     return path;
 }
 
-std::optional<QString> QtFileDialogs::GetSaveFileName(const FileDialogRequest &request) {
-    QString start;
-    for (;;) {
-        QString selected = FirstFilter(request);
-        QFileDialog::Options options;
-        if (!(request.flags & OFN_OVERWRITEPROMPT))
-            options |= QFileDialog::DontConfirmOverwrite;
-        const QString typed =
-            QFileDialog::getSaveFileName(QApplication::activeWindow(), QString(), start,
-                                         FilterText(request), &selected, options);
-        if (typed.isEmpty())
-            return std::nullopt;
-        const QString path = AppendDefaultExtension(typed, request.defaultExtension);
-        // The dialog asked about the name as typed; a name completed with the
-        // extension is asked about here.
-        if (path == typed || !(request.flags & OFN_OVERWRITEPROMPT) || !QFileInfo::exists(path))
-            return path;
-        const QString question =
-            QCoreApplication::translate("QFileDialog",
-                                        "%1 already exists.\nDo you want to replace it?")
-                .arg(QFileInfo(path).fileName());
-        QMessageBox box(QMessageBox::Warning, LoadString(IDS_APP_TITLE), question,
-                        QMessageBox::Yes | QMessageBox::No, QApplication::activeWindow());
-        box.setTextFormat(Qt::PlainText);
-        box.setDefaultButton(QMessageBox::No);
-        box.setEscapeButton(QMessageBox::No);
-        box.exec();
-        if (box.standardButton(box.clickedButton()) == QMessageBox::Yes)
-            return path;
-        start = path;
-    }
+} // namespace
+
+std::optional<QString> QtFileDialogs::GetOpenFileName(const FileDialogRequest &request) {
+    return RunFileDialog(request, QFileDialog::AcceptOpen);
 }
 
-QString AppendDefaultExtension(const QString &path, const QString &extension) {
-    if (extension.isEmpty() || path.isEmpty())
-        return path;
-    const QString name = QFileInfo(path).fileName();
-    if (name.isEmpty() || name.contains(u'.'))
-        return path;
-    return path + u'.' + extension;
+std::optional<QString> QtFileDialogs::GetSaveFileName(const FileDialogRequest &request) {
+    return RunFileDialog(request, QFileDialog::AcceptSave);
 }

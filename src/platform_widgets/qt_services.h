@@ -31,9 +31,12 @@ private:
     MessageBoxAudience m_audience;
 };
 
-// Installs Qt's own French texts (the buttons "Oui", "Non", the file
-// dialogs) when `locale` is French. True when `locale` is French and the
-// texts are installed (by this call or an earlier one).
+// Installs Qt's own translation for `locale`, whatever its language, so
+// that the standard buttons and the file dialogs speak the user's language
+// (the program's own texts are French whatever it is). It replaces the one
+// an earlier call installed. True when a translation for `locale` is
+// installed (by this call or an earlier one); false when Qt has none for
+// the locale's language.
 bool LoadFrameworkTranslations(const QLocale &locale = QLocale::system());
 
 // The clipboard: the Rich Text is added beside a copy of every format the
@@ -50,15 +53,11 @@ public:
 };
 
 // The open and save-as file dialogs, over the active window. The filters
-// are offered in order, the first selected. A saved name without extension
-// gets the default one; with OFN_OVERWRITEPROMPT an existing file is only
-// replaced after the user agrees.
+// are offered in order, the first selected. A typed name without extension
+// gets the default one, in both dialogs; with OFN_OVERWRITEPROMPT an
+// existing file is only replaced after the user agrees.
 class QtFileDialogs final : public IFileDialogs {
 public:
     std::optional<QString> GetOpenFileName(const FileDialogRequest &request) override;
     std::optional<QString> GetSaveFileName(const FileDialogRequest &request) override;
 };
-
-// `path` with "." and `extension` appended when its file name has no
-// extension (and does not end with a dot); unchanged otherwise.
-QString AppendDefaultExtension(const QString &path, const QString &extension);

@@ -14,7 +14,13 @@ constexpr int kAmountDecimals = 2;
 CAmountEdit::~CAmountEdit() = default;
 
 bool CAmountEdit::OnChar(QChar ch) {
-    return ch == u',' || (ch >= u'0' && ch <= u'9') || ch.unicode() == kBackspace;
+    if (ch == u',' || (ch >= u'0' && ch <= u'9') || ch.unicode() == kBackspace)
+        return true;
+    // The user's own decimal separator too: where it is not the comma, a
+    // refused separator would silently turn 3500.50 into 350050.
+    // Before the separator is read, numbers are shown with a full stop.
+    const QString separator = DecimalSeparator();
+    return ch == (separator.isEmpty() ? QChar(u'.') : separator.front());
 }
 
 void CAmountEdit::OnReflectSetFocus() {

@@ -4,10 +4,10 @@
 
 class CDataExchange;
 
-// A money amount field: only digits, the comma and backspace can be typed
-// (the comma whatever the user's decimal separator is), and the whole text
-// is selected each time the field receives the focus, so that typing
-// replaces the old amount.
+// A money amount field: only digits, the comma, the user's decimal
+// separator and backspace can be typed (the comma whatever the separator
+// is), and the whole text is selected each time the field receives the
+// focus, so that typing replaces the old amount.
 class CAmountEdit : public CEdit {
 public:
     CAmountEdit() = default;

@@ -3,6 +3,8 @@
 #include "app/revision_app.h"
 #include "platform/message_box.h"
 #include "platform/string_table.h"
+#include "ui/indices_dlg.h"
+#include "ui/options_dlg.h"
 
 #include <QPoint>
 #include <QWidget>
@@ -76,11 +78,15 @@ void CMainMenuDlg::OnOpenCalculation() {
 }
 
 void CMainMenuDlg::OnOptions() {
-    // The options dialog opens here, modally; the menu stays.
+    // Built afresh at each click, from the settings as they are now; what
+    // OK changes it has stored itself.
+    COptionsDlg dlg(m_app);
+    dlg.DoModal();
 }
 
 void CMainMenuDlg::OnIndices() {
-    // The index table dialog opens here, modally; the menu stays.
+    CIndicesDlg dlg(m_app);
+    dlg.DoModal();
 }
 
 void CMainMenuDlg::OnQuit() {

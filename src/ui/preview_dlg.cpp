@@ -81,9 +81,12 @@ void CPreviewDlg::OnSize(int, int cx, int cy) {
     // while it is minimised: the controls then stay where they are.
     if (!m_btnBack || !m_btnExport || !m_report || cx == 0)
         return;
-    m_report->setGeometry(kMargin, kMargin, std::max(cx - 2 * kMargin, 0),
-                          std::max(cy - kMargin - kButtonBand, 0));
     const QSize back = m_btnBack->size();
+    // The band under the text grows with buttons made taller by a large
+    // font, so that they never cover the text.
+    const int band = std::max(kButtonBand, back.height() + 2 * kMargin);
+    m_report->setGeometry(kMargin, kMargin, std::max(cx - 2 * kMargin, 0),
+                          std::max(cy - kMargin - band, 0));
     m_btnBack->move(cx / 2 - back.width() - kButtonGap, cy - back.height() - kMargin);
     const QSize exportSize = m_btnExport->size();
     m_btnExport->move(cx / 2 + kButtonGap, cy - exportSize.height() - kMargin);

@@ -225,7 +225,7 @@ TEST(PackedDate, FormatWithPictureUsesTheLocalesMonthNames) {
             << QString::fromUtf16(c.text).toStdString();
     }
     EXPECT_EQ(D(7, 12, 2026).FormatForLocale(fr), QStringLiteral("07/12/2026"));
-    EXPECT_EQ(D(7, 12, 2026).FormatForLocale(en), QStringLiteral("12/7/26"));
+    EXPECT_EQ(D(7, 12, 2026).FormatForLocale(en), QStringLiteral("12/7/2026"));
 
     // At most 63 characters.
     const QString longPicture(70, u'x');

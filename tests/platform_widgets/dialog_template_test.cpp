@@ -29,6 +29,22 @@ TEST(MulDivTest, RoundsHalvesAwayFromZero) {
         EXPECT_EQ(MulDiv(c.a, c.b, c.c), c.expected) << c.a << " * " << c.b << " / " << c.c;
 }
 
+TEST(DialogWindowFlagsTest, CaptionButtonsAreThoseOfTheStyle) {
+    constexpr Qt::WindowFlags kCaption = Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                                         Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint;
+    const struct {
+        unsigned style;
+        Qt::WindowFlags flags;
+    } cases[] = {
+        {DS_CENTER, Qt::Dialog | kCaption},
+        {DS_CENTER | WS_EX_APPWINDOW, Qt::Window | kCaption},
+        {WS_THICKFRAME | WS_MAXIMIZEBOX, Qt::Dialog | kCaption | Qt::WindowMaximizeButtonHint},
+        {WS_MINIMIZEBOX | WS_EX_APPWINDOW, Qt::Window | kCaption | Qt::WindowMinimizeButtonHint},
+    };
+    for (const auto &c : cases)
+        EXPECT_EQ(DialogWindowFlags(c.style), c.flags) << c.style;
+}
+
 struct UnitsCase {
     QRect units;
     QSize base;

@@ -14,6 +14,7 @@
 #include <QPointer>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScreen>
 #include <QStandardPaths>
 #include <QTest>
 #include <QTimer>
@@ -112,8 +113,8 @@ TEST_F(DialogTest, ControlsArePlacedInDialogUnitsOfTheDialogFont) {
     TestDlg dlg(boxes);
     const DialogTemplate t = TestTemplate();
     RunModal(dlg, [&] {
-        const QSize base = DialogBaseUnits(QFontMetrics(dlg.Window()->font()));
-        EXPECT_EQ(dlg.Window()->font().pointSize(), 8);
+        const QSize base = dlg.BaseUnits();
+        EXPECT_EQ(base, DialogBaseUnits(QFontMetrics(dlg.Window()->font())));
         EXPECT_EQ(dlg.GetClientRect().size(),
                   DialogUnitsToPixels(QRect(0, 0, t.cx, t.cy), base).size());
         for (const DialogControl &c : t.controls) {
@@ -129,6 +130,59 @@ TEST_F(DialogTest, ControlsArePlacedInDialogUnitsOfTheDialogFont) {
         EXPECT_EQ(combo.topLeft(), DialogUnitsToPixels(QRect(50, 35, 60, 50), base).topLeft());
         dlg.EndDialog(5);
     });
+}
+
+TEST_F(DialogTest, DialogFontIsTheDesktopFontAndNothingIsCutOff) {
+    const QFont desktop = QApplication::font();
+    QFont large = desktop;
+    large.setPointSize(16);
+    QFont narrow(QStringLiteral("Nimbus Sans Narrow"), 8);
+    // As narrow as the data dialog's quarter list and the first target of
+    // the options: with these fonts both were cut.
+    const QStringList quarters{QStringLiteral("T 1"), QStringLiteral("T 4")};
+    DialogTemplate t{501, QStringLiteral("Essai"), 150, 60, DS_CENTER, {}};
+    t.controls = {{1003, ControlKind::ComboDropDownList, {}, 5, 5, 29, 66, 0, quarters},
+                  {1010, ControlKind::RadioButton, QStringLiteral("Vers &Word (format Word 6/95)"),
+                   5, 25, 111, 10}};
+    for (const QFont &font : {desktop, large, narrow}) {
+        SCOPED_TRACE(font.toString().toStdString());
+        QApplication::setFont(font);
+        TestDlg dlg(boxes, t);
+        RunModal(dlg, [&] {
+            EXPECT_EQ(dlg.Window()->font().pointSize(), font.pointSize());
+            const QSize base = dlg.BaseUnits();
+            EXPECT_EQ(base.height(), QFontMetrics(font).height());
+            EXPECT_GE(base.width(), DialogBaseUnits(QFontMetrics(font)).width());
+            for (int id : {1003, 1010}) {
+                QWidget *control = dlg.GetDlgItem(id);
+                EXPECT_GE(control->width(), control->sizeHint().width()) << id;
+            }
+            dlg.EndDialog(1);
+        });
+    }
+    QApplication::setFont(desktop);
+}
+
+TEST_F(DialogTest, NoWindowOpensLargerThanTheScreenAndCentredOnesAreCentredOnIt) {
+    const QRect area = QGuiApplication::primaryScreen()->availableGeometry();
+    const DialogTemplate cases[] = {
+        {502, QStringLiteral("Grand"), 2000, 2000, DS_CENTER, {}},
+        {502, QStringLiteral("Grand"), 2000, 100, DS_CENTER | WS_THICKFRAME, {}},
+        {502, QStringLiteral("Petit"), 50, 40, DS_CENTER, {}}, // keeps its size
+    };
+    for (const DialogTemplate &t : cases) {
+        TestDlg dlg(boxes, t);
+        RunModal(dlg, [&] {
+            const QRect frame = dlg.WindowRect();
+            EXPECT_TRUE(area.contains(frame)) << t.cx << "x" << t.cy;
+            EXPECT_LE((frame.center() - area.center()).manhattanLength(), 2) << t.cx;
+            const QSize wanted =
+                DialogUnitsToPixels(QRect(0, 0, t.cx, t.cy), dlg.BaseUnits()).size();
+            EXPECT_EQ(dlg.GetClientRect().size(),
+                      wanted.boundedTo(area.size() - (frame.size() - dlg.Window()->size())));
+            dlg.EndDialog(1);
+        });
+    }
 }
 
 TEST_F(DialogTest, TabOrderFollowsTheTemplateSkippingLabelsAndDisabledControls) {

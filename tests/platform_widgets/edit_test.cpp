@@ -113,6 +113,9 @@ TEST_F(EditTest, ShortcutsArriveAsControlCharactersAndCanBeRefused) {
         QTest::keyClick(day, Qt::Key_Backspace);
         EXPECT_EQ(dlg.day.chars.back(), QChar(8));
         EXPECT_EQ(day->text(), QString()) << "backspace passed";
+        // Alt and a letter without a mnemonic types nothing.
+        QTest::keyClick(day, Qt::Key_C, Qt::AltModifier);
+        EXPECT_EQ(day->text(), QString());
 
         // The base class accepts everything, shortcuts included.
         auto *plain = dlg.plain.GetEdit();

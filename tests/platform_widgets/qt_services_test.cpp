@@ -118,25 +118,36 @@ TEST_F(QtServicesTest, ClipboardKeepsEveryFormatAlreadyThere) {
 }
 
 TEST_F(QtServicesTest, DefaultExtensionIsAddedToNamesWithoutOne) {
-    struct Case {
-        const char16_t *path;
-        const char16_t *result;
+    QTemporaryDir dir;
+    for (const char *name : {"exemple bail.clv", "calcul.txt", "calcul"})
+        ASSERT_TRUE(QFile(dir.filePath(QLatin1String(name))).open(QIODevice::WriteOnly));
+    const struct {
+        bool open;
+        const char *typed;
+        const char *result;
+    } cases[] = {
+        {true, "exemple bail", "exemple bail.clv"}, // found with the extension
+        {true, "calcul.txt", "calcul.txt"},
+        {false, "nouveau", "nouveau.clv"},
+        {false, "nouveau.txt", "nouveau.txt"},
     };
-    const Case cases[] = {
-        {u"/tmp/calcul", u"/tmp/calcul.clv"},
-        {u"/tmp/calcul.clv", u"/tmp/calcul.clv"},
-        {u"/tmp/calcul.txt", u"/tmp/calcul.txt"},
-        {u"/tmp/calcul.", u"/tmp/calcul."},
-        {u"/tmp/dossier.v2/calcul", u"/tmp/dossier.v2/calcul.clv"},
-        {u"", u""},
-    };
-    for (const Case &c : cases) {
-        EXPECT_EQ(AppendDefaultExtension(QString::fromUtf16(c.path), QStringLiteral("clv")),
-                  QString::fromUtf16(c.result))
-            << QString::fromUtf16(c.path).toStdString();
+    const FileDialogRequest request{{QStringLiteral("Calvors (*.clv)")}, QStringLiteral("clv"), 0};
+    QtFileDialogs dialogs;
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.typed);
+        // A refusal ("file not found") would keep the dialog open: it is
+        // closed and the test fails instead of waiting.
+        QObject guard;
+        QTimer::singleShot(3000, &guard, [] {
+            ADD_FAILURE() << "refused";
+            while (QWidget *modal = QApplication::activeModalWidget())
+                modal->close();
+        });
+        WhenModal<QFileDialog>(
+            [&](QFileDialog *fd) { TypeFileName(fd, dir.path(), QLatin1String(c.typed)); });
+        EXPECT_EQ(c.open ? dialogs.GetOpenFileName(request) : dialogs.GetSaveFileName(request),
+                  std::optional<QString>(dir.filePath(QLatin1String(c.result))));
     }
-    EXPECT_EQ(AppendDefaultExtension(QStringLiteral("/tmp/a"), QString()),
-              QStringLiteral("/tmp/a"));
 }
 
 TEST_F(QtServicesTest, SaveDialogCompletesTheNameAndAsksBeforeReplacing) {
@@ -173,16 +184,24 @@ TEST_F(QtServicesTest, SaveDialogCompletesTheNameAndAsksBeforeReplacing) {
     EXPECT_EQ(dialogs.GetSaveFileName(request), std::nullopt);
 }
 
-TEST_F(QtServicesTest, FrameworkTranslationsAreFrenchOnlyForFrench) {
-    EXPECT_FALSE(LoadFrameworkTranslations(QLocale(QLocale::English, QLocale::UnitedStates)));
+TEST_F(QtServicesTest, FrameworkTranslationFollowsTheLocaleWhateverItsLanguage) {
     if (!QFile::exists(QLibraryInfo::path(QLibraryInfo::TranslationsPath) +
-                       QStringLiteral("/qtbase_fr.qm")))
-        GTEST_SKIP() << "Qt's French translation is not installed";
-    EXPECT_TRUE(LoadFrameworkTranslations(QLocale(QLocale::French, QLocale::France)));
-    QMessageBox box;
-    box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
-    EXPECT_EQ(box.button(QMessageBox::Yes)->text().remove(u'&'), QStringLiteral("Oui"));
-    EXPECT_EQ(box.button(QMessageBox::No)->text().remove(u'&'), QStringLiteral("Non"));
+                       QStringLiteral("/qtbase_de.qm")))
+        GTEST_SKIP() << "Qt's translations are not installed";
+    // The later one replaces the earlier; a locale without one has none.
+    const char *cases[][3] = {{"fr_FR", "Oui", "Non"},
+                              {"de_DE", "Ja", "Nein"},
+                              {"fr_FR", "Oui", "Non"},
+                              {"C", "Yes", "No"}};
+    for (const auto &[locale, yes, no] : cases) {
+        SCOPED_TRACE(locale);
+        const bool translated = QLatin1String(locale) != QLatin1String("C");
+        EXPECT_EQ(LoadFrameworkTranslations(QLocale(QLatin1String(locale))), translated);
+        QMessageBox box;
+        box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
+        EXPECT_EQ(box.button(QMessageBox::Yes)->text().remove(u'&'), QString::fromUtf8(yes));
+        EXPECT_EQ(box.button(QMessageBox::No)->text().remove(u'&'), QString::fromUtf8(no));
+    }
 }
 
 } // namespace

@@ -198,13 +198,15 @@ TEST_F(CalcDataDlgTest, EachRefusalShowsItsMessageKeepsTheDialogAndMovesTheFocus
     const QString invalid = DateInvalidText();
     const QString notUnsigned = QStringLiteral("Veuillez entrer un entier positif.");
     const Case cases[] = {
-        {"only the day of a row", 0, "15", Action::Escape, invalid, 1123, false, false},
-        {"31 April", 1126, "31042001", Action::Escape, invalid, 1126, false, false},
-        {"29 February of a common year", 1129, "29022001", Action::Enter, invalid, 1129, false,
+        // The day field of a refused date has its text selected, so that
+        // typing the right day replaces it.
+        {"only the day of a row", 0, "15", Action::Escape, invalid, 1123, true, false},
+        {"31 April", 1126, "31042001", Action::Escape, invalid, 1126, true, false},
+        {"29 February of a common year", 1129, "29022001", Action::Enter, invalid, 1129, true,
          false},
-        {"month 13", 1123, "15132001", Action::SaveButton, invalid, 1123, false, false},
-        {"year before 1970", 1126, "15051969", Action::Escape, invalid, 1126, false, false},
-        {"year after 2106", 1129, "01012107", Action::CloseBox, invalid, 1129, false, false},
+        {"month 13", 1123, "15132001", Action::SaveButton, invalid, 1123, true, false},
+        {"year before 1970", 1126, "15051969", Action::Escape, invalid, 1126, true, false},
+        {"year after 2106", 1129, "01012107", Action::CloseBox, invalid, 1129, true, false},
         {"reference year 99 is not expanded", IDC_REF_YEAR, "99", Action::Enter, invalid,
          IDC_REF_QUARTER, false, false, PackedDate(), false,
          [](Harness &h) { EXPECT_TRUE(h.app.m_doc.referenceDate.Validate() != 0); }},
@@ -249,8 +251,10 @@ TEST_F(CalcDataDlgTest, EachRefusalShowsItsMessageKeepsTheDialogAndMovesTheFocus
             Do(dlg, c.action);
             EXPECT_EQ(Focused(), dlg.GetDlgItem(c.focusId));
             if (c.selected) {
-                EXPECT_EQ(qobject_cast<QLineEdit *>(Focused())->selectedText(),
-                          QLatin1String(c.typed));
+                const auto *edit = qobject_cast<QLineEdit *>(Focused());
+                ASSERT_NE(edit, nullptr);
+                EXPECT_FALSE(edit->text().isEmpty());
+                EXPECT_EQ(edit->selectedText(), edit->text());
             }
         });
         EXPECT_EQ(result, kLeftOpen);
@@ -415,10 +419,10 @@ TEST_F(CalcDataDlgTest, YearFieldsSitOnePixelLeftAtEveryOpeningAndRentTakesTwelv
     Harness h;
     CCalcDataDlg dlg(h.app);
     const DialogTemplate t = CalcDataDlgTemplate();
-    const QFontMetrics metrics(CDialog::DialogFont());
     for (int opening = 0; opening < 2; ++opening) {
         SCOPED_TRACE(opening);
         RunThenLeave(dlg, [&] {
+            const QSize metrics = dlg.BaseUnits();
             for (const DialogControl &control : t.controls) {
                 const int rowYear = control.id - IDC_SIGNATURE_DAY - 2;
                 if (control.id < IDC_SIGNATURE_DAY || control.id > 1131 || rowYear % 3 != 0)

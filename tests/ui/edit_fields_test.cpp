@@ -20,7 +20,10 @@ enum : int { kDay = 2001, kMonth = 2002, kYear = 2003, kPlain = 2004, kAmount = 
 
 class EditFieldsTest : public ::testing::Test {
 protected:
-    static void SetUpTestSuite() { EnsureApplication(); }
+    static void SetUpTestSuite() {
+        EnsureApplication();
+        ReadDecimalSeparator(UserLocale::French());
+    }
 };
 
 DialogTemplate FieldsTemplate() {
@@ -264,6 +267,8 @@ TEST_F(EditFieldsTest, AmountIsShownWithTwoDecimalsAndStoredAsItReads) {
         {"comma locale", UserLocale::French(), 0.0, "0,00", "1250,5", 1250.5},
         {"point locale: the comma ends the number", UserLocale::English(), 0.0, "0.00", "1250,5",
          1250.0},
+        // The user's own separator can be typed, not only the comma.
+        {"point locale: the point", UserLocale::English(), 0.0, "0.00", "3500.50", 3500.5},
         {"empty text", UserLocale::French(), 99.125, "99,13", "", 0.0},
         {"commas only", UserLocale::French(), 1234567.0, "1234567,00", ",,", 0.0},
     };

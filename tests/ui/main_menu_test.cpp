@@ -17,6 +17,7 @@
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 
 #include <functional>
 
@@ -30,6 +31,20 @@ void Click(CDialog &dlg, int id) {
     QPushButton *button = Button(dlg, id);
     ASSERT_NE(button, nullptr) << id;
     QTest::mouseClick(button, Qt::LeftButton);
+}
+
+// Presses Escape in the next dialog opened over the menu, once it is shown.
+void EscapeNextDialog(CMainMenuDlg &menu) {
+    auto *timer = new QTimer(menu.Window());
+    timer->setInterval(1);
+    QObject::connect(timer, &QTimer::timeout, timer, [timer, &menu] {
+        QWidget *top = QApplication::activeModalWidget();
+        if (!top || top == menu.Window() || !top->isVisible())
+            return;
+        timer->deleteLater();
+        QTest::keyClick(top, Qt::Key_Escape);
+    });
+    timer->start();
 }
 
 class MainMenuTest : public ::testing::Test, protected FakeServices {
@@ -131,9 +146,17 @@ TEST_F(MainMenuTest, EndValuesOfTheButtonsAndTheQuitQuestion) {
          {IDNO, IDYES},
          2,
          IDCANCEL},
+        // Each opens its dialog, by mouse or by Alt and its letter, which
+        // Escape closes; the menu is still there.
         {"Options and Indices keep the menu",
          [](CMainMenuDlg &d) {
+             EscapeNextDialog(d);
              Click(d, 1004);
+             EscapeNextDialog(d);
+             QTest::keyClick(d.Window(), Qt::Key_I, Qt::AltModifier);
+             EscapeNextDialog(d);
+             QTest::keyClick(d.Window(), Qt::Key_P, Qt::AltModifier);
+             EscapeNextDialog(d);
              Click(d, 1002);
              Click(d, 1000);
          },
@@ -147,7 +170,11 @@ TEST_F(MainMenuTest, EndValuesOfTheButtonsAndTheQuitQuestion) {
         for (int answer : c.answers)
             boxes.Answer(answer);
         CMainMenuDlg dlg(app);
+        const IndexTable indices = app.m_indices;
         EXPECT_EQ(RunModal(dlg, [&] { c.action(dlg); }), c.result);
+        // Cancelled, the options and the indices change nothing.
+        EXPECT_EQ(settings.writes, 0);
+        EXPECT_EQ(app.m_indices.Values(), indices.Values());
         ASSERT_EQ(static_cast<int>(boxes.Boxes().size()), c.questions);
         for (const RecordingMessageBoxes::Box &box : boxes.Boxes()) {
             EXPECT_EQ(box.caption, QStringLiteral("Calvor"));
