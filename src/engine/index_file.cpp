@@ -1,6 +1,7 @@
 #include "engine/index_file.h"
 
 #include "engine/calc_types.h"
+#include "engine/fixed_point.h"
 #include "engine/number_text.h"
 #include "platform/cp1252.h"
 #include "platform/file_io.h"

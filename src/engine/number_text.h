@@ -14,27 +14,14 @@ struct UserLocale;
 // - locale number text (on screen): the user's decimal separator, no grouping;
 // - money text (in the report): decimal comma, groups of three digits
 //   separated by a space, then a non-breaking space and the currency symbol.
-//
-// Every fixed-point text rounds the same way: the value's decimal expansion
-// is cut to 17 significant digits (the 18th rounding the 17th, halves up),
-// then rounded to the requested decimals, halves away from zero. So 0.125
-// gives 0.13 and 2.675 (2.67499999999999982...) gives 2.67.
+// Both are written from the value's fixed-point text (engine/fixed_point.h)
+// and so round as it does: 0.125 gives 0,13.
 
 // Capacity of every number text, terminator included: 63 visible characters.
 // A value whose text would be longer has no text: the number forms fail as
 // for an infinite value (with 2 decimals: beyond 60 integer digits, 59 when
 // negative; in money text, beyond 45).
 inline constexpr int kNumberTextCapacity = 64;
-
-// Largest count of decimals FormatFixed accepts.
-inline constexpr int kMaxFixedDecimals = 400;
-
-// "%.*f" under the rounding rule: "." as decimal point, "-" before a negative
-// value, no grouping, every integer digit (the text is not bounded by
-// kNumberTextCapacity). A value that rounds to zero is written without a
-// sign: -0.004 and -0.0 give "0.00". Nothing for an infinite value,
-// not-a-number, or a count of decimals outside 0 to kMaxFixedDecimals.
-std::optional<QByteArray> FormatFixed(double value, int decimals);
 
 // The platform number formatter's record.
 struct NumberFormat {
