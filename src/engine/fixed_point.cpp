@@ -14,109 +14,10 @@ namespace {
 // Exact leading digits of a double.
 //
 // A finite double is m x 2^e with integers m < 2^53 and -1074 <= e <= 971,
-// so its decimal expansion is finite. The first 18 significant digits,
-// truncated, are floor(v x 10^(17 - k)) with k the decimal exponent of the
-// first digit; they are computed here with plain integer arithmetic on a
-// fixed-size unsigned number, which is exact for every double.
-
-// Enough for m x 10^343 (about 1193 bits, the smallest subnormal) and for
-// m x 2^971 (1024 bits).
-constexpr int kLimbs = 40;
-
-class BigUnsigned {
-public:
-    explicit BigUnsigned(std::uint64_t value) {
-        m_limbs[0] = static_cast<std::uint32_t>(value);
-        m_limbs[1] = static_cast<std::uint32_t>(value >> 32);
-        m_size = m_limbs[1] != 0 ? 2 : (m_limbs[0] != 0 ? 1 : 0);
-    }
-
-    void MulSmall(std::uint32_t factor) {
-        std::uint64_t carry = 0;
-        for (int i = 0; i < m_size; ++i) {
-            const std::uint64_t product = std::uint64_t{m_limbs[Idx(i)]} * factor + carry;
-            m_limbs[Idx(i)] = static_cast<std::uint32_t>(product);
-            carry = product >> 32;
-        }
-        if (carry != 0 && m_size < kLimbs)
-            m_limbs[Idx(m_size++)] = static_cast<std::uint32_t>(carry);
-    }
-
-    // Divides in place, rounding down.
-    void DivSmall(std::uint32_t divisor) {
-        std::uint64_t remainder = 0;
-        for (int i = m_size - 1; i >= 0; --i) {
-            const std::uint64_t current = (remainder << 32) | m_limbs[Idx(i)];
-            m_limbs[Idx(i)] = static_cast<std::uint32_t>(current / divisor);
-            remainder = current % divisor;
-        }
-        Trim();
-    }
-
-    void MulPow10(int exponent) {
-        for (; exponent >= 9; exponent -= 9)
-            MulSmall(1000000000u);
-        if (exponent > 0)
-            MulSmall(kSmallPow10[static_cast<std::size_t>(exponent)]);
-    }
-
-    void DivPow10(int exponent) {
-        for (; exponent >= 9 && m_size > 0; exponent -= 9)
-            DivSmall(1000000000u);
-        if (exponent > 0 && m_size > 0)
-            DivSmall(kSmallPow10[static_cast<std::size_t>(exponent)]);
-    }
-
-    void ShiftLeft(int bits) {
-        const int words = bits / 32;
-        const int rest = bits % 32;
-        if (m_size == 0)
-            return;
-        m_size = std::min(m_size + words + 1, kLimbs);
-        for (int i = m_size - 1; i >= 0; --i) {
-            const int from = i - words;
-            std::uint32_t high = from >= 0 ? m_limbs[Idx(from)] : 0;
-            std::uint32_t low = from - 1 >= 0 ? m_limbs[Idx(from - 1)] : 0;
-            m_limbs[Idx(i)] =
-                rest == 0 ? high
-                          : static_cast<std::uint32_t>((high << rest) | (low >> (32 - rest)));
-        }
-        Trim();
-    }
-
-    // Shifts right, rounding down.
-    void ShiftRight(int bits) {
-        const int words = bits / 32;
-        const int rest = bits % 32;
-        for (int i = 0; i < m_size; ++i) {
-            const int from = i + words;
-            const std::uint32_t low = from < m_size ? m_limbs[Idx(from)] : 0;
-            const std::uint32_t high = from + 1 < m_size ? m_limbs[Idx(from + 1)] : 0;
-            m_limbs[Idx(i)] =
-                rest == 0 ? low : static_cast<std::uint32_t>((low >> rest) | (high << (32 - rest)));
-        }
-        Trim();
-    }
-
-    bool FitsU64() const { return m_size <= 2; }
-    std::uint64_t ToU64() const {
-        return (std::uint64_t{m_limbs[1]} << 32) | std::uint64_t{m_limbs[0]};
-    }
-
-private:
-    static constexpr std::array<std::uint32_t, 9> kSmallPow10 = {
-        1u, 10u, 100u, 1000u, 10000u, 100000u, 1000000u, 10000000u, 100000000u};
-
-    static std::size_t Idx(int i) { return static_cast<std::size_t>(i); }
-
-    void Trim() {
-        while (m_size > 0 && m_limbs[Idx(m_size - 1)] == 0)
-            --m_size;
-    }
-
-    std::array<std::uint32_t, kLimbs> m_limbs{};
-    int m_size = 0;
-};
+// so its decimal expansion is finite. The rounding rule needs its first 18
+// significant digits, truncated: floor(v x 10^(17 - k)) with k the decimal
+// exponent of the first digit. Amounts get them from 128-bit integer
+// arithmetic; other values from the standard library's exact expansion.
 
 constexpr std::array<std::uint64_t, 19> kPow10 = {1ull,
                                                   10ull,
@@ -231,6 +132,29 @@ struct LeadingDigits {
     int exponent = 0;         // decimal exponent of the first digit
 };
 
+// A double has at most 767 significant digits (the largest subnormal,
+// (2^52 - 1) x 2^-1074), so its scientific text with 766 digits after the
+// point is its exact expansion, nothing rounded.
+constexpr int kExactPrecision = 766;
+
+// The first 18 digits of a positive finite `a` read from its exact expansion
+// "d.ddd...e-324".
+LeadingDigits ExactEighteenDigits(double a) {
+    char text[1 + 1 + kExactPrecision + 6];
+    const char *end =
+        std::to_chars(text, text + sizeof text, a, std::chars_format::scientific, kExactPrecision)
+            .ptr;
+    std::uint64_t digits = static_cast<std::uint64_t>(text[0] - '0');
+    for (int i = 2; i < 19; ++i)
+        digits = digits * 10 + static_cast<std::uint64_t>(text[i] - '0');
+    const char *exponentText = text + 2 + kExactPrecision + 1; // after the "e"
+    if (*exponentText == '+')
+        ++exponentText;
+    int exponent = 0;
+    std::from_chars(exponentText, end, exponent);
+    return {digits, exponent};
+}
+
 // floor(a x 10^(17 - k)) for a positive finite `a`, as 18 digits, with k the
 // decimal exponent of a's first significant digit.
 LeadingDigits EighteenDigits(double a) {
@@ -239,6 +163,8 @@ LeadingDigits EighteenDigits(double a) {
     const std::uint64_t fraction = bits & ((std::uint64_t{1} << 52) - 1);
     const std::uint64_t mantissa = biased == 0 ? fraction : (fraction | (std::uint64_t{1} << 52));
     const int binaryExponent = (biased == 0 ? 1 : biased) - 1075;
+    if (binaryExponent > 0)
+        return ExactEighteenDigits(a);
 
     // a lies in [2^(bitLength - 1), 2^bitLength), so k is (bitLength - 1) x
     // log10(2) or one more, rounded down. The estimate uses 1233 / 4096, a
@@ -250,40 +176,15 @@ LeadingDigits EighteenDigits(double a) {
     for (;;) {
         const int scale = 17 - k;
         std::uint64_t quick = 0;
-        if (binaryExponent <= 0 && scale >= 0 && scale <= 19 &&
-            ScaledFloor(mantissa, scale, -binaryExponent, quick)) {
-            while (quick >= Pow10(18)) {
-                quick /= 10;
-                ++k;
-            }
-            if (quick >= Pow10(17))
-                return {quick, k};
-            --k;
-            continue;
-        }
-        BigUnsigned n(mantissa);
-        if (binaryExponent > 0)
-            n.ShiftLeft(binaryExponent);
-        if (scale >= 0)
-            n.MulPow10(scale);
-        else
-            n.DivPow10(-scale);
-        if (binaryExponent < 0)
-            n.ShiftRight(-binaryExponent);
-        if (!n.FitsU64()) {
-            ++k; // two digits too many and more: computed again
-            continue;
-        }
-        std::uint64_t digits = n.ToU64();
-        while (digits >= Pow10(18)) {
-            digits /= 10;
+        if (scale < 0 || scale > 19 || !ScaledFloor(mantissa, scale, -binaryExponent, quick))
+            return ExactEighteenDigits(a);
+        while (quick >= Pow10(18)) {
+            quick /= 10;
             ++k;
         }
-        if (digits < Pow10(17)) {
-            --k; // the estimate was one too high
-            continue;
-        }
-        return {digits, k};
+        if (quick >= Pow10(17))
+            return {quick, k};
+        --k;
     }
 }
 

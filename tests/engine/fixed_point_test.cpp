@@ -6,6 +6,7 @@
 #include <charconv>
 #include <cmath>
 #include <cstdint>
+#include <cstdio>
 #include <cstring>
 #include <limits>
 #include <random>
@@ -122,6 +123,31 @@ std::string ReferenceFixed(double v, int decimals) {
 #if defined(__GNUC__) && !defined(__clang__)
 #pragma GCC diagnostic pop
 #endif
+
+// Values outside amounts and the oracle above both read the standard
+// library's scientific text with 766 decimals and more; that it is the exact
+// expansion is checked here against the C library's own conversion.
+TEST(FormatFixed, StandardLibraryWritesTheExactExpansion) {
+    const double values[] = {std::numeric_limits<double>::denorm_min(),
+                             std::bit_cast<double>((std::uint64_t{1} << 52) - 1), // 767 digits
+                             std::numeric_limits<double>::min(),
+                             std::numeric_limits<double>::max(),
+                             0.1,
+                             0.001234,
+                             1e23,
+                             9007199254740993.0};
+    for (const double v : values) {
+        for (const int precision : {766, 770}) {
+            char library[800];
+            char c[800];
+            const auto written = std::to_chars(library, library + sizeof library, v,
+                                               std::chars_format::scientific, precision);
+            const int length = std::snprintf(c, sizeof c, "%.*e", precision, v);
+            EXPECT_EQ(std::string(library, written.ptr), std::string(c, c + length))
+                << v << " with " << precision << " decimals";
+        }
+    }
+}
 
 TEST(FormatFixed, AgreesWithTheExactExpansionForRandomValues) {
     std::mt19937_64 random(20260712);
