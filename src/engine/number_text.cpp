@@ -3,9 +3,8 @@
 #include "engine/fixed_point.h"
 #include "platform/cp1252.h"
 #include "platform/dialog_items.h"
+#include "platform/number_format.h"
 #include "platform/user_locale.h"
-
-#include <QVarLengthArray>
 
 #include <algorithm>
 #include <charconv>
@@ -23,32 +22,19 @@ QString &SeparatorStorage() {
     return separator;
 }
 
-// A number format as the renderer reads it: the separators as views, so that
-// formatting a number copies no string.
-struct FormatView {
-    int numDigits = 2;
-    int leadingZero = 1;
-    int grouping = 0;
-    QStringView decimalSeparator;
-    QStringView thousandSeparator;
-    int negativeOrder = 1;
-};
-
-FormatView ViewOf(const NumberFormat &f) {
-    return {f.numDigits,        f.leadingZero,       f.grouping,
-            f.decimalSeparator, f.thousandSeparator, f.negativeOrder};
-}
-
-FormatView LocaleNumberFormat(int decimals) {
+NumberFormatView LocaleNumberFormat(int decimals) {
     // Shown as "." until the user's separator has been read.
     const QString &separator = SeparatorStorage();
     return {decimals, 1, 0, separator.isEmpty() ? QStringView(u".") : QStringView(separator),
             {},       1};
 }
 
-FormatView MoneyFormat() {
+NumberFormatView MoneyFormat() {
     return {2, 1, 3, u",", u" ", 1};
 }
+
+// Every count of decimals a fixed-point text accepts can be shown.
+static_assert(kMaxFixedDecimals <= kMaxFormatDigits);
 
 bool IsDigit(char16_t c) {
     return c >= u'0' && c <= u'9';
@@ -59,126 +45,16 @@ bool IsCSpace(char16_t c) {
     return c == u' ' || (c >= u'\t' && c <= u'\r');
 }
 
-using RenderBuffer = QVarLengthArray<QChar, 96>;
-
-bool IsAsciiDigit(char c) {
-    return c >= '0' && c <= '9';
-}
-
-QChar *Put(QChar *p, QStringView text) {
-    return std::copy(text.begin(), text.end(), p);
-}
-
-// Renders a plain fixed-point number text with a number format into `out`;
-// false when the text is not a plain number or the format is out of range.
-bool RenderNumber(QByteArrayView fixedText, const FormatView &format, RenderBuffer &out) {
-    if (format.numDigits < 0 || format.numDigits > kMaxFixedDecimals || format.grouping < 0 ||
-        format.negativeOrder < 0 || format.negativeOrder > 4)
-        return false;
-
-    // A plain number: optional "-", digits, optional "." and digits.
-    qsizetype i = 0;
-    const qsizetype n = fixedText.size();
-    const bool negative = n > 0 && fixedText[0] == '-';
-    if (negative)
-        ++i;
-    const qsizetype intStart = i;
-    while (i < n && IsAsciiDigit(fixedText[i]))
-        ++i;
-    const qsizetype intLength = i - intStart;
-    qsizetype fracStart = i;
-    if (i < n && fixedText[i] == '.') {
-        fracStart = ++i;
-        while (i < n && IsAsciiDigit(fixedText[i]))
-            ++i;
-    }
-    const qsizetype fracLength = i - fracStart;
-    if (i != n || intLength + fracLength == 0)
-        return false;
-
-    // The integer digits, then exactly the requested count of decimals: more
-    // are rounded (halves away from zero), fewer padded with zeros.
-    QVarLengthArray<char, 96> digits;
-    const qsizetype numDigits = format.numDigits;
-    digits.resize(1 + intLength + numDigits);
-    digits[0] = '0'; // room for a carry out of the integer digits
-    std::memcpy(digits.data() + 1, fixedText.data() + intStart,
-                static_cast<std::size_t>(intLength));
-    char *fraction = digits.data() + 1 + intLength;
-    if (fracLength > numDigits) {
-        std::memcpy(fraction, fixedText.data() + fracStart, static_cast<std::size_t>(numDigits));
-        if (fixedText[fracStart + numDigits] >= '5') {
-            char *d = fraction + numDigits - 1;
-            for (; *d == '9'; --d)
-                *d = '0';
-            ++*d;
-        }
-    } else {
-        std::memcpy(fraction, fixedText.data() + fracStart, static_cast<std::size_t>(fracLength));
-        std::memset(fraction + fracLength, '0', static_cast<std::size_t>(numDigits - fracLength));
-    }
-    const char *first = digits.data();
-    while (first < fraction && *first == '0')
-        ++first;
-    const auto integerDigits = static_cast<qsizetype>(fraction - first);
-
-    // Room for everything at once, then written through a pointer.
-    const qsizetype groups = format.grouping > 0 ? integerDigits / format.grouping : 0;
-    out.resize(4 + integerDigits + 1 + groups * format.thousandSeparator.size() +
-               format.decimalSeparator.size() + numDigits);
-    QChar *p = out.data();
-    if (negative) {
-        if (format.negativeOrder == 0)
-            *p++ = u'(';
-        if (format.negativeOrder == 1 || format.negativeOrder == 2)
-            *p++ = u'-';
-        if (format.negativeOrder == 2)
-            *p++ = u' ';
-    }
-    if (integerDigits == 0 && (format.leadingZero != 0 || numDigits == 0))
-        *p++ = u'0';
-    for (qsizetype d = 0; d < integerDigits; ++d) {
-        if (format.grouping > 0 && d > 0 && (integerDigits - d) % format.grouping == 0)
-            p = Put(p, format.thousandSeparator);
-        *p++ = QLatin1Char(first[d]);
-    }
-    if (numDigits > 0) {
-        p = Put(p, format.decimalSeparator);
-        for (qsizetype d = 0; d < numDigits; ++d)
-            *p++ = QLatin1Char(fraction[d]);
-    }
-    if (negative) {
-        if (format.negativeOrder == 0)
-            *p++ = u')';
-        if (format.negativeOrder == 4)
-            *p++ = u' ';
-        if (format.negativeOrder == 3 || format.negativeOrder == 4)
-            *p++ = u'-';
-    }
-    out.resize(p - out.data());
-    return true;
-}
-
 // Locale number text of a value into `out`; false when it has none.
-bool RenderLocaleNumber(double value, int decimals, int capacity, RenderBuffer &out) {
+bool RenderLocaleNumber(double value, int decimals, int capacity, NumberTextBuffer &out) {
     char fixed[kFixedBufferSize];
     const int length = WriteFixed(value, decimals, fixed);
     if (length < 0)
         return false;
-    if (!RenderNumber(QByteArrayView(fixed, length), LocaleNumberFormat(decimals), out))
-        return false;
-    return out.size() + 1 <= capacity;
+    return RenderNumber(QByteArrayView(fixed, length), LocaleNumberFormat(decimals), capacity, out);
 }
 
 } // namespace
-
-std::optional<QString> GetNumberFormat(QByteArrayView fixedText, const NumberFormat &format,
-                                       int capacity) {
-    RenderBuffer out;
-    if (!RenderNumber(fixedText, ViewOf(format), out) || out.size() + 1 > capacity)
-        return std::nullopt;
-    return QString(out.constData(), out.size());
-}
 
 void ReadDecimalSeparator(const UserLocale &locale) {
     SeparatorStorage() = locale.decimalSeparator;
@@ -189,14 +65,14 @@ QString DecimalSeparator() {
 }
 
 QString FormatNumber(double value, int decimals) {
-    RenderBuffer out;
+    NumberTextBuffer out;
     if (!RenderLocaleNumber(value, decimals, kNumberTextCapacity, out))
         return {};
     return QString(out.constData(), out.size());
 }
 
 qsizetype WriteNumberText(QChar *out, double value, int decimals) {
-    RenderBuffer rendered;
+    NumberTextBuffer rendered;
     if (!RenderLocaleNumber(value, decimals, kNumberTextCapacity, rendered))
         return -1;
     std::copy(rendered.cbegin(), rendered.cend(), out);
@@ -204,7 +80,7 @@ qsizetype WriteNumberText(QChar *out, double value, int decimals) {
 }
 
 bool FormatNumberInto(QString &text, double value, int decimals) {
-    RenderBuffer out;
+    NumberTextBuffer out;
     if (!RenderLocaleNumber(value, decimals, kNumberTextCapacity, out))
         return false;
     text = QString(out.constData(), out.size());
@@ -215,7 +91,7 @@ bool FormatNumberBuffer(char *buffer, int capacity, double value, int decimals) 
     if (buffer == nullptr || capacity <= 0)
         return false;
     buffer[0] = '\0';
-    RenderBuffer out;
+    NumberTextBuffer out;
     if (!RenderLocaleNumber(value, decimals, capacity, out))
         return false;
     const QByteArray bytes = ToCp1252(QStringView(out.constData(), out.size()));
@@ -329,10 +205,9 @@ QString FormatInteger(int value) {
 void AppendMoney(RtfBytes &out, double amount, const QString &symbol) {
     char fixed[kFixedBufferSize];
     const int fixedLength = WriteFixed(amount, 2, fixed);
-    RenderBuffer rendered;
-    if (fixedLength >= 0 &&
-        RenderNumber(QByteArrayView(fixed, fixedLength), MoneyFormat(), rendered) &&
-        rendered.size() + 1 <= kNumberTextCapacity) {
+    NumberTextBuffer rendered;
+    if (fixedLength >= 0 && RenderNumber(QByteArrayView(fixed, fixedLength), MoneyFormat(),
+                                         kNumberTextCapacity, rendered)) {
         for (const QChar c : rendered)
             out.append(c.toLatin1()); // digits, ",", " " and "-" only
     }
