@@ -5,6 +5,7 @@
 #include "platform/user_locale.h"
 #include "platform_widgets/clipboard_keeper.h"
 #include "platform_widgets/dialog.h"
+#include "platform_widgets/display.h"
 #include "platform_widgets/qt_services.h"
 #include "ui/loop_dialogs.h"
 #include "ui/main_menu_dlg.h"
@@ -30,7 +31,27 @@ int main(int argc, char *argv[]) {
     const QString commandLine = CommandLineFromArguments(arguments);
 #endif
 
+    // A command-line run needs no window and goes on without a display; an
+    // interactive one cannot, and says so in one line.
+    const bool commandLineMode = !commandLine.isEmpty();
+    const DisplayChoice display = ChooseDisplay(DisplayEnvironment::Current(), commandLineMode);
+    if (display.unavailable) {
+        WriteStandardErrorLine(NoDisplayText());
+        return 1;
+    }
+    if (!display.platform.isEmpty())
+        qputenv("QT_QPA_PLATFORM", display.platform);
+
     QApplication application(argc, argv);
+    // The programs this one starts (the word processor, the clipboard
+    // keeper) see the user's own environment.
+    if (!display.platform.isEmpty())
+        qunsetenv("QT_QPA_PLATFORM");
+    const bool windowless = IsWindowless(QGuiApplication::platformName());
+    if (display.checkAfterStart && windowless) {
+        WriteStandardErrorLine(NoDisplayText());
+        return 1;
+    }
     // The names give the user's data folder (MORVA/Calvor, as the settings);
     // the desktop file name ties the windows to the installed menu entry.
     QCoreApplication::setOrganizationName(QStringLiteral("MORVA"));
@@ -42,7 +63,7 @@ int main(int argc, char *argv[]) {
     CDialog::SetApplicationIcon(icon);
     CDialog::SetRichEditFactory(&CreateRichTextControl);
 
-    QtMessageBoxService messageBoxes;
+    QtMessageBoxService messageBoxes(MessageBoxAudience{windowless, commandLineMode});
     SystemClock clock;
     QSettingsStore settings;
     QtClipboard clipboard;

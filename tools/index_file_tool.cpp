@@ -12,7 +12,6 @@
 #include "engine/calc_types.h"
 #include "engine/index_file.h"
 #include "platform/file_io.h"
-#include "platform/message_box.h"
 
 #include <QByteArray>
 #include <QList>
@@ -23,15 +22,6 @@
 #include <set>
 
 namespace {
-
-// The writer reports its failures as message boxes; here they go to stderr.
-class StderrMessages final : public IMessageBoxService {
-public:
-    int Show(const QString &caption, const QString &text, unsigned) override {
-        std::fprintf(stderr, "%s: %s\n", qPrintable(caption), qPrintable(text));
-        return IDOK;
-    }
-};
 
 int Fail(const QString &csv, int line, const char *what) {
     std::fprintf(stderr, "%s:%d: %s\n", qPrintable(csv), line, what);
@@ -92,6 +82,9 @@ int main(int argc, char *argv[]) {
     IndexTable table;
     if (const int status = ReadSeries(csv, read.bytes, table); status != 0)
         return status;
-    StderrMessages messages;
-    return table.WriteIndexFile(output, messages) ? 0 : 1;
+    // A build output: written as the program writes the file, without the
+    // backup the program keeps of a user's file.
+    if (WriteWholeFile(output, table.IndexFileText()) != WriteStatus::Ok)
+        return Fail(output, 0, "cannot be written");
+    return 0;
 }

@@ -1,16 +1,6 @@
 #include "app/command_line.h"
 
-#ifdef Q_OS_WIN
-// Kept to this file: the system headers' macros (MessageBox, MB_OK, IDOK,
-// PostQuitMessage) would clash with the program's own names.
-#ifndef NOMINMAX
-#define NOMINMAX
-#endif
-#ifndef WIN32_LEAN_AND_MEAN
-#define WIN32_LEAN_AND_MEAN
-#endif
-#include <windows.h>
-#endif
+#include "platform/windows_api.h"
 
 namespace {
 

@@ -14,6 +14,9 @@
 #include "platform/string_table.h"
 #include "platform_widgets/dialog.h"
 
+#include <QDir>
+#include <QFileInfo>
+
 CRevisionApp::CRevisionApp(const AppServices &services, const UserLocale &locale,
                            const QString &executableFolder)
     : m_services(services)
@@ -50,8 +53,17 @@ bool CRevisionApp::InitInstance(const QString &commandLine) {
     m_strIndicesPath = paths.IndicesPath();
     PrepareDataFolder(paths);
 
-    ReadIndexFile();
-    WriteIndexFile();
+    // Only our own temporary names, and only where no other copy is writing.
+    RemoveLeftoverFiles(m_strIndicesPath);
+    RemoveLeftoverFiles(m_strReportPath);
+    m_services.settings->RemoveLeftovers();
+
+    // An existing file that could not be read (held by another copy past the
+    // wait, a read error, no right to read it) is never written back: its
+    // values would be lost for the zeros of this run.
+    const ReadStatus indices = ReadIndexFile();
+    if (indices == ReadStatus::Ok || indices == ReadStatus::Missing)
+        WriteIndexFile();
     m_doc.Clear();
     ReadSettings();
 
@@ -69,7 +81,7 @@ bool CRevisionApp::InitInstance(const QString &commandLine) {
 }
 
 void CRevisionApp::RunCommandLine(const QString &path) {
-    const OpenOutcome opened = ::OpenDocument(m_doc, path, *m_services.messageBoxes);
+    const OpenOutcome opened = OpenDocument(path);
     if (opened == OpenOutcome::CutShort) {
         // The end-of-file message has been shown; calculating on the dates
         // read before the end would only add a second, misleading message.
@@ -127,7 +139,7 @@ bool CRevisionApp::CalculateRevision() {
         MessageBox(
             boxes,
             FormatPrintf(LoadString(IDS_BAD_DATE),
-                         {outcome.emptyDateName, static_cast<long long>(PackedDate::kFirstYear),
+                         {outcome.badDateName, static_cast<long long>(PackedDate::kFirstYear),
                           static_cast<long long>(PackedDate::kLastYear)}),
             MB_OK);
         return false;
@@ -156,8 +168,8 @@ bool CRevisionApp::CalculateRevision() {
         MessageBoxId(boxes, IDS_REPORT_FILE_ERROR, MB_OK | MB_ICONSTOP);
         return false;
     }
-    if (!ReportWriteStatus(boxes, WriteWholeFile(m_strReportPath, m_report.Table()),
-                           m_strReportPath, IDS_REPORT_FILE_ERROR))
+    if (!ShowWriteOutcome(WriteWholeFile(m_strReportPath, m_report.Table()), m_strReportPath,
+                          IDS_REPORT_FILE_ERROR))
         return false;
 
     if (m_bCommandLine)
@@ -182,12 +194,16 @@ int CRevisionApp::ExportResult() {
     return m_bCommandLine ? 0 : kDataDialog;
 }
 
-void CRevisionApp::ReadIndexFile() {
-    m_indices.ReadIndexFile(m_strIndicesPath, *m_services.messageBoxes);
+ReadStatus CRevisionApp::ReadIndexFile() {
+    const ReadStatus status = m_indices.ReadIndexFile(m_strIndicesPath);
+    if (status != ReadStatus::Ok)
+        MessageBoxId(*m_services.messageBoxes, IDS_INDEX_FILE_ERROR, MB_OK | MB_ICONSTOP);
+    return status;
 }
 
 void CRevisionApp::WriteIndexFile() {
-    if (!m_indices.WriteIndexFile(m_strIndicesPath, *m_services.messageBoxes))
+    if (!ShowWriteOutcome(m_indices.WriteIndexFile(m_strIndicesPath), m_strIndicesPath,
+                          IDS_INDEX_FILE_ERROR))
         PostQuitMessage(0);
 }
 
@@ -202,16 +218,60 @@ void CRevisionApp::WriteSettings() {
     ::WriteSettings(*m_services.settings, AppSettings{m_nCible, m_strSymbole, m_nDate2000});
 }
 
-void CRevisionApp::OpenDocument(const QString &path) {
-    ::OpenDocument(m_doc, path, *m_services.messageBoxes);
+OpenOutcome CRevisionApp::OpenDocument(const QString &path) {
+    IMessageBoxService &boxes = *m_services.messageBoxes;
+    const OpenOutcome outcome = ReadDocumentFile(m_doc, path);
+    switch (outcome) {
+    case OpenOutcome::Opened:
+        break;
+    case OpenOutcome::CannotOpen:
+        MessageBoxId(boxes, IDS_OPEN_FAILED, MB_OK | MB_ICONSTOP);
+        break;
+    case OpenOutcome::NotADocument:
+        MessageBoxId(boxes, IDS_NOT_A_DOCUMENT, MB_OK | MB_ICONSTOP);
+        break;
+    case OpenOutcome::CutShort:
+        MessageBox(
+            boxes,
+            FormatFrameworkMessage(LoadString(IDS_END_OF_FILE), LoadString(IDS_UNNAMED_FILE)),
+            MB_OK | MB_ICONSTOP);
+        break;
+    }
+    return outcome;
 }
 
 void CRevisionApp::PromptOpenDocument() {
-    ::PromptOpenDocument(m_doc, *m_services.fileDialogs, *m_services.messageBoxes);
+    const auto path = m_services.fileDialogs->GetOpenFileName(OpenDocumentRequest());
+    if (path)
+        OpenDocument(*path);
 }
 
-void CRevisionApp::SaveDocument() {
-    ::SaveDocument(m_doc, *m_services.fileDialogs, *m_services.messageBoxes);
+bool CRevisionApp::SaveDocument() {
+    const auto path = m_services.fileDialogs->GetSaveFileName(SaveDocumentRequest());
+    if (!path)
+        return false;
+    return ShowWriteOutcome(WriteDocumentFile(m_doc, *path), *path, IDS_SAVE_FAILED);
+}
+
+bool CRevisionApp::ShowWriteOutcome(WriteStatus status, const QString &path,
+                                    unsigned cannotCreateId) {
+    IMessageBoxService &boxes = *m_services.messageBoxes;
+    switch (status) {
+    case WriteStatus::Ok:
+        return true;
+    case WriteStatus::CannotCreate:
+        MessageBoxId(boxes, cannotCreateId, MB_OK | MB_ICONSTOP);
+        return false;
+    case WriteStatus::WriteFailed:
+        // The old file is still in place.
+        MessageBox(
+            boxes,
+            FormatFrameworkMessage(LoadString(IDS_DISK_FULL),
+                                   QDir::toNativeSeparators(QFileInfo(path).absoluteFilePath())),
+            MB_OK | MB_ICONSTOP);
+        return false;
+    }
+    return false;
 }
 
 void CRevisionApp::SaveWindowPosition(const IWindowGeometry &window) {

@@ -13,6 +13,9 @@
 #include <memory>
 
 class CDialog;
+enum class OpenOutcome;
+enum class ReadStatus;
+enum class WriteStatus;
 class IClipboard;
 class IClock;
 class IFileDialogs;
@@ -68,11 +71,13 @@ public:
 
     // Start-up: reads the decimal separator, sets the paths of Indices.txt
     // and Calcul.rtf (beside the executable, or in the user's data folder
-    // for an installed copy), reads the index file and
-    // writes it straight back, clears the document and reads the settings;
-    // then command-line mode when `commandLine` holds a path, else the
-    // dialog loop. Always returns false, as the program has no message loop
-    // of its own after it.
+    // for an installed copy), removes what killed writes left beside the
+    // files, reads the index file and writes it straight back (unless it
+    // exists but could not be read: it is then left as it is, and the run
+    // goes on with zeros), clears the document and reads the settings; then
+    // command-line mode when `commandLine` holds a path, else the dialog
+    // loop. Always returns false, as the program has no message loop of its
+    // own after it.
     bool InitInstance(const QString &commandLine);
     // Shutdown: writes the settings. Returns the process exit status: 1
     // after a command-line run that failed (document not opened,
@@ -85,13 +90,17 @@ public:
     // Export of the result as "Cible" says; 0 in command-line mode, else 101.
     int ExportResult();
 
-    void ReadIndexFile();
+    // The index file: message 200 when it cannot be read (the table keeps
+    // what it held) or written (then a quit request too).
+    ReadStatus ReadIndexFile();
     void WriteIndexFile();
     void ReadSettings();
     void WriteSettings();
-    void OpenDocument(const QString &path);
+    // Documents: the file's message when the open fails (202, 203 or the
+    // end-of-file message) or the save fails (204 or the full-disk message).
+    OpenOutcome OpenDocument(const QString &path);
     void PromptOpenDocument();
-    void SaveDocument();
+    bool SaveDocument();
     void SaveWindowPosition(const IWindowGeometry &window);
     void RestoreWindowPosition(IWindowGeometry &window) const;
     QByteArray FormatMoney(double amount) const;
@@ -121,6 +130,11 @@ public:
 
 private:
     void RunCommandLine(const QString &path);
+    // Tells the user why a write failed, the same way for every file:
+    // message `cannotCreateId` when nothing could be replaced, the
+    // full-disk message with the file's full path when the bytes could not
+    // be written out; both with the stop icon. True when the write succeeded.
+    bool ShowWriteOutcome(WriteStatus status, const QString &path, unsigned cannotCreateId);
     int RunDialogLoop(LoopDialogs &dialogs);
 
     AppServices m_services;

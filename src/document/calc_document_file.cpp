@@ -1,10 +1,7 @@
 #include "document/calc_document_file.h"
 
 #include "platform/file_io.h"
-#include "platform/message_box.h"
-#include "platform/message_format.h"
 #include "platform/services.h"
-#include "platform/string_table.h"
 
 #include <array>
 #include <bit>
@@ -46,10 +43,6 @@ FileDialogRequest DocumentDialogRequest(unsigned flags) {
     return request;
 }
 
-void ShowStop(IMessageBoxService &messages, const QString &text) {
-    MessageBox(messages, text, MB_OK | MB_ICONSTOP);
-}
-
 } // namespace
 
 QString DocumentExtension() {
@@ -58,6 +51,15 @@ QString DocumentExtension() {
 
 QStringList DocumentFilters() {
     return {QStringLiteral("Calvors (*.clv)"), QStringLiteral("Tous les fichiers (*.*)")};
+}
+
+FileDialogRequest OpenDocumentRequest() {
+    return DocumentDialogRequest(OFN_HIDEREADONLY | OFN_FILEMUSTEXIST | OFN_EXPLORER);
+}
+
+FileDialogRequest SaveDocumentRequest() {
+    return DocumentDialogRequest(OFN_OVERWRITEPROMPT | OFN_HIDEREADONLY | OFN_PATHMUSTEXIST |
+                                 OFN_EXPLORER);
 }
 
 QByteArray DocumentBytes(const CalcDocument &doc) {
@@ -87,42 +89,14 @@ OpenOutcome ReadDocumentBytes(QByteArrayView bytes, CalcDocument &doc) {
     return OpenOutcome::Opened;
 }
 
-OpenOutcome OpenDocument(CalcDocument &doc, const QString &path, IMessageBoxService &messages) {
+OpenOutcome ReadDocumentFile(CalcDocument &doc, const QString &path) {
     // Only the first 27 bytes matter; a huge file is not read whole.
     const ReadResult file = ReadWholeFile(path, kDocumentSize);
-    if (file.status != ReadStatus::Ok) {
-        MessageBoxId(messages, IDS_OPEN_FAILED, MB_OK | MB_ICONSTOP);
+    if (file.status != ReadStatus::Ok)
         return OpenOutcome::CannotOpen;
-    }
-    const OpenOutcome outcome = ReadDocumentBytes(file.bytes, doc);
-    switch (outcome) {
-    case OpenOutcome::NotADocument:
-        MessageBoxId(messages, IDS_NOT_A_DOCUMENT, MB_OK | MB_ICONSTOP);
-        break;
-    case OpenOutcome::CutShort:
-        ShowStop(messages,
-                 FormatFrameworkMessage(LoadString(IDS_END_OF_FILE), LoadString(IDS_UNNAMED_FILE)));
-        break;
-    case OpenOutcome::Opened:
-    case OpenOutcome::CannotOpen:
-        break;
-    }
-    return outcome;
+    return ReadDocumentBytes(file.bytes, doc);
 }
 
-void PromptOpenDocument(CalcDocument &doc, IFileDialogs &dialogs, IMessageBoxService &messages) {
-    const auto path = dialogs.GetOpenFileName(
-        DocumentDialogRequest(OFN_HIDEREADONLY | OFN_FILEMUSTEXIST | OFN_EXPLORER));
-    if (!path)
-        return;
-    OpenDocument(doc, *path, messages);
-}
-
-bool SaveDocument(const CalcDocument &doc, IFileDialogs &dialogs, IMessageBoxService &messages) {
-    const auto path = dialogs.GetSaveFileName(DocumentDialogRequest(
-        OFN_OVERWRITEPROMPT | OFN_HIDEREADONLY | OFN_PATHMUSTEXIST | OFN_EXPLORER));
-    if (!path)
-        return false;
-    return ReportWriteStatus(messages, WriteWholeFile(*path, DocumentBytes(doc)), *path,
-                             IDS_SAVE_FAILED);
+WriteStatus WriteDocumentFile(const CalcDocument &doc, const QString &path) {
+    return WriteWholeFile(path, DocumentBytes(doc));
 }

@@ -7,8 +7,8 @@
 #include <QString>
 #include <QStringList>
 
-class IFileDialogs;
-class IMessageBoxService;
+enum class WriteStatus;
+struct FileDialogRequest;
 
 // The calculation document file: 27 bytes, the magic "CLV", the four date
 // words (lease signature, first revision, last revision, reference index
@@ -21,6 +21,11 @@ inline constexpr int kDocumentSize = 27;
 // The file dialogs' default extension and filter choices.
 QString DocumentExtension();   // "clv"
 QStringList DocumentFilters(); // "Calvors (*.clv)", "Tous les fichiers (*.*)"
+
+// What the open-file and save-as dialogs are asked for: the extension, the
+// filters, and the flags 0x81004 (open) and 0x80806 (save).
+FileDialogRequest OpenDocumentRequest();
+FileDialogRequest SaveDocumentRequest();
 
 enum class OpenOutcome {
     Opened,       // all fields read
@@ -38,16 +43,10 @@ QByteArray DocumentBytes(const CalcDocument &doc);
 // bytes kept), and keeps the later words and the rent.
 OpenOutcome ReadDocumentBytes(QByteArrayView bytes, CalcDocument &doc);
 
-// Opens the file at `path` into `doc`, showing the failure's message with
-// the stop icon: 202, 203, or the framework's end-of-file message.
-OpenOutcome OpenDocument(CalcDocument &doc, const QString &path, IMessageBoxService &messages);
+// Reads the file at `path` into `doc`. Nothing is shown: the caller tells
+// the user (messages 202, 203, or the framework's end-of-file message).
+OpenOutcome ReadDocumentFile(CalcDocument &doc, const QString &path);
 
-// The open-file dialog, then OpenDocument on the chosen file; a cancel does
-// nothing.
-void PromptOpenDocument(CalcDocument &doc, IFileDialogs &dialogs, IMessageBoxService &messages);
-
-// The save-as dialog, then the document written to the chosen file, which is
-// replaced in one step (an existing document is never left cut short).
-// True when saved; false on cancel (nothing shown) and after message 204
-// (the file cannot be created) or the framework's full-disk message.
-bool SaveDocument(const CalcDocument &doc, IFileDialogs &dialogs, IMessageBoxService &messages);
+// Writes the document to `path`, replaced in one step (an existing document
+// is never left cut short). Nothing is shown.
+WriteStatus WriteDocumentFile(const CalcDocument &doc, const QString &path);

@@ -8,7 +8,8 @@
 
 #include <array>
 
-class IMessageBoxService;
+enum class ReadStatus;
+enum class WriteStatus;
 
 // The data of one calculation, in the order of the document file.
 struct CalcDocument {
@@ -39,12 +40,14 @@ public:
     void Clear();
 
     // The index file (index_file.cpp). Reading fills the table in order from
-    // the file's value lines; false, after message 200, when the file cannot
-    // be opened. Writing replaces the file with the canonical text; false,
-    // after its message, when that failed (the caller then ends the program).
-    bool ReadIndexFile(const QString &path, IMessageBoxService &messages);
-    bool WriteIndexFile(const QString &path, IMessageBoxService &messages) const;
-    // The same on the file's bytes.
+    // the file's value lines; on any status but Ok the table is unchanged.
+    // Writing replaces the file with the canonical text, keeping a previous
+    // file whose bytes differ as "Indices.txt.bak"; nothing is shown, the
+    // caller tells the user.
+    ReadStatus ReadIndexFile(const QString &path);
+    WriteStatus WriteIndexFile(const QString &path) const;
+    // The same on the file's bytes: Windows-1252 text, or UTF-16 or UTF-8
+    // with a byte-order mark; lines end with LF, CR LF or CR.
     void ReadIndexText(QByteArrayView text);
     QByteArray IndexFileText() const;
 

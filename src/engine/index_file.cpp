@@ -1,12 +1,13 @@
 #include "engine/index_file.h"
 
 #include "engine/calc_types.h"
+#include "engine/fixed_point.h"
 #include "engine/number_text.h"
 #include "platform/cp1252.h"
 #include "platform/file_io.h"
-#include "platform/message_box.h"
-#include "platform/message_format.h"
 #include "platform/string_table.h"
+
+#include <QStringDecoder>
 
 #include <cmath>
 #include <limits>
@@ -34,6 +35,23 @@ double LineValue(QByteArrayView line) {
     return ParseNumber(text);
 }
 
+// The file's text as single bytes. Editors may save it with a UTF-8
+// byte-order mark, which is skipped, or in UTF-16 with its byte-order mark,
+// which is decoded (a character without a Windows-1252 byte then reads as
+// "?"). Anything else is taken as the single-byte text the program writes.
+QByteArray SingleByteText(QByteArrayView text) {
+    if (text.startsWith("\xEF\xBB\xBF"))
+        return text.sliced(3).toByteArray();
+    const bool littleEndian = text.startsWith("\xFF\xFE");
+    if (!littleEndian && !text.startsWith("\xFE\xFF"))
+        return text.toByteArray();
+    // Only the first byte-order mark is dropped; one after it is text.
+    QStringDecoder decoder(littleEndian ? QStringConverter::Utf16LE : QStringConverter::Utf16BE,
+                           QStringConverter::Flag::ConvertInitialBom);
+    const QString decoded = decoder.decode(text.sliced(2));
+    return ToCp1252(decoded);
+}
+
 } // namespace
 
 QString IndexFileName() {
@@ -51,19 +69,20 @@ float NarrowIndexValue(double value) {
     return static_cast<float>(value);
 }
 
-void IndexTable::ReadIndexText(QByteArrayView text) {
+void IndexTable::ReadIndexText(QByteArrayView file) {
+    const QByteArray bytes = SingleByteText(file);
+    const QByteArrayView text(bytes);
     std::size_t next = 0;
     qsizetype pos = 0;
     while (next < m_values.size() && pos < text.size()) {
-        qsizetype end = text.indexOf('\n', pos);
-        const bool ended = end >= 0;
-        if (!ended)
-            end = text.size();
-        QByteArrayView line = text.sliced(pos, end - pos);
-        // CR LF ends a line as LF does; a lone CR stays part of its line.
-        if (ended && line.endsWith('\r'))
-            line.chop(1);
+        // LF, CR LF and a lone CR (old Mac files) each end a line.
+        qsizetype end = pos;
+        while (end < text.size() && text[end] != '\n' && text[end] != '\r')
+            ++end;
+        const QByteArrayView line = text.sliced(pos, end - pos);
         pos = end + 1;
+        if (end + 1 < text.size() && text[end] == '\r' && text[end + 1] == '\n')
+            ++pos;
         if (line.isEmpty() || line.front() == ';')
             continue;
         m_values[next++] = NarrowIndexValue(LineValue(line));
@@ -89,17 +108,15 @@ QByteArray IndexTable::IndexFileText() const {
     return out;
 }
 
-bool IndexTable::ReadIndexFile(const QString &path, IMessageBoxService &messages) {
+ReadStatus IndexTable::ReadIndexFile(const QString &path) {
     const ReadResult file = ReadWholeFile(path);
-    if (file.status != ReadStatus::Ok) {
-        MessageBoxId(messages, IDS_INDEX_FILE_ERROR, MB_OK | MB_ICONSTOP);
-        return false;
-    }
-    ReadIndexText(file.bytes);
-    return true;
+    if (file.status == ReadStatus::Ok)
+        ReadIndexText(file.bytes);
+    return file.status;
 }
 
-bool IndexTable::WriteIndexFile(const QString &path, IMessageBoxService &messages) const {
-    return ReportWriteStatus(messages, WriteWholeFile(path, IndexFileText()), path,
-                             IDS_INDEX_FILE_ERROR);
+WriteStatus IndexTable::WriteIndexFile(const QString &path) const {
+    // The file is the user's only copy of the values typed in over the
+    // years: whatever a rewrite changes stays recoverable in the backup.
+    return WriteWholeFile(path, IndexFileText(), KeepPrevious::AsBackup);
 }

@@ -11,6 +11,8 @@
 // 2106 Q4, "%8.2f   ; <year> - Trim <quarter>" with a decimal comma. Reading
 // takes the lines by position: empty lines and lines beginning with ";" are
 // skipped, every other line gives its leading number (0 when it has none).
+// Reading also takes what editors make of the file: a UTF-8 byte-order mark,
+// UTF-16 with its byte-order mark, and lines ended by a lone CR.
 
 // Name of the file in the executable's folder.
 QString IndexFileName();

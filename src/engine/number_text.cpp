@@ -1,154 +1,18 @@
 #include "engine/number_text.h"
 
+#include "engine/fixed_point.h"
 #include "platform/cp1252.h"
 #include "platform/dialog_items.h"
+#include "platform/number_format.h"
 #include "platform/user_locale.h"
 
-#include <QVarLengthArray>
-
 #include <algorithm>
-#include <array>
-#include <bit>
 #include <charconv>
-#include <cmath>
-#include <cstdint>
 #include <cstring>
 #include <limits>
 #include <system_error>
 
 namespace {
-
-// ---------------------------------------------------------------------------
-// Exact leading digits of a double.
-//
-// A finite double is m x 2^e with integers m < 2^53 and -1074 <= e <= 971,
-// so its decimal expansion is finite. The first 18 significant digits,
-// truncated, are floor(v x 10^(17 - k)) with k the decimal exponent of the
-// first digit; they are computed here with plain integer arithmetic on a
-// fixed-size unsigned number, which is exact for every double.
-
-// Enough for m x 10^343 (about 1193 bits, the smallest subnormal) and for
-// m x 2^971 (1024 bits).
-constexpr int kLimbs = 40;
-
-class BigUnsigned {
-public:
-    explicit BigUnsigned(std::uint64_t value) {
-        m_limbs[0] = static_cast<std::uint32_t>(value);
-        m_limbs[1] = static_cast<std::uint32_t>(value >> 32);
-        m_size = m_limbs[1] != 0 ? 2 : (m_limbs[0] != 0 ? 1 : 0);
-    }
-
-    void MulSmall(std::uint32_t factor) {
-        std::uint64_t carry = 0;
-        for (int i = 0; i < m_size; ++i) {
-            const std::uint64_t product = std::uint64_t{m_limbs[Idx(i)]} * factor + carry;
-            m_limbs[Idx(i)] = static_cast<std::uint32_t>(product);
-            carry = product >> 32;
-        }
-        if (carry != 0 && m_size < kLimbs)
-            m_limbs[Idx(m_size++)] = static_cast<std::uint32_t>(carry);
-    }
-
-    // Divides in place, rounding down.
-    void DivSmall(std::uint32_t divisor) {
-        std::uint64_t remainder = 0;
-        for (int i = m_size - 1; i >= 0; --i) {
-            const std::uint64_t current = (remainder << 32) | m_limbs[Idx(i)];
-            m_limbs[Idx(i)] = static_cast<std::uint32_t>(current / divisor);
-            remainder = current % divisor;
-        }
-        Trim();
-    }
-
-    void MulPow10(int exponent) {
-        for (; exponent >= 9; exponent -= 9)
-            MulSmall(1000000000u);
-        if (exponent > 0)
-            MulSmall(kSmallPow10[static_cast<std::size_t>(exponent)]);
-    }
-
-    void DivPow10(int exponent) {
-        for (; exponent >= 9 && m_size > 0; exponent -= 9)
-            DivSmall(1000000000u);
-        if (exponent > 0 && m_size > 0)
-            DivSmall(kSmallPow10[static_cast<std::size_t>(exponent)]);
-    }
-
-    void ShiftLeft(int bits) {
-        const int words = bits / 32;
-        const int rest = bits % 32;
-        if (m_size == 0)
-            return;
-        m_size = std::min(m_size + words + 1, kLimbs);
-        for (int i = m_size - 1; i >= 0; --i) {
-            const int from = i - words;
-            std::uint32_t high = from >= 0 ? m_limbs[Idx(from)] : 0;
-            std::uint32_t low = from - 1 >= 0 ? m_limbs[Idx(from - 1)] : 0;
-            m_limbs[Idx(i)] =
-                rest == 0 ? high
-                          : static_cast<std::uint32_t>((high << rest) | (low >> (32 - rest)));
-        }
-        Trim();
-    }
-
-    // Shifts right, rounding down.
-    void ShiftRight(int bits) {
-        const int words = bits / 32;
-        const int rest = bits % 32;
-        for (int i = 0; i < m_size; ++i) {
-            const int from = i + words;
-            const std::uint32_t low = from < m_size ? m_limbs[Idx(from)] : 0;
-            const std::uint32_t high = from + 1 < m_size ? m_limbs[Idx(from + 1)] : 0;
-            m_limbs[Idx(i)] =
-                rest == 0 ? low : static_cast<std::uint32_t>((low >> rest) | (high << (32 - rest)));
-        }
-        Trim();
-    }
-
-    bool FitsU64() const { return m_size <= 2; }
-    std::uint64_t ToU64() const {
-        return (std::uint64_t{m_limbs[1]} << 32) | std::uint64_t{m_limbs[0]};
-    }
-
-private:
-    static constexpr std::array<std::uint32_t, 9> kSmallPow10 = {
-        1u, 10u, 100u, 1000u, 10000u, 100000u, 1000000u, 10000000u, 100000000u};
-
-    static std::size_t Idx(int i) { return static_cast<std::size_t>(i); }
-
-    void Trim() {
-        while (m_size > 0 && m_limbs[Idx(m_size - 1)] == 0)
-            --m_size;
-    }
-
-    std::array<std::uint32_t, kLimbs> m_limbs{};
-    int m_size = 0;
-};
-
-constexpr std::array<std::uint64_t, 19> kPow10 = {1ull,
-                                                  10ull,
-                                                  100ull,
-                                                  1000ull,
-                                                  10000ull,
-                                                  100000ull,
-                                                  1000000ull,
-                                                  10000000ull,
-                                                  100000000ull,
-                                                  1000000000ull,
-                                                  10000000000ull,
-                                                  100000000000ull,
-                                                  1000000000000ull,
-                                                  10000000000000ull,
-                                                  100000000000000ull,
-                                                  1000000000000000ull,
-                                                  10000000000000000ull,
-                                                  100000000000000000ull,
-                                                  1000000000000000000ull};
-
-std::uint64_t Pow10(int n) {
-    return kPow10[static_cast<std::size_t>(n)];
-}
 
 // ---------------------------------------------------------------------------
 // The decimal separator.
@@ -158,32 +22,19 @@ QString &SeparatorStorage() {
     return separator;
 }
 
-// A number format as the renderer reads it: the separators as views, so that
-// formatting a number copies no string.
-struct FormatView {
-    int numDigits = 2;
-    int leadingZero = 1;
-    int grouping = 0;
-    QStringView decimalSeparator;
-    QStringView thousandSeparator;
-    int negativeOrder = 1;
-};
-
-FormatView ViewOf(const NumberFormat &f) {
-    return {f.numDigits,        f.leadingZero,       f.grouping,
-            f.decimalSeparator, f.thousandSeparator, f.negativeOrder};
-}
-
-FormatView LocaleNumberFormat(int decimals) {
+NumberFormatView LocaleNumberFormat(int decimals) {
     // Shown as "." until the user's separator has been read.
     const QString &separator = SeparatorStorage();
     return {decimals, 1, 0, separator.isEmpty() ? QStringView(u".") : QStringView(separator),
             {},       1};
 }
 
-FormatView MoneyFormat() {
+NumberFormatView MoneyFormat() {
     return {2, 1, 3, u",", u" ", 1};
 }
+
+// Every count of decimals a fixed-point text accepts can be shown.
+static_assert(kMaxFixedDecimals <= kMaxFormatDigits);
 
 bool IsDigit(char16_t c) {
     return c >= u'0' && c <= u'9';
@@ -194,345 +45,16 @@ bool IsCSpace(char16_t c) {
     return c == u' ' || (c >= u'\t' && c <= u'\r');
 }
 
-// ---------------------------------------------------------------------------
-// Fixed-point text.
-
-// floor(m x 10^scale / 2^shift) when it fits 64 bits (scale at most 19): the
-// quick way for amounts between about 0.01 and 2^53, where the product fits
-// 128 bits.
-bool ScaledFloor(std::uint64_t m, int scale, int shift, std::uint64_t &out) {
-    const std::uint64_t f = scale == 19 ? 10000000000000000000ull : Pow10(scale);
-    const std::uint64_t mLow = m & 0xFFFFFFFFu;
-    const std::uint64_t mHigh = m >> 32;
-    const std::uint64_t fLow = f & 0xFFFFFFFFu;
-    const std::uint64_t fHigh = f >> 32;
-    const std::uint64_t p0 = mLow * fLow;
-    const std::uint64_t p1 = mLow * fHigh;
-    const std::uint64_t p2 = mHigh * fLow;
-    const std::uint64_t p3 = mHigh * fHigh;
-    const std::uint64_t middle = (p0 >> 32) + (p1 & 0xFFFFFFFFu) + (p2 & 0xFFFFFFFFu);
-    const std::uint64_t low = (middle << 32) | (p0 & 0xFFFFFFFFu);
-    const std::uint64_t high = p3 + (p1 >> 32) + (p2 >> 32) + (middle >> 32);
-    if (shift >= 128) {
-        out = 0;
-        return true;
-    }
-    if (shift >= 64) {
-        out = high >> (shift - 64);
-        return true;
-    }
-    if (shift == 0) {
-        if (high != 0)
-            return false;
-        out = low;
-        return true;
-    }
-    if ((high >> shift) != 0)
-        return false;
-    out = (low >> shift) | (high << (64 - shift));
-    return true;
-}
-
-// x / 10^n for n from 0 to 18, each case a division by a constant that the
-// compiler turns into a multiplication.
-std::uint64_t DividePow10(std::uint64_t x, int n) {
-    switch (n) {
-    case 0:
-        return x;
-    case 1:
-        return x / 10ull;
-    case 2:
-        return x / 100ull;
-    case 3:
-        return x / 1000ull;
-    case 4:
-        return x / 10000ull;
-    case 5:
-        return x / 100000ull;
-    case 6:
-        return x / 1000000ull;
-    case 7:
-        return x / 10000000ull;
-    case 8:
-        return x / 100000000ull;
-    case 9:
-        return x / 1000000000ull;
-    case 10:
-        return x / 10000000000ull;
-    case 11:
-        return x / 100000000000ull;
-    case 12:
-        return x / 1000000000000ull;
-    case 13:
-        return x / 10000000000000ull;
-    case 14:
-        return x / 100000000000000ull;
-    case 15:
-        return x / 1000000000000000ull;
-    case 16:
-        return x / 10000000000000000ull;
-    case 17:
-        return x / 100000000000000000ull;
-    default:
-        return x / 1000000000000000000ull;
-    }
-}
-
-struct LeadingDigits {
-    std::uint64_t digits = 0; // 18 significant digits
-    int exponent = 0;         // decimal exponent of the first digit
-};
-
-// floor(a x 10^(17 - k)) for a positive finite `a`, as 18 digits, with k the
-// decimal exponent of a's first significant digit.
-LeadingDigits EighteenDigits(double a) {
-    const auto bits = std::bit_cast<std::uint64_t>(a);
-    const int biased = static_cast<int>((bits >> 52) & 0x7FF);
-    const std::uint64_t fraction = bits & ((std::uint64_t{1} << 52) - 1);
-    const std::uint64_t mantissa = biased == 0 ? fraction : (fraction | (std::uint64_t{1} << 52));
-    const int binaryExponent = (biased == 0 ? 1 : biased) - 1075;
-
-    // a lies in [2^(bitLength - 1), 2^bitLength), so k is (bitLength - 1) x
-    // log10(2) or one more, rounded down. The estimate uses 1233 / 4096, a
-    // little below log10(2): it may come out a digit or two low (the extra
-    // digits are dropped exactly by dividing, a floor of a floor being the
-    // floor) or, for tiny values, one high (computed again).
-    const int bitLength = static_cast<int>(std::bit_width(mantissa)) + binaryExponent;
-    int k = ((bitLength - 1) * 1233) >> 12;
-    for (;;) {
-        const int scale = 17 - k;
-        std::uint64_t quick = 0;
-        if (binaryExponent <= 0 && scale >= 0 && scale <= 19 &&
-            ScaledFloor(mantissa, scale, -binaryExponent, quick)) {
-            while (quick >= Pow10(18)) {
-                quick /= 10;
-                ++k;
-            }
-            if (quick >= Pow10(17))
-                return {quick, k};
-            --k;
-            continue;
-        }
-        BigUnsigned n(mantissa);
-        if (binaryExponent > 0)
-            n.ShiftLeft(binaryExponent);
-        if (scale >= 0)
-            n.MulPow10(scale);
-        else
-            n.DivPow10(-scale);
-        if (binaryExponent < 0)
-            n.ShiftRight(-binaryExponent);
-        if (!n.FitsU64()) {
-            ++k; // two digits too many and more: computed again
-            continue;
-        }
-        std::uint64_t digits = n.ToU64();
-        while (digits >= Pow10(18)) {
-            digits /= 10;
-            ++k;
-        }
-        if (digits < Pow10(17)) {
-            --k; // the estimate was one too high
-            continue;
-        }
-        return {digits, k};
-    }
-}
-
-// Room for the fixed-point text of any double with up to kMaxFixedDecimals
-// decimals: a sign, 309 integer digits, the point and the decimals.
-constexpr int kFixedBufferSize = 1 + 309 + 1 + kMaxFixedDecimals + 8;
-
-// Writes "%.*f" under the rounding rule into `out` (kFixedBufferSize bytes,
-// not terminated); its length, or -1 when the value has no text.
-int WriteFixed(double value, int decimals, char *out) {
-    if (!std::isfinite(value) || decimals < 0 || decimals > kMaxFixedDecimals)
-        return -1;
-
-    // The value times 10^decimals, rounded, as a string of digits.
-    char scaled[kFixedBufferSize];
-    int length = 0;
-    const double magnitude = std::fabs(value);
-    if (magnitude != 0.0) {
-        const LeadingDigits d18 = EighteenDigits(magnitude);
-        // Cut to 17 digits, the 18th rounding the 17th.
-        std::uint64_t d17 = d18.digits / 10 + (d18.digits % 10 >= 5 ? 1 : 0);
-        int exponent = d18.exponent;
-        if (d17 == Pow10(17)) {
-            d17 = Pow10(16);
-            ++exponent;
-        }
-        // How many of the 17 digits lie at or above the last decimal kept.
-        const int keep = exponent + decimals + 1;
-        if (keep >= 17) {
-            std::to_chars(scaled, scaled + 17, d17);
-            std::memset(scaled + 17, '0', static_cast<std::size_t>(keep - 17));
-            length = keep;
-        } else if (keep >= 0) {
-            // Rounded at the first dropped digit, halves away from zero.
-            const int drop = 17 - keep;
-            std::uint64_t kept = DividePow10(d17, drop);
-            if (DividePow10(d17, drop - 1) % 10 >= 5)
-                ++kept;
-            length = static_cast<int>(std::to_chars(scaled, scaled + 24, kept).ptr - scaled);
-        } else {
-            scaled[length++] = '0';
-        }
-    } else {
-        scaled[length++] = '0';
-    }
-    // A value that rounds to zero is written without a sign.
-    const bool negative = std::signbit(value) && !(length == 1 && scaled[0] == '0');
-
-    char *p = out;
-    if (negative)
-        *p++ = '-';
-    if (length > decimals) {
-        std::memcpy(p, scaled, static_cast<std::size_t>(length - decimals));
-        p += length - decimals;
-    } else {
-        *p++ = '0';
-    }
-    if (decimals > 0) {
-        *p++ = '.';
-        const int fractionDigits = std::min(length, decimals);
-        std::memset(p, '0', static_cast<std::size_t>(decimals - fractionDigits));
-        p += decimals - fractionDigits;
-        std::memcpy(p, scaled + (length - fractionDigits),
-                    static_cast<std::size_t>(fractionDigits));
-        p += fractionDigits;
-    }
-    return static_cast<int>(p - out);
-}
-
-using RenderBuffer = QVarLengthArray<QChar, 96>;
-
-bool IsAsciiDigit(char c) {
-    return c >= '0' && c <= '9';
-}
-
-QChar *Put(QChar *p, QStringView text) {
-    return std::copy(text.begin(), text.end(), p);
-}
-
-// Renders a plain fixed-point number text with a number format into `out`;
-// false when the text is not a plain number or the format is out of range.
-bool RenderNumber(QByteArrayView fixedText, const FormatView &format, RenderBuffer &out) {
-    if (format.numDigits < 0 || format.numDigits > kMaxFixedDecimals || format.grouping < 0 ||
-        format.negativeOrder < 0 || format.negativeOrder > 4)
-        return false;
-
-    // A plain number: optional "-", digits, optional "." and digits.
-    qsizetype i = 0;
-    const qsizetype n = fixedText.size();
-    const bool negative = n > 0 && fixedText[0] == '-';
-    if (negative)
-        ++i;
-    const qsizetype intStart = i;
-    while (i < n && IsAsciiDigit(fixedText[i]))
-        ++i;
-    const qsizetype intLength = i - intStart;
-    qsizetype fracStart = i;
-    if (i < n && fixedText[i] == '.') {
-        fracStart = ++i;
-        while (i < n && IsAsciiDigit(fixedText[i]))
-            ++i;
-    }
-    const qsizetype fracLength = i - fracStart;
-    if (i != n || intLength + fracLength == 0)
-        return false;
-
-    // The integer digits, then exactly the requested count of decimals: more
-    // are rounded (halves away from zero), fewer padded with zeros.
-    QVarLengthArray<char, 96> digits;
-    const qsizetype numDigits = format.numDigits;
-    digits.resize(1 + intLength + numDigits);
-    digits[0] = '0'; // room for a carry out of the integer digits
-    std::memcpy(digits.data() + 1, fixedText.data() + intStart,
-                static_cast<std::size_t>(intLength));
-    char *fraction = digits.data() + 1 + intLength;
-    if (fracLength > numDigits) {
-        std::memcpy(fraction, fixedText.data() + fracStart, static_cast<std::size_t>(numDigits));
-        if (fixedText[fracStart + numDigits] >= '5') {
-            char *d = fraction + numDigits - 1;
-            for (; *d == '9'; --d)
-                *d = '0';
-            ++*d;
-        }
-    } else {
-        std::memcpy(fraction, fixedText.data() + fracStart, static_cast<std::size_t>(fracLength));
-        std::memset(fraction + fracLength, '0', static_cast<std::size_t>(numDigits - fracLength));
-    }
-    const char *first = digits.data();
-    while (first < fraction && *first == '0')
-        ++first;
-    const auto integerDigits = static_cast<qsizetype>(fraction - first);
-
-    // Room for everything at once, then written through a pointer.
-    const qsizetype groups = format.grouping > 0 ? integerDigits / format.grouping : 0;
-    out.resize(4 + integerDigits + 1 + groups * format.thousandSeparator.size() +
-               format.decimalSeparator.size() + numDigits);
-    QChar *p = out.data();
-    if (negative) {
-        if (format.negativeOrder == 0)
-            *p++ = u'(';
-        if (format.negativeOrder == 1 || format.negativeOrder == 2)
-            *p++ = u'-';
-        if (format.negativeOrder == 2)
-            *p++ = u' ';
-    }
-    if (integerDigits == 0 && (format.leadingZero != 0 || numDigits == 0))
-        *p++ = u'0';
-    for (qsizetype d = 0; d < integerDigits; ++d) {
-        if (format.grouping > 0 && d > 0 && (integerDigits - d) % format.grouping == 0)
-            p = Put(p, format.thousandSeparator);
-        *p++ = QLatin1Char(first[d]);
-    }
-    if (numDigits > 0) {
-        p = Put(p, format.decimalSeparator);
-        for (qsizetype d = 0; d < numDigits; ++d)
-            *p++ = QLatin1Char(fraction[d]);
-    }
-    if (negative) {
-        if (format.negativeOrder == 0)
-            *p++ = u')';
-        if (format.negativeOrder == 4)
-            *p++ = u' ';
-        if (format.negativeOrder == 3 || format.negativeOrder == 4)
-            *p++ = u'-';
-    }
-    out.resize(p - out.data());
-    return true;
-}
-
 // Locale number text of a value into `out`; false when it has none.
-bool RenderLocaleNumber(double value, int decimals, int capacity, RenderBuffer &out) {
+bool RenderLocaleNumber(double value, int decimals, int capacity, NumberTextBuffer &out) {
     char fixed[kFixedBufferSize];
     const int length = WriteFixed(value, decimals, fixed);
     if (length < 0)
         return false;
-    if (!RenderNumber(QByteArrayView(fixed, length), LocaleNumberFormat(decimals), out))
-        return false;
-    return out.size() + 1 <= capacity;
+    return RenderNumber(QByteArrayView(fixed, length), LocaleNumberFormat(decimals), capacity, out);
 }
 
 } // namespace
-
-std::optional<QByteArray> FormatFixed(double value, int decimals) {
-    char fixed[kFixedBufferSize];
-    const int length = WriteFixed(value, decimals, fixed);
-    if (length < 0)
-        return std::nullopt;
-    return QByteArray(fixed, length);
-}
-
-std::optional<QString> GetNumberFormat(QByteArrayView fixedText, const NumberFormat &format,
-                                       int capacity) {
-    RenderBuffer out;
-    if (!RenderNumber(fixedText, ViewOf(format), out) || out.size() + 1 > capacity)
-        return std::nullopt;
-    return QString(out.constData(), out.size());
-}
 
 void ReadDecimalSeparator(const UserLocale &locale) {
     SeparatorStorage() = locale.decimalSeparator;
@@ -543,14 +65,14 @@ QString DecimalSeparator() {
 }
 
 QString FormatNumber(double value, int decimals) {
-    RenderBuffer out;
+    NumberTextBuffer out;
     if (!RenderLocaleNumber(value, decimals, kNumberTextCapacity, out))
         return {};
     return QString(out.constData(), out.size());
 }
 
 qsizetype WriteNumberText(QChar *out, double value, int decimals) {
-    RenderBuffer rendered;
+    NumberTextBuffer rendered;
     if (!RenderLocaleNumber(value, decimals, kNumberTextCapacity, rendered))
         return -1;
     std::copy(rendered.cbegin(), rendered.cend(), out);
@@ -558,7 +80,7 @@ qsizetype WriteNumberText(QChar *out, double value, int decimals) {
 }
 
 bool FormatNumberInto(QString &text, double value, int decimals) {
-    RenderBuffer out;
+    NumberTextBuffer out;
     if (!RenderLocaleNumber(value, decimals, kNumberTextCapacity, out))
         return false;
     text = QString(out.constData(), out.size());
@@ -569,7 +91,7 @@ bool FormatNumberBuffer(char *buffer, int capacity, double value, int decimals) 
     if (buffer == nullptr || capacity <= 0)
         return false;
     buffer[0] = '\0';
-    RenderBuffer out;
+    NumberTextBuffer out;
     if (!RenderLocaleNumber(value, decimals, capacity, out))
         return false;
     const QByteArray bytes = ToCp1252(QStringView(out.constData(), out.size()));
@@ -683,10 +205,9 @@ QString FormatInteger(int value) {
 void AppendMoney(RtfBytes &out, double amount, const QString &symbol) {
     char fixed[kFixedBufferSize];
     const int fixedLength = WriteFixed(amount, 2, fixed);
-    RenderBuffer rendered;
-    if (fixedLength >= 0 &&
-        RenderNumber(QByteArrayView(fixed, fixedLength), MoneyFormat(), rendered) &&
-        rendered.size() + 1 <= kNumberTextCapacity) {
+    NumberTextBuffer rendered;
+    if (fixedLength >= 0 && RenderNumber(QByteArrayView(fixed, fixedLength), MoneyFormat(),
+                                         kNumberTextCapacity, rendered)) {
         for (const QChar c : rendered)
             out.append(c.toLatin1()); // digits, ",", " " and "-" only
     }

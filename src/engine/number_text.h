@@ -5,8 +5,6 @@
 #include <QByteArray>
 #include <QString>
 
-#include <optional>
-
 class IDialogItems;
 struct UserLocale;
 
@@ -14,45 +12,15 @@ struct UserLocale;
 // - locale number text (on screen): the user's decimal separator, no grouping;
 // - money text (in the report): decimal comma, groups of three digits
 //   separated by a space, then a non-breaking space and the currency symbol.
-//
-// Every fixed-point text rounds the same way: the value's decimal expansion
-// is cut to 17 significant digits (the 18th rounding the 17th, halves up),
-// then rounded to the requested decimals, halves away from zero. So 0.125
-// gives 0.13 and 2.675 (2.67499999999999982...) gives 2.67.
+// Both are the value's fixed-point text (engine/fixed_point.h) re-rendered
+// by the platform's number formatter (platform/number_format.h), and so
+// round as the fixed-point text does: 0.125 gives 0,13.
 
 // Capacity of every number text, terminator included: 63 visible characters.
 // A value whose text would be longer has no text: the number forms fail as
 // for an infinite value (with 2 decimals: beyond 60 integer digits, 59 when
 // negative; in money text, beyond 45).
 inline constexpr int kNumberTextCapacity = 64;
-
-// Largest count of decimals FormatFixed accepts.
-inline constexpr int kMaxFixedDecimals = 400;
-
-// "%.*f" under the rounding rule: "." as decimal point, "-" before a negative
-// value, no grouping, every integer digit (the text is not bounded by
-// kNumberTextCapacity). A value that rounds to zero is written without a
-// sign: -0.004 and -0.0 give "0.00". Nothing for an infinite value,
-// not-a-number, or a count of decimals outside 0 to kMaxFixedDecimals.
-std::optional<QByteArray> FormatFixed(double value, int decimals);
-
-// The platform number formatter's record.
-struct NumberFormat {
-    int numDigits = 2;   // digits after the decimal separator
-    int leadingZero = 1; // a zero before the separator for values below 1
-    int grouping = 0;    // 0: no grouping; n: groups of n digits
-    QString decimalSeparator;
-    QString thousandSeparator;
-    int negativeOrder = 1; // 0 "(1)", 1 "-1", 2 "- 1", 3 "1-", 4 "1 -"
-};
-
-// Re-renders a plain fixed-point number text ("-1234.5") with a format: the
-// decimals padded with zeros or rounded (halves away from zero) to
-// `numDigits`. Nothing when the text is not a plain number, the format is
-// out of range, or the result would not fit `capacity` characters with its
-// terminator.
-std::optional<QString> GetNumberFormat(QByteArrayView fixedText, const NumberFormat &format,
-                                       int capacity = kNumberTextCapacity);
 
 // The user's decimal separator, read once at start-up and held for the run.
 // A separator of several characters is shown whole; the parser takes its

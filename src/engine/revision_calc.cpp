@@ -3,10 +3,16 @@
 #include "platform/string_table.h"
 
 #include <algorithm>
+#include <cmath>
 
 namespace {
 
 constexpr int kStepBetweenRevisions = 4; // the same quarter one year later
+
+// A quarter date: the first day of January, April, July or October.
+bool IsQuarterDate(PackedDate date) {
+    return date.Day() == 1 && date.Month() % 3 == 1;
+}
 
 } // namespace
 
@@ -28,13 +34,15 @@ RevisionOutcome CheckAndWalk(const CalcDocument &doc, const IndexTable &indices)
     const PackedDate dates[4] = {doc.signature, doc.firstRevision, doc.lastRevision,
                                  doc.referenceDate};
     for (int i = 0; i < 4; ++i) {
-        if (dates[i].IsEmpty()) {
+        const bool referenceDate = i == 3;
+        if (dates[i].IsEmpty() || dates[i].Validate() != PackedDate::DateOk ||
+            (referenceDate && !IsQuarterDate(dates[i]))) {
             out.refusal = IDS_BAD_DATE;
-            out.emptyDateName = DateNameForMessage(i);
+            out.badDateName = DateNameForMessage(i);
             return out;
         }
     }
-    if (doc.rent == 0.0) {
+    if (doc.rent == 0.0 || !std::isfinite(doc.rent)) {
         out.refusal = IDS_NO_RENT;
         return out;
     }

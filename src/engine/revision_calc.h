@@ -10,11 +10,13 @@
 // report or file: what the application shows and writes follows from this.
 struct RevisionOutcome {
     // 0 when the input passed the checks; else the refusing message number:
-    // 205 (an empty date, named by `emptyDateName`), 401 (no rent), 403
-    // (start after end), 405 (start before 1 April 1970) or 400 (no
-    // reference index: its value is 0).
+    // 205 (a date that is empty or not a valid date, or a reference date
+    // that is not the first day of a quarter; named by `badDateName`), 401
+    // (no rent, or a rent that is not a finite number), 403 (start after
+    // end), 405 (start before 1 April 1970) or 400 (no reference index: its
+    // value is 0).
     unsigned refusal = 0;
-    QString emptyDateName;
+    QString badDateName;
 
     double referenceValue = 0.0;
     std::vector<RevisionRow> rows;
@@ -29,5 +31,8 @@ struct RevisionOutcome {
 // The names of the four dates in message 205, in document order.
 QString DateNameForMessage(int dateIndex);
 
-// Checks the document and walks the revision years one by one.
+// Checks the document and walks the revision years one by one. The data
+// dialog only lets valid documents through; the checks of validity keep a
+// document opened from a file, or given on the command line, from printing
+// impossible dates and amounts.
 RevisionOutcome CheckAndWalk(const CalcDocument &doc, const IndexTable &indices);

@@ -1,5 +1,10 @@
 #include "platform/qsettings_store.h"
 
+#include "platform/file_io.h"
+#include "platform/ini_text.h"
+
+#include <QDir>
+#include <QFileInfo>
 #include <QSettings>
 #include <QVariant>
 
@@ -12,36 +17,50 @@ QString Key(const QString &section, const QString &name) {
     return section.isEmpty() ? name : section + u'/' + name;
 }
 
+QString SettingsFileName(const QString &organization, const QString &application) {
+    return QSettings(organization, application).fileName();
+}
+
 std::optional<int> FromLongLong(long long value) {
     if (value < std::numeric_limits<int>::min() || value > std::numeric_limits<int>::max())
         return std::nullopt;
     return static_cast<int>(value);
 }
 
+#ifdef Q_OS_WIN
 // True when `key` already holds `wanted`, so that writing it again (as the
-// program does with every setting at every end) costs no rewrite and no
-// flush of the settings file. The registry keeps each value's type; text
-// files of settings hand every value back as text.
+// program does with every setting at every end) costs no registry write.
 bool AlreadyStored(const QSettings &settings, const QString &key, const QVariant &wanted) {
     const QVariant have = settings.value(key);
-    if (!have.isValid())
-        return false;
-    if (have.typeId() == wanted.typeId())
-        return have == wanted;
-#ifdef Q_OS_WIN
-    return false;
-#else
-    return have.typeId() == QMetaType::QString && have.toString() == wanted.toString();
-#endif
+    return have.isValid() && have.typeId() == wanted.typeId() && have == wanted;
 }
+#endif
 
-void WriteValue(const QString &organization, const QString &application, const QString &key,
-                const QVariant &value) {
+// Writes one value. Outside Windows the settings file is edited by the
+// program and replaced whole through a temporary file, flushed and checked at
+// every step: QSettings' own writer can commit a file whose buffered tail
+// could not be written (a full disk), which would lose every setting. A
+// value already stored as it would be written leaves the file as it is.
+void WriteValue(const QString &organization, const QString &application, const QString &section,
+                const QString &name, const QVariant &value) {
+#ifdef Q_OS_WIN
     QSettings settings(organization, application);
+    const QString key = Key(section, name);
     if (AlreadyStored(settings, key, value))
         return;
     settings.setValue(key, value);
     settings.sync();
+#else
+    const QString file = SettingsFileName(organization, application);
+    QDir().mkpath(QFileInfo(file).absolutePath());
+    const QByteArray written = value.typeId() == QMetaType::Int ? IniIntValue(value.toInt())
+                                                                : IniTextValue(value.toString());
+    // Failures stay silent: the previous file is kept whole.
+    EditWholeFile(file, [&](const QByteArray &old) {
+        return SetIniValue(old, section.isEmpty() ? QStringLiteral("General") : section, name,
+                           written);
+    });
+#endif
 }
 
 } // namespace
@@ -102,9 +121,15 @@ std::optional<QString> QSettingsStore::ReadText(const QString &section, const QS
 }
 
 void QSettingsStore::WriteInt(const QString &section, const QString &name, int value) {
-    WriteValue(m_organization, m_application, Key(section, name), QVariant(value));
+    WriteValue(m_organization, m_application, section, name, QVariant(value));
 }
 
 void QSettingsStore::WriteText(const QString &section, const QString &name, const QString &value) {
-    WriteValue(m_organization, m_application, Key(section, name), QVariant(value));
+    WriteValue(m_organization, m_application, section, name, QVariant(value));
+}
+
+void QSettingsStore::RemoveLeftovers() {
+#ifndef Q_OS_WIN
+    RemoveLeftoverFiles(SettingsFileName(m_organization, m_application));
+#endif
 }

@@ -8,7 +8,10 @@
 // HKEY_CURRENT_USER\Software\<organization>\<application>, elsewhere the
 // user's configuration folder. Sections are QSettings groups. Every call
 // opens the store afresh and writes go out at once, so two copies of the
-// program see each other's last writes. Failures stay silent.
+// program see each other's last writes. Outside Windows the file is read by
+// QSettings and written by the program itself, in the same form, replaced
+// whole and flushed (so a full disk leaves the previous file whole), under
+// the file's lock. Failures stay silent.
 class QSettingsStore final : public ISettingsStore {
 public:
     QSettingsStore(); // organization "MORVA", application "Calvor"
@@ -25,6 +28,7 @@ public:
     void WriteInt(const QString &section, const QString &name, int value) override;
     // Writes a text, which the registry keeps as a REG_SZ.
     void WriteText(const QString &section, const QString &name, const QString &value) override;
+    void RemoveLeftovers() override;
 
 private:
     QString m_organization;

@@ -58,6 +58,8 @@ public:
     virtual std::optional<int> ReadInt(const QString &section, const QString &name) = 0;
     virtual void WriteText(const QString &section, const QString &name, const QString &value) = 0;
     virtual void WriteInt(const QString &section, const QString &name, int value) = 0;
+    // Removes what a write killed half-way left behind (nothing by default).
+    virtual void RemoveLeftovers() {}
 };
 
 // A top-level window whose place on the screen is remembered.

@@ -1,6 +1,7 @@
 #include "platform_widgets/qt_services.h"
 
 #include "platform_widgets/dialog.h"
+#include "platform_widgets/display.h"
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -35,7 +36,16 @@ QMessageBox::Icon IconOf(unsigned flags) {
 
 } // namespace
 
+QtMessageBoxService::QtMessageBoxService(MessageBoxAudience audience)
+    : m_audience(audience) {}
+
 int QtMessageBoxService::Show(const QString &caption, const QString &text, unsigned flags) {
+    const bool yesNo = (flags & MB_TYPEMASK) == MB_YESNO;
+    if (m_audience.nobodyAnswers || m_audience.echoToStandardError)
+        WriteStandardErrorLine(caption + QStringLiteral(": ") + text);
+    if (m_audience.nobodyAnswers)
+        return yesNo ? IDYES : IDOK;
+
     QMessageBox box(QApplication::activeWindow());
     box.setWindowTitle(caption);
     box.setTextFormat(Qt::PlainText);
@@ -43,7 +53,6 @@ int QtMessageBoxService::Show(const QString &caption, const QString &text, unsig
     box.setIcon(IconOf(flags));
     if (!CDialog::ApplicationIcon().isNull())
         box.setWindowIcon(CDialog::ApplicationIcon());
-    const bool yesNo = (flags & MB_TYPEMASK) == MB_YESNO;
     if (yesNo) {
         box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
         box.setDefaultButton(QMessageBox::Yes);

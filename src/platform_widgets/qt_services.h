@@ -6,12 +6,29 @@
 #include <QLocale>
 #include <QString>
 
+// Who sees the message boxes.
+struct MessageBoxAudience {
+    // Nobody can see or answer a window (the offscreen or minimal
+    // platform): a box writes "<caption>: <text>" on standard error and
+    // returns its default button at once, instead of waiting for ever.
+    bool nobodyAnswers = false;
+    // Every text is also written on standard error that way (command-line
+    // mode), so that a script sees why a run failed.
+    bool echoToStandardError = false;
+};
+
 // Message boxes: the caption, the text as plain text, the icon of the flags
 // (stop, question, exclamation, information) and the buttons OK or Yes and
-// No. Escape answers No in a Yes/No box. Returns IDOK, IDYES or IDNO.
+// No, the default button OK or Yes. Escape answers No in a Yes/No box.
+// Returns IDOK, IDYES or IDNO.
 class QtMessageBoxService final : public IMessageBoxService {
 public:
+    QtMessageBoxService() = default;
+    explicit QtMessageBoxService(MessageBoxAudience audience);
     int Show(const QString &caption, const QString &text, unsigned flags) override;
+
+private:
+    MessageBoxAudience m_audience;
 };
 
 // Installs Qt's own translation for `locale`, whatever its language, so

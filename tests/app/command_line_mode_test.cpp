@@ -1,7 +1,7 @@
 // The program itself, started with a document path in a scratch folder:
 // no window, the report written next to the executable, exit status 0.
-// Failing runs show message boxes, which would wait for a user; they are
-// tested through the application object instead.
+// Where nobody can answer them, message boxes say their text on standard
+// error and take their default button, so failing runs end too.
 
 #include "document/calc_document_file.h"
 #include "engine/number_text.h"
@@ -15,6 +15,7 @@
 
 #include <QDate>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
@@ -23,54 +24,62 @@
 
 namespace {
 
-TEST(CommandLineMode, ProgramWritesTheReportBesideItselfAndExitsWithZero) {
-    const QString binary = qEnvironmentVariable("CALVOR_BINARY");
-    if (binary.isEmpty() || !QFileInfo::exists(binary))
-        GTEST_SKIP() << "CALVOR_BINARY does not name the built program";
-
-    QTemporaryDir root;
-    ASSERT_TRUE(root.isValid());
-    const QDir dir(root.path());
-    for (const char *sub : {"bin", "docs", "config", "home", "work"})
-        ASSERT_TRUE(dir.mkpath(QString::fromUtf8(sub)));
-    const QString program = dir.filePath(QStringLiteral("bin/calvor"));
-    ASSERT_TRUE(QFile::copy(binary, program));
-    QFile::setPermissions(program, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-
-    // The index file beside the program, with the second-quarter indices
-    // 2000 to 2005.
-    IndexTable indices;
-    const float values[] = {100.0f, 110.5f, 121.0f, 130.25f, 140.0f, 150.0f};
-    for (int i = 0; i < 6; ++i)
-        indices.Set(IndexTable::PositionOf(2000 + i, 1), values[i]);
-    ASSERT_TRUE(
-        WriteFileBytes(dir.filePath(QStringLiteral("bin/Indices.txt")), indices.IndexFileText()));
-
-    const CalcDocument doc = SampleDocument(1234.5);
-    // A name with a blank, given as two arguments: they are joined again.
-    ASSERT_TRUE(
-        WriteFileBytes(dir.filePath(QStringLiteral("docs/Mon calcul.clv")), DocumentBytes(doc)));
-
-    // "Cible" 3 exports nothing, so the test opens no program and leaves the
-    // clipboard alone.
-    const QString settingsFile = dir.filePath(QStringLiteral("config/MORVA/Calvor.conf"));
-    {
-        QSettings stored(settingsFile, QSettings::IniFormat);
-        stored.setValue(QStringLiteral("Général/Cible"), 3);
-        stored.setValue(QStringLiteral("Général/Symbole"), QStringLiteral("€"));
+// A copy of the program in its own folder, the index file beside it (the
+// second-quarter indices 2000 to 2005), documents in another folder.
+class ProgramRun : public ::testing::Test {
+protected:
+    void SetUp() override {
+        const QString binary = qEnvironmentVariable("CALVOR_BINARY");
+        if (binary.isEmpty() || !QFileInfo::exists(binary))
+            GTEST_SKIP() << "CALVOR_BINARY does not name the built program";
+        ASSERT_TRUE(m_root.isValid());
+        for (const char *sub : {"bin", "docs", "config/MORVA", "home", "work"})
+            ASSERT_TRUE(QDir(m_root.path()).mkpath(QString::fromUtf8(sub)));
+        ASSERT_TRUE(QFile::copy(binary, Path("bin/calvor")));
+        const float values[] = {100.0f, 110.5f, 121.0f, 130.25f, 140.0f, 150.0f};
+        for (int i = 0; i < 6; ++i)
+            m_indices.Set(IndexTable::PositionOf(2000 + i, 1), values[i]);
+        ASSERT_TRUE(WriteFileBytes(Path("bin/Indices.txt"), m_indices.IndexFileText()));
+        // "Cible" 3 exports nothing: no program opened, the clipboard alone.
+        ASSERT_TRUE(WriteFileBytes(Path("config/MORVA/Calvor.conf"),
+                                   "[G%E9n%E9ral]\nCible=3\nSymbole=\xE2\x82\xAC\n"));
+        CalcDocument late = SampleDocument(500.0);
+        late.firstRevision = PackedDate::FromParts(11, 6, 2005);
+        ASSERT_TRUE(WriteFileBytes(Path("docs/good.clv"), DocumentBytes(SampleDocument(500.0))));
+        ASSERT_TRUE(WriteFileBytes(Path("docs/late.clv"), DocumentBytes(late)));
+    }
+    QString Path(const char *name) const {
+        return QDir(m_root.path()).filePath(QLatin1String(name));
     }
 
+    // Starts the program from another folder; `platform` empty runs it
+    // without any display.
+    void Start(QProcess &run, const QStringList &arguments, const QString &platform) const {
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        for (const char *name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
+            env.remove(QString::fromLatin1(name));
+        if (!platform.isEmpty())
+            env.insert(QStringLiteral("QT_QPA_PLATFORM"), platform);
+        env.insert(QStringLiteral("HOME"), Path("home"));
+        env.insert(QStringLiteral("XDG_CONFIG_HOME"), Path("config"));
+        env.insert(QStringLiteral("LC_ALL"), QStringLiteral("fr_FR.UTF-8"));
+        run.setProcessEnvironment(env);
+        run.setWorkingDirectory(Path("work"));
+        run.start(Path("bin/calvor"), arguments);
+    }
+
+    QTemporaryDir m_root;
+    IndexTable m_indices;
+};
+
+TEST_F(ProgramRun, ProgramWritesTheReportBesideItselfAndExitsWithZero) {
+    const CalcDocument doc = SampleDocument(1234.5);
+    // A name with a blank, given as two arguments: they are joined again.
+    ASSERT_TRUE(WriteFileBytes(Path("docs/Mon calcul.clv"), DocumentBytes(doc)));
+
     QProcess child;
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
-    env.insert(QStringLiteral("HOME"), dir.filePath(QStringLiteral("home")));
-    env.insert(QStringLiteral("XDG_CONFIG_HOME"), dir.filePath(QStringLiteral("config")));
-    env.insert(QStringLiteral("LC_ALL"), QStringLiteral("fr_FR.UTF-8"));
-    child.setProcessEnvironment(env);
-    // Another current folder: the files still go beside the program.
-    child.setWorkingDirectory(dir.filePath(QStringLiteral("work")));
     const QDate before = QDate::currentDate();
-    child.start(program, {dir.filePath(QStringLiteral("docs/Mon")), QStringLiteral("calcul.clv")});
+    Start(child, {Path("docs/Mon"), QStringLiteral("calcul.clv")}, QStringLiteral("offscreen"));
     ASSERT_TRUE(child.waitForStarted(30000));
     if (!child.waitForFinished(120000)) {
         child.kill();
@@ -84,7 +93,7 @@ TEST(CommandLineMode, ProgramWritesTheReportBesideItselfAndExitsWithZero) {
     // The same report built here, dated today (either side of midnight).
     const UserLocale french = UserLocale::FromQLocale(QLocale(QStringLiteral("fr_FR")));
     ReadDecimalSeparator(french);
-    const RevisionOutcome outcome = CheckAndWalk(doc, indices);
+    const RevisionOutcome outcome = CheckAndWalk(doc, m_indices);
     ASSERT_EQ(outcome.rows.size(), 5u);
     const auto reportOn = [&](QDate day) {
         PackedDate today = PackedDate::FromParts(static_cast<unsigned>(day.day()),
@@ -94,16 +103,69 @@ TEST(CommandLineMode, ProgramWritesTheReportBesideItselfAndExitsWithZero) {
                                    ReportSettings{3, QStringLiteral("€"), french})
             .Table();
     };
-    const QByteArray written = ReadFileBytes(dir.filePath(QStringLiteral("bin/Calcul.rtf")));
+    const QByteArray written = ReadFileBytes(Path("bin/Calcul.rtf"));
     ASSERT_FALSE(written.isEmpty());
     EXPECT_TRUE(written == reportOn(before) || written == reportOn(after));
-    EXPECT_FALSE(QFileInfo::exists(dir.filePath(QStringLiteral("work/Calcul.rtf"))));
+    EXPECT_FALSE(QFileInfo::exists(Path("work/Calcul.rtf")));
 
-    // Start-up rewrote the index file; shutdown wrote the settings.
-    EXPECT_EQ(ReadFileBytes(dir.filePath(QStringLiteral("bin/Indices.txt"))).size(), 15425);
-    const QSettings stored(settingsFile, QSettings::IniFormat);
+    // Start-up kept the index file; shutdown wrote the settings.
+    EXPECT_EQ(ReadFileBytes(Path("bin/Indices.txt")), m_indices.IndexFileText());
+    const QSettings stored(Path("config/MORVA/Calvor.conf"), QSettings::IniFormat);
     EXPECT_EQ(stored.value(QStringLiteral("Général/Cible")).toInt(), 3);
     EXPECT_EQ(stored.value(QStringLiteral("Général/Date2000")).toInt(), 40);
+}
+
+TEST_F(ProgramRun, WithoutADisplayAScriptSeesWhyARunFailed) {
+    const QString late =
+        QStringLiteral("Calvor: La date de début de calcul doit être avant la date "
+                       "de fin de calcul.\n");
+    const struct {
+        const char *name;
+        const char *document; // null: interactive
+        const char *platform; // "": no display
+        int exitCode;
+        QString errorLine; // on standard error, among Qt's own notes
+    } cases[] = {
+        {"computed", "docs/good.clv", "", 0, QString()},
+        {"first revision after the last", "docs/late.clv", "", 1, late},
+        {"the same offscreen", "docs/late.clv", "offscreen", 1, late},
+        {"interactive", nullptr, "", 1, QStringLiteral("Calvor: aucun écran")},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.name);
+        QFile::remove(Path("bin/Calcul.rtf"));
+        QProcess run;
+        QElapsedTimer clock;
+        clock.start();
+        Start(run, c.document ? QStringList{Path(c.document)} : QStringList(),
+              QString::fromLatin1(c.platform));
+        ASSERT_TRUE(run.waitForFinished(30000));
+        EXPECT_LT(clock.elapsed(), 2000);
+        EXPECT_EQ(run.exitStatus(), QProcess::NormalExit);
+        EXPECT_EQ(run.exitCode(), c.exitCode);
+        const QString error = QString::fromUtf8(run.readAllStandardError());
+        EXPECT_TRUE(c.errorLine.isEmpty() ? !error.contains(QStringLiteral("Calvor: "))
+                                          : error.contains(c.errorLine))
+            << error.toStdString();
+        EXPECT_EQ(QFileInfo::exists(Path("bin/Calcul.rtf")), c.exitCode == 0);
+    }
+}
+
+// Two documents opened at once from the file manager start two copies: the
+// second waits for the first instead of losing the index table.
+TEST_F(ProgramRun, SimultaneousRunsNeverChangeTheIndexFile) {
+    for (int pair = 0; pair < 10; ++pair) {
+        SCOPED_TRACE(pair);
+        QProcess first, second;
+        Start(first, {Path("docs/good.clv")}, QString());
+        Start(second, {Path("docs/good.clv")}, QString());
+        for (QProcess *run : {&first, &second}) {
+            ASSERT_TRUE(run->waitForFinished(30000));
+            EXPECT_EQ(run->exitCode(), 0);
+            EXPECT_FALSE(run->readAllStandardError().contains("Calvor: "));
+        }
+        ASSERT_EQ(ReadFileBytes(Path("bin/Indices.txt")), m_indices.IndexFileText());
+    }
 }
 
 } // namespace

@@ -12,6 +12,7 @@
 #include "platform_widgets/dialog.h"
 #include "platform_widgets/modal_test_support.h"
 #include "support/fakes.h"
+#include "support/faulty_files.h"
 #include "support/sample_document.h"
 
 #include <gtest/gtest.h>
@@ -23,6 +24,7 @@
 #include <QStandardPaths>
 #include <QTemporaryDir>
 
+#include <cerrno>
 #include <memory>
 #include <vector>
 
@@ -160,10 +162,11 @@ TEST_F(RevisionAppTest, StartUpNormalisesTheIndexFileAndClearsTheDocument) {
     EXPECT_FALSE(a.m_bCommandLine);
 }
 
-TEST_F(RevisionAppTest, UnwritableIndexFileIsReportedTwiceAndEndsTheLoopAtOnce) {
-    // A folder in the file's place can be neither read nor replaced, even
-    // by the superuser.
-    ASSERT_TRUE(QDir(folder).mkdir(QStringLiteral("Indices.txt")));
+TEST_F(RevisionAppTest, MissingIndexFileThatCannotBeCreatedIsReportedTwiceAndEndsTheLoopAtOnce) {
+    // A folder without write permission refuses the file even to the
+    // superuser.
+    const QFile::Permissions writable = QFile::permissions(folder);
+    ASSERT_TRUE(QFile::setPermissions(folder, QFile::ReadOwner | QFile::ExeOwner));
     std::string log;
     App().SetLoopDialogFactory([&](CRevisionApp &a) {
         CRevisionApp::LoopDialogs d;
@@ -172,6 +175,7 @@ TEST_F(RevisionAppTest, UnwritableIndexFileIsReportedTwiceAndEndsTheLoopAtOnce) 
         return d;
     });
     App().InitInstance(QString());
+    QFile::setPermissions(folder, writable);
 
     EXPECT_EQ(boxes.Texts(),
               QStringList({LoadString(IDS_INDEX_FILE_ERROR), LoadString(IDS_INDEX_FILE_ERROR)}));
@@ -180,6 +184,100 @@ TEST_F(RevisionAppTest, UnwritableIndexFileIsReportedTwiceAndEndsTheLoopAtOnce) 
     EXPECT_EQ(log, "~M"); // never shown, destroyed at the end of start-up
     EXPECT_EQ(App().ExitInstance(), 0);
     EXPECT_EQ(settings.writes, 3);
+}
+
+// The index file is the user's only copy of years of values: start-up never
+// replaces one it could not read, and keeps what a rewrite replaces.
+TEST_F(RevisionAppTest, StartUpNeverReplacesAnIndexFileItCouldNotRead) {
+    const QByteArray values = "100\r\n101,5\r\n";
+    enum Situation { kFolder, kReadError, kNotReadable, kHeld, kReadOnly, kNotCanonical };
+    const struct {
+        const char *name;
+        Situation situation;
+        int messages; // of message 200
+        bool quits;
+        float first; // element 0 after start-up
+    } cases[] = {
+        {"a folder in the file's place", kFolder, 1, false, 0.0f},
+        {"read error", kReadError, 1, false, 0.0f},
+        {"not readable", kNotReadable, 1, false, 0.0f},
+        {"held by another copy past the wait", kHeld, 1, false, 0.0f},
+        {"read-only file: read, then not written", kReadOnly, 1, true, 100.0f},
+        {"normalised, the old file kept as the backup", kNotCanonical, 0, false, 100.0f},
+    };
+    const QString path = InFolder(QStringLiteral("Indices.txt"));
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.name);
+        boxes.Clear();
+        app.reset();
+        ClearQuitRequest();
+        QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner);
+        QFile::remove(path);
+        QFile::remove(BackupPathFor(path));
+        QDir(folder).rmdir(QStringLiteral("Indices.txt"));
+        ASSERT_TRUE(c.situation == kFolder ? QDir(folder).mkdir(QStringLiteral("Indices.txt"))
+                                           : WriteFileBytes(path, values));
+        if (c.situation == kReadOnly)
+            QFile::setPermissions(path, QFile::ReadOwner);
+        FaultyFiles faults;
+        if (c.situation == kReadError || c.situation == kNotReadable)
+            faults.Fail(c.situation == kReadError ? FaultyFiles::kRead : FaultyFiles::kOpen,
+                        c.situation == kReadError ? EIO : EACCES, QStringLiteral("/Indices.txt"));
+        FileUseLock other(path);
+        ASSERT_TRUE(c.situation != kHeld || other.Acquire());
+
+        App().InitInstance(QString());
+        EXPECT_EQ(boxes.Texts(), QStringList(c.messages, LoadString(IDS_INDEX_FILE_ERROR)));
+        EXPECT_EQ(IsQuitPending(), c.quits);
+        EXPECT_EQ(App().m_indices.At(0), c.first);
+        if (c.situation != kFolder) {
+            const bool rewritten = c.situation == kNotCanonical;
+            EXPECT_EQ(ReadFileBytes(path), rewritten ? App().m_indices.IndexFileText() : values);
+            EXPECT_EQ(ReadFileBytes(BackupPathFor(path)), rewritten ? values : QByteArray());
+        }
+    }
+}
+
+TEST_F(RevisionAppTest, DocumentOperationsTellWhyTheyFailed) {
+    const QString doc = InFolder(QStringLiteral("calcul.clv"));
+    const QByteArray good = DocumentBytes(SampleDocument(500.0));
+    const struct {
+        const char *name;
+        bool save;
+        bool cancelled;
+        QByteArray before;       // the file's bytes; empty: no file
+        unsigned long sizeLimit; // 0: none
+        QString text;
+    } cases[] = {
+        {"open cancelled", false, true, good, 0, QString()},
+        {"save cancelled", true, true, QByteArray(), 0, QString()},
+        {"opened", false, false, good, 0, QString()},
+        {"missing", false, false, QByteArray(), 0, LoadString(IDS_OPEN_FAILED)},
+        {"not a document", false, false, "texte", 0, LoadString(IDS_NOT_A_DOCUMENT)},
+        {"cut short", false, false, good.left(26), 0,
+         QStringLiteral("Tentative d'accès à un fichier non nommé après sa fin.")},
+        {"saved", true, false, QByteArray(), 0, QString()},
+        {"full disk", true, false, "old", 10,
+         QStringLiteral("Disque plein lors de l'accès à ") + QDir::toNativeSeparators(doc) + u'.'},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.name);
+        boxes.Clear();
+        app.reset();
+        QFile::remove(doc);
+        ASSERT_TRUE(c.before.isEmpty() || WriteFileBytes(doc, c.before));
+        files.answers = {c.cancelled ? std::optional<QString>() : doc};
+        CRevisionApp &a = App();
+        const auto run = [&] { return c.save ? a.SaveDocument() : (a.PromptOpenDocument(), true); };
+        c.sizeLimit ? WithFileSizeLimit(c.sizeLimit, run) : run();
+        EXPECT_EQ(boxes.Texts(), c.text.isEmpty() ? QStringList() : QStringList{c.text});
+        for (const auto &box : boxes.Boxes())
+            EXPECT_EQ(box.flags, unsigned{MB_OK | MB_ICONSTOP});
+        EXPECT_EQ(a.m_doc.rent, !c.save && !c.cancelled && c.text.isEmpty() ? 500.0 : 0.0);
+        if (c.save && !c.cancelled) {
+            EXPECT_EQ(ReadFileBytes(doc), c.text.isEmpty() ? DocumentBytes(a.m_doc) : c.before);
+        }
+    }
 }
 
 TEST_F(RevisionAppTest, SettingsAreReadAtStartAndWrittenAtTheEnd) {

@@ -1,11 +1,12 @@
 #include "document/calc_document_file.h"
 
 #include "platform/file_io.h"
-#include "platform/string_table.h"
+#include "platform/services.h"
 #include "support/fakes.h"
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -54,10 +55,6 @@ QByteArray SampleStream() {
                       28);
 }
 
-QString EndOfFileText() {
-    return QStringLiteral("Tentative d'accès à un fichier non nommé après sa fin.");
-}
-
 class DocumentFileTest : public ::testing::Test {
 protected:
     void SetUp() override { ASSERT_TRUE(m_dir.isValid()); }
@@ -70,8 +67,6 @@ protected:
     }
 
     QTemporaryDir m_dir;
-    RecordingMessageBoxes m_boxes;
-    ScriptedFileDialogs m_dialogs;
 };
 
 } // namespace
@@ -149,40 +144,31 @@ TEST(DocumentBytesTest, ShortOrForeignInputReadsOnlyWhatTheRulesAllow) {
     }
 }
 
-TEST_F(DocumentFileTest, SaveReplacesAnOldFileWholeThenOpenIsBitExact) {
+TEST_F(DocumentFileTest, WriteReplacesAnOldFileWholeThenReadIsBitExact) {
     ASSERT_TRUE(WriteFileBytes(Path("calcul.clv"), QByteArray(1000, 'o')));
     const CalcDocument doc = MakeDocument(0xF0000000u | (2001u << 14) | (4u << 7) | 1u, 0x30000000,
                                           0, 0x7FFFFFFF, 0x7FF800000000BEEF);
-    m_dialogs.answers.push_back(Path("calcul.clv"));
-    ASSERT_TRUE(SaveDocument(doc, m_dialogs, m_boxes));
+    ASSERT_EQ(WriteDocumentFile(doc, Path("calcul.clv")), WriteStatus::Ok);
     EXPECT_EQ(ReadFileBytes(Path("calcul.clv")), DocumentBytes(doc));
 
-    m_dialogs.answers.push_back(Path("calcul.clv"));
     CalcDocument opened = Before();
-    PromptOpenDocument(opened, m_dialogs, m_boxes);
+    EXPECT_EQ(ReadDocumentFile(opened, Path("calcul.clv")), OpenOutcome::Opened);
     ExpectSameBits(opened, doc);
-    EXPECT_TRUE(m_boxes.Boxes().empty());
     EXPECT_EQ(Entries(), QStringList{QStringLiteral("calcul.clv")});
 }
 
-TEST_F(DocumentFileTest, CancelledDialogsGetTheFilterExtensionAndFlagsAndChangeNothing) {
-    CalcDocument doc = Before();
-    PromptOpenDocument(doc, m_dialogs, m_boxes);
-    EXPECT_FALSE(SaveDocument(doc, m_dialogs, m_boxes));
-    ExpectSameBits(doc, Before());
-    EXPECT_TRUE(m_boxes.Boxes().empty());
-    EXPECT_TRUE(Entries().isEmpty());
-    ASSERT_EQ(m_dialogs.requests.size(), 2u);
-    for (const FileDialogRequest &r : m_dialogs.requests) {
+TEST(DocumentDialogTest, RequestsCarryTheFilterTheExtensionAndTheFlags) {
+    const FileDialogRequest requests[] = {OpenDocumentRequest(), SaveDocumentRequest()};
+    for (const FileDialogRequest &r : requests) {
         EXPECT_EQ(r.filters, QStringList({QStringLiteral("Calvors (*.clv)"),
                                           QStringLiteral("Tous les fichiers (*.*)")}));
         EXPECT_EQ(r.defaultExtension, QStringLiteral("clv"));
     }
-    EXPECT_EQ(m_dialogs.requests[0].flags, 0x81004u);
-    EXPECT_EQ(m_dialogs.requests[1].flags, 0x80806u);
+    EXPECT_EQ(requests[0].flags, 0x81004u);
+    EXPECT_EQ(requests[1].flags, 0x80806u);
 }
 
-TEST_F(DocumentFileTest, OpenReportsEachFailureWithItsMessage) {
+TEST_F(DocumentFileTest, ReadGivesTheOutcomeOfEachFailure) {
     const QByteArray s = SampleStream();
     ASSERT_TRUE(WriteFileBytes(Path("short.clv"), s.first(26)));
     ASSERT_TRUE(WriteFileBytes(Path("two.clv"), s.first(2)));
@@ -195,80 +181,62 @@ TEST_F(DocumentFileTest, OpenReportsEachFailureWithItsMessage) {
     const struct {
         const char *file;
         OpenOutcome outcome;
-        QString text;
         bool datesRead;
     } cases[] = {
-        {"missing.clv", OpenOutcome::CannotOpen, LoadString(IDS_OPEN_FAILED), false},
-        {"folder.clv", OpenOutcome::CannotOpen, LoadString(IDS_OPEN_FAILED), false},
-        {"held.clv", OpenOutcome::CannotOpen, LoadString(IDS_OPEN_FAILED), false},
-        {"two.clv", OpenOutcome::NotADocument, LoadString(IDS_NOT_A_DOCUMENT), false},
-        {"text.txt", OpenOutcome::NotADocument, LoadString(IDS_NOT_A_DOCUMENT), false},
-        {"short.clv", OpenOutcome::CutShort, EndOfFileText(), true},
+        {"missing.clv", OpenOutcome::CannotOpen, false},
+        {"folder.clv", OpenOutcome::CannotOpen, false},
+        {"held.clv", OpenOutcome::CannotOpen, false},
+        {"two.clv", OpenOutcome::NotADocument, false},
+        {"text.txt", OpenOutcome::NotADocument, false},
+        {"short.clv", OpenOutcome::CutShort, true},
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(c.file);
-        m_boxes.Clear();
         CalcDocument doc = Before();
-        EXPECT_EQ(OpenDocument(doc, Path(c.file), m_boxes), c.outcome);
-        ASSERT_EQ(m_boxes.Boxes().size(), 1u);
-        EXPECT_EQ(m_boxes.Boxes()[0].caption, QStringLiteral("Calvor"));
-        EXPECT_EQ(m_boxes.Boxes()[0].text, c.text);
-        EXPECT_EQ(m_boxes.Boxes()[0].flags, unsigned(MB_OK | MB_ICONSTOP));
+        EXPECT_EQ(ReadDocumentFile(doc, Path(c.file)), c.outcome);
         EXPECT_EQ(doc.signature.Word(), c.datesRead ? 0x04030201u : 0xAAAAAAAAu);
         EXPECT_EQ(doc.referenceDate.Word(), c.datesRead ? 0x34333231u : 0xDDDDDDDDu);
         EXPECT_EQ(doc.rent, 42.5); // the rent is never half read
     }
 }
 
-TEST_F(DocumentFileTest, OpenTakesAUnicodePathAndIgnoresALongTail) {
+TEST_F(DocumentFileTest, ReadTakesAUnicodePathAndIgnoresALongTail) {
     const QString path = m_dir.filePath(QStringLiteral("Bail Müller – 2024 €.clv"));
     QByteArray bytes = SampleStream();
     bytes.append(QByteArray(1 << 20, 'x'));
     ASSERT_TRUE(WriteFileBytes(path, bytes));
     CalcDocument doc = Before();
-    EXPECT_EQ(OpenDocument(doc, path, m_boxes), OpenOutcome::Opened);
+    EXPECT_EQ(ReadDocumentFile(doc, path), OpenOutcome::Opened);
     EXPECT_EQ(doc.rent, 1.5);
-    EXPECT_TRUE(m_boxes.Boxes().empty());
 }
 
-TEST_F(DocumentFileTest, SaveRefusedGivesMessage204AndWritesNothing) {
+TEST_F(DocumentFileTest, RefusedOrFailedWriteLeavesTheOldFile) {
     ASSERT_TRUE(WriteFileBytes(Path("readonly.clv"), "old"));
     QFile::setPermissions(Path("readonly.clv"), QFile::ReadOwner);
     ASSERT_TRUE(WriteFileBytes(Path("held.clv"), "old"));
+    ASSERT_TRUE(WriteFileBytes(Path("calcul.clv"), "old"));
     FileUseLock other(Path("held.clv"));
     ASSERT_TRUE(other.Acquire());
-    const char *const cases[] = {"readonly.clv", "held.clv", "no-such-folder/new.clv"};
-    for (const char *file : cases) {
-        SCOPED_TRACE(file);
-        m_boxes.Clear();
-        m_dialogs.answers.push_back(Path(file));
-        EXPECT_FALSE(SaveDocument(Before(), m_dialogs, m_boxes));
-        ASSERT_EQ(m_boxes.Boxes().size(), 1u);
-        EXPECT_EQ(m_boxes.Boxes()[0].text, LoadString(IDS_SAVE_FAILED));
-        EXPECT_EQ(m_boxes.Boxes()[0].flags, unsigned(MB_OK | MB_ICONSTOP));
+    const struct {
+        const char *file;
+        unsigned long sizeLimit; // 0: none; fewer than the 27 bytes: a full disk
+        WriteStatus status;
+    } cases[] = {
+        {"readonly.clv", 0, WriteStatus::CannotCreate},
+        {"held.clv", 0, WriteStatus::CannotCreate},
+        {"no-such-folder/new.clv", 0, WriteStatus::CannotCreate},
+        {"calcul.clv", 10, WriteStatus::WriteFailed},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.file);
+        const auto write = [&] { return WriteDocumentFile(Before(), Path(c.file)) == c.status; };
+        EXPECT_TRUE(c.sizeLimit ? WithFileSizeLimit(c.sizeLimit, write) : write());
+        if (QFileInfo(Path(c.file)).isFile()) {
+            EXPECT_EQ(ReadFileBytes(Path(c.file)), QByteArray("old"));
+        }
     }
-    EXPECT_EQ(ReadFileBytes(Path("readonly.clv")), QByteArray("old"));
-    EXPECT_EQ(ReadFileBytes(Path("held.clv")), QByteArray("old"));
-
     // A read-only folder.
     QFile::setPermissions(m_dir.path(), QFile::ReadOwner | QFile::ExeOwner);
-    m_boxes.Clear();
-    m_dialogs.answers.push_back(Path("new.clv"));
-    EXPECT_FALSE(SaveDocument(Before(), m_dialogs, m_boxes));
-    EXPECT_EQ(m_boxes.Texts(), QStringList{LoadString(IDS_SAVE_FAILED)});
+    EXPECT_EQ(WriteDocumentFile(Before(), Path("new.clv")), WriteStatus::CannotCreate);
     EXPECT_FALSE(QFile::exists(Path("new.clv")));
-}
-
-TEST_F(DocumentFileTest, FullDiskKeepsTheOldDocumentAndNamesTheFile) {
-    const CalcDocument old = MakeDocument(5, 6, 7, 8, std::bit_cast<std::uint64_t>(100.0));
-    ASSERT_TRUE(WriteFileBytes(Path("calcul.clv"), DocumentBytes(old)));
-    m_dialogs.answers.push_back(Path("calcul.clv"));
-    // Fewer than the 27 bytes may be written.
-    EXPECT_FALSE(WithFileSizeLimit(10, [&] { return SaveDocument(Before(), m_dialogs, m_boxes); }));
-    EXPECT_EQ(ReadFileBytes(Path("calcul.clv")), DocumentBytes(old));
-    EXPECT_EQ(Entries(), QStringList{QStringLiteral("calcul.clv")});
-    ASSERT_EQ(m_boxes.Boxes().size(), 1u);
-    EXPECT_EQ(m_boxes.Boxes()[0].text, QStringLiteral("Disque plein lors de l'accès à ") +
-                                           QDir::toNativeSeparators(Path("calcul.clv")) + u'.');
-    EXPECT_EQ(m_boxes.Boxes()[0].flags, unsigned(MB_OK | MB_ICONSTOP));
 }

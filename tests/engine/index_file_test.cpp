@@ -2,12 +2,12 @@
 #include "engine/index_file.h"
 #include "engine/number_text.h"
 #include "platform/file_io.h"
-#include "platform/string_table.h"
 #include "platform/user_locale.h"
 #include "support/fakes.h"
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QRegularExpression>
 #include <QTemporaryDir>
 
@@ -67,6 +67,17 @@ void ExpectCanonical(const QByteArray &text) {
     }
 }
 
+// `text` in UTF-16 with its byte-order mark, as an editor saves it.
+QByteArray Utf16(const QString &text, bool littleEndian) {
+    QByteArray out = littleEndian ? QByteArray("\xFF\xFE") : QByteArray("\xFE\xFF");
+    for (const QChar c : text) {
+        const char low = static_cast<char>(c.unicode() & 0xFF);
+        const char high = static_cast<char>(c.unicode() >> 8);
+        out.append(littleEndian ? low : high).append(littleEndian ? high : low);
+    }
+    return out;
+}
+
 struct ReadCase {
     const char *name;
     QByteArray text;
@@ -101,9 +112,19 @@ std::vector<ReadCase> ReadCases() {
         {"tiny value", "1e-50\r\n", {0}},
         {"100 kB line", "5" + QByteArray(100 * 1024, 'x') + "\r\n7\r\n", {5, 7}},
         {"100 kB of digits", QByteArray(100 * 1024, '0') + "42\r\n", {42}},
-        {"binary bytes", "\xFF\xFE\x80\x01 12\r\n\x81\x8D\x9D\r\n3", {0, 0, 3}},
+        {"binary bytes", "\x01\xFF\xFE\x80 12\r\n\x81\x8D\x9D\r\n3", {0, 0, 3}},
         {"NUL byte ends the number", QByteArray("12\0 34\r\n\0\r\n5", 13), {12, 0, 5}},
-        {"lone CR stays in its line", "1\r2\r\n3", {1, 3}},
+        {"lone CR ends a line", "1\r2\r\n3\r\r4", {1, 2, 3, 4}},
+        {"CR-only file", Header().replace("\r\n", "\r") + "1,5\r2\r", {1.5f, 2}},
+        {"UTF-8 byte-order mark", "\xEF\xBB\xBF" + Header() + "7\r\n", {7}},
+        {"UTF-16 little-endian",
+         Utf16(QStringLiteral("; é\r\n1,5\r\n\u20AC2\r\n3"), true),
+         {1.5f, 0, 3}},
+        {"UTF-16 big-endian", Utf16(QStringLiteral("\uFEFF4\n5"), false), {0, 5}},
+        {"byte-order mark later in the file",
+         "1\r\n\xEF\xBB\xBF"
+         "2\r\n",
+         {1, 0}},
         {"semicolon after CR LF", "\r\n;\r\n;;\r\n8", {8}},
     };
 }
@@ -121,7 +142,6 @@ protected:
 
     QTemporaryDir m_dir;
     QString m_path;
-    RecordingMessageBoxes m_boxes;
 };
 
 } // namespace
@@ -138,9 +158,9 @@ TEST_F(IndexFileTest, CanonicalTextHas15425BytesForZerosAndForThreeValuesRead) {
     // Three values and a three-decimal value after start-up.
     ASSERT_TRUE(WriteFileBytes(m_path, Header() + "100\r\n101,5\r\n1234,567\r\n"));
     IndexTable table;
-    ASSERT_TRUE(table.ReadIndexFile(m_path, m_boxes));
+    ASSERT_EQ(table.ReadIndexFile(m_path), ReadStatus::Ok);
     EXPECT_EQ(table.At(2), 1234.567f); // memory keeps what was read
-    ASSERT_TRUE(table.WriteIndexFile(m_path, m_boxes));
+    ASSERT_EQ(table.WriteIndexFile(m_path), WriteStatus::Ok);
     const QByteArray normalised = ReadFileBytes(m_path);
     EXPECT_EQ(normalised.size(), 15425);
     EXPECT_TRUE(normalised.mid(81).startsWith("  100,00   ; 1970 - Trim 1\r\n"
@@ -243,49 +263,46 @@ TEST_F(IndexFileTest, StartUpNormalisesEveryFileToTheCanonicalForm) {
             SCOPED_TRACE(std::string(c.name) + ", separator " + separator);
             ASSERT_TRUE(WriteFileBytes(m_path, c.text));
             IndexTable table;
-            ASSERT_TRUE(table.ReadIndexFile(m_path, m_boxes));
-            ASSERT_TRUE(table.WriteIndexFile(m_path, m_boxes));
+            ASSERT_EQ(table.ReadIndexFile(m_path), ReadStatus::Ok);
+            ASSERT_EQ(table.WriteIndexFile(m_path), WriteStatus::Ok);
             const QByteArray normalised = ReadFileBytes(m_path);
             ExpectCanonical(normalised);
+            // What the normalisation replaced can be recovered.
+            EXPECT_EQ(ReadFileBytes(BackupPathFor(m_path)), c.text);
             // The next start changes nothing.
             IndexTable next;
-            ASSERT_TRUE(next.ReadIndexFile(m_path, m_boxes));
-            ASSERT_TRUE(next.WriteIndexFile(m_path, m_boxes));
+            ASSERT_EQ(next.ReadIndexFile(m_path), ReadStatus::Ok);
+            ASSERT_EQ(next.WriteIndexFile(m_path), WriteStatus::Ok);
             EXPECT_EQ(ReadFileBytes(m_path), normalised);
+            EXPECT_EQ(ReadFileBytes(BackupPathFor(m_path)), c.text);
         }
     }
-    EXPECT_TRUE(m_boxes.Boxes().empty());
     EXPECT_EQ(QDir(m_dir.path()).entryList(QDir::Files | QDir::Hidden),
-              QStringList{IndexFileName()});
+              QStringList({IndexFileName(), IndexFileName() + QStringLiteral(".bak")}));
 }
 
-TEST_F(IndexFileTest, MissingFileGivesOneMessageThenAFileOfZeros) {
+TEST_F(IndexFileTest, MissingFileLeavesTheTableThenAFileOfZerosIsCreated) {
     IndexTable table = FilledTable(kUnreached);
-    EXPECT_FALSE(table.ReadIndexFile(m_path, m_boxes));
-    ASSERT_EQ(m_boxes.Boxes().size(), 1u);
-    EXPECT_EQ(m_boxes.Boxes()[0].caption, QStringLiteral("Calvor"));
-    EXPECT_EQ(m_boxes.Boxes()[0].text, LoadString(IDS_INDEX_FILE_ERROR));
-    EXPECT_EQ(m_boxes.Boxes()[0].flags, unsigned(MB_OK | MB_ICONSTOP));
+    EXPECT_EQ(table.ReadIndexFile(m_path), ReadStatus::Missing);
     EXPECT_EQ(table.At(0), kUnreached); // the table keeps what it held
 
-    ASSERT_TRUE(IndexTable().WriteIndexFile(m_path, m_boxes));
+    ASSERT_EQ(IndexTable().WriteIndexFile(m_path), WriteStatus::Ok);
     EXPECT_EQ(ReadFileBytes(m_path), IndexTable().IndexFileText());
-    EXPECT_EQ(m_boxes.Boxes().size(), 1u);
+    EXPECT_FALSE(QFileInfo::exists(BackupPathFor(m_path)));
 }
 
 TEST_F(IndexFileTest, FileHeldByAnotherCopyCannotBeReadOrWritten) {
     ASSERT_TRUE(WriteFileBytes(m_path, "5\r\n"));
     FileUseLock other(m_path);
     ASSERT_TRUE(other.Acquire());
-    IndexTable table;
-    EXPECT_FALSE(table.ReadIndexFile(m_path, m_boxes));
-    EXPECT_FALSE(table.WriteIndexFile(m_path, m_boxes));
-    EXPECT_EQ(m_boxes.Texts(),
-              QStringList({LoadString(IDS_INDEX_FILE_ERROR), LoadString(IDS_INDEX_FILE_ERROR)}));
+    IndexTable table = FilledTable(kUnreached);
+    EXPECT_EQ(table.ReadIndexFile(m_path), ReadStatus::InUse);
+    EXPECT_EQ(table.At(0), kUnreached);
+    EXPECT_EQ(table.WriteIndexFile(m_path), WriteStatus::CannotCreate);
     EXPECT_EQ(ReadFileBytes(m_path), QByteArray("5\r\n"));
 }
 
-TEST_F(IndexFileTest, UnwritableFileOrFolderGivesMessage200AndLeavesTheFile) {
+TEST_F(IndexFileTest, UnwritableFileOrFolderIsReadAndLeftAsItIs) {
     const QByteArray original = Header() + "1,5\r\n";
     const struct {
         const char *name;
@@ -293,7 +310,6 @@ TEST_F(IndexFileTest, UnwritableFileOrFolderGivesMessage200AndLeavesTheFile) {
     } cases[] = {{"read-only file", true}, {"read-only folder", false}};
     for (const auto &c : cases) {
         SCOPED_TRACE(c.name);
-        m_boxes.Clear();
         QFile::setPermissions(m_dir.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
         QFile::setPermissions(m_path, QFile::ReadOwner | QFile::WriteOwner);
         ASSERT_TRUE(WriteFileBytes(m_path, original));
@@ -303,24 +319,19 @@ TEST_F(IndexFileTest, UnwritableFileOrFolderGivesMessage200AndLeavesTheFile) {
             QFile::setPermissions(m_dir.path(), QFile::ReadOwner | QFile::ExeOwner);
 
         IndexTable table;
-        EXPECT_TRUE(table.ReadIndexFile(m_path, m_boxes)); // it is read
+        EXPECT_EQ(table.ReadIndexFile(m_path), ReadStatus::Ok); // it is read
         EXPECT_EQ(table.At(0), 1.5f);
-        EXPECT_FALSE(table.WriteIndexFile(m_path, m_boxes)); // then refused
-        ASSERT_EQ(m_boxes.Boxes().size(), 1u);
-        EXPECT_EQ(m_boxes.Boxes()[0].text, LoadString(IDS_INDEX_FILE_ERROR));
-        EXPECT_EQ(m_boxes.Boxes()[0].flags, unsigned(MB_OK | MB_ICONSTOP));
+        EXPECT_EQ(table.WriteIndexFile(m_path), WriteStatus::CannotCreate); // then refused
         EXPECT_EQ(ReadFileBytes(m_path), original);
+        EXPECT_FALSE(QFileInfo::exists(BackupPathFor(m_path)));
     }
 }
 
-TEST_F(IndexFileTest, FullDiskLeavesTheOldFileWholeAndSaysSo) {
+TEST_F(IndexFileTest, FullDiskLeavesTheOldFileWhole) {
     const QByteArray original = Header() + "1,5\r\n2,5\r\n";
     ASSERT_TRUE(WriteFileBytes(m_path, original));
     IndexTable table = FilledTable(3.0f);
-    EXPECT_FALSE(WithFileSizeLimit(4096, [&] { return table.WriteIndexFile(m_path, m_boxes); }));
+    EXPECT_TRUE(WithFileSizeLimit(
+        4096, [&] { return table.WriteIndexFile(m_path) == WriteStatus::WriteFailed; }));
     EXPECT_EQ(ReadFileBytes(m_path), original);
-    ASSERT_EQ(m_boxes.Boxes().size(), 1u);
-    EXPECT_EQ(m_boxes.Boxes()[0].text, QStringLiteral("Disque plein lors de l'accès à ") +
-                                           QDir::toNativeSeparators(m_path) + u'.');
-    EXPECT_EQ(m_boxes.Boxes()[0].flags, unsigned(MB_OK | MB_ICONSTOP));
 }

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <ostream>
 #include <vector>
 
@@ -74,10 +75,6 @@ TEST(CheckAndWalk, RevisionDatesFollowTheFirstAndEndOnTheLast) {
          D(1, 1, 2101),
          {D(29, 2, 2096), D(28, 2, 2097), D(28, 2, 2098), D(28, 2, 2099), D(29, 2, 2100),
           D(1, 1, 2101)}},
-        {"an unchecked 31 April falls back to 30",
-         D(31, 4, 2001),
-         D(1, 5, 2003),
-         {D(31, 4, 2001), D(30, 4, 2002), D(1, 5, 2003)}},
         {"same day: one row", D(10, 6, 2005), D(10, 6, 2005), {D(10, 6, 2005)}},
         {"same year: one row, the first date", D(10, 2, 2005), D(20, 11, 2005), {D(10, 2, 2005)}},
         {"earliest accepted start", D(1, 4, 1970), D(1, 4, 1971), {D(1, 4, 1970), D(1, 4, 1971)}},
@@ -158,17 +155,37 @@ TEST(CheckAndWalk, RefusalsComeInTheirOrder) {
         {"start in the first quarter of 1970",
          [](CalcDocument &d) { d.firstRevision = D(31, 3, 1970); }, IDS_START_IN_FIRST_QUARTER_1970,
          u""},
-        {"reference index never entered",
-         [](CalcDocument &d) { d.referenceDate = Quarter(0, 1969); }, IDS_NO_REFERENCE_INDEX, u""},
+        // Documents the data dialog never makes, opened from a file.
+        {"reference before the table", [](CalcDocument &d) { d.referenceDate = Quarter(0, 1969); },
+         IDS_BAD_DATE, u"de l'indice de référence"},
         {"reference beyond the table", [](CalcDocument &d) { d.referenceDate = Quarter(0, 2107); },
-         IDS_NO_REFERENCE_INDEX, u""},
+         IDS_BAD_DATE, u"de l'indice de référence"},
+        {"every bit set", [](CalcDocument &d) { d.firstRevision = PackedDate(0xFFFFFFFFu); },
+         IDS_BAD_DATE, u"de début de calcul"},
+        {"day 0", [](CalcDocument &d) { d.signature = D(0, 3, 2001); }, IDS_BAD_DATE,
+         u"de signature du bail"},
+        {"31 February", [](CalcDocument &d) { d.lastRevision = D(31, 2, 2003); }, IDS_BAD_DATE,
+         u"de fin de calcul"},
+        {"31 April, once walked as it is",
+         [](CalcDocument &d) { d.firstRevision = D(31, 4, 2001); }, IDS_BAD_DATE,
+         u"de début de calcul"},
+        {"reference month 13", [](CalcDocument &d) { d.referenceDate = D(1, 13, 2000); },
+         IDS_BAD_DATE, u"de l'indice de référence"},
+        {"reference on no quarter's first day",
+         [](CalcDocument &d) { d.referenceDate = D(2, 4, 2000); }, IDS_BAD_DATE,
+         u"de l'indice de référence"},
+        {"reference in a quarter's second month",
+         [](CalcDocument &d) { d.referenceDate = D(1, 5, 2000); }, IDS_BAD_DATE,
+         u"de l'indice de référence"},
+        {"rent not a number", [](CalcDocument &d) { d.rent = std::nan(""); }, IDS_NO_RENT, u""},
+        {"infinite rent", [](CalcDocument &d) { d.rent = -HUGE_VAL; }, IDS_NO_RENT, u""},
     };
     for (const Case &c : cases) {
         CalcDocument doc = good;
         c.change(doc);
         const RevisionOutcome out = CheckAndWalk(doc, indices);
         EXPECT_EQ(out.refusal, c.refusal) << c.name;
-        EXPECT_EQ(out.emptyDateName, QString::fromUtf16(c.dateName)) << c.name;
+        EXPECT_EQ(out.badDateName, QString::fromUtf16(c.dateName)) << c.name;
         EXPECT_TRUE(out.rows.empty()) << c.name;
     }
 
@@ -195,9 +212,9 @@ TEST(CheckAndWalk, ZeroIndexStopsTheWalkAndKeepsTheRows) {
         {"last row, named by the last revision's year", Quarter(1, 2000), D(15, 3, 2001),
          D(10, 6, 2005), IndexTable::PositionOf(2005, 1), 4, 2005},
         // The walk reaches past 2106: positions outside the table read as 0.
-        {"past the end of the table", Quarter(3, 2105), D(1, 1, 2105), D(1, 1, 2110), -1, 1, 2106},
-        {"reference in the last quarter", Quarter(3, 2106), D(1, 1, 2200), D(1, 1, 2200), -1, 0,
-         2200},
+        {"past the end of the table", Quarter(3, 2105), D(1, 1, 2105), D(1, 1, 2106), -1, 1, 2106},
+        {"reference in the last quarter", Quarter(3, 2106), D(1, 1, 2106), D(1, 1, 2106), -1, 0,
+         2106},
     };
     for (const Case &c : cases) {
         IndexTable indices = DistinctIndices();
@@ -211,13 +228,13 @@ TEST(CheckAndWalk, ZeroIndexStopsTheWalkAndKeepsTheRows) {
     }
 }
 
-TEST(CheckAndWalk, FarYearsEndWithoutReadingOutsideTheTable) {
-    // The year field wraps after 16383: the walk must still end.
+TEST(CheckAndWalk, FarYearsAreRefusedBeforeTheWalk) {
+    // The year field wraps after 16383; such a year never reaches the walk.
     const IndexTable indices = DistinctIndices();
     const RevisionOutcome out =
         CheckAndWalk(Doc(D(1, 4, 1970), D(1, 1, 16383), Quarter(0, 1970)), indices);
-    EXPECT_TRUE(out.stoppedAtZeroIndex);
-    EXPECT_EQ(out.rows.size(), static_cast<std::size_t>(IndexTable::kSize / 4 - 1));
+    EXPECT_EQ(out.refusal, unsigned{IDS_BAD_DATE});
+    EXPECT_TRUE(out.rows.empty());
 }
 
 TEST(CheckAndWalk, ReservedBitsOfTheFirstRevisionStayOnEveryRow) {

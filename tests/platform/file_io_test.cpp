@@ -1,7 +1,11 @@
 #include "platform/file_io.h"
+#include "platform/file_system.h"
 #include "support/fakes.h"
+#include "support/faulty_files.h"
 
+#include <QDateTime>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
@@ -11,11 +15,14 @@
 
 #include <sys/stat.h>
 
+#include <cerrno>
+#include <csignal>
 #include <cstdint>
-
 #include <cstdio>
 #include <cstdlib>
+#include <functional>
 #include <iostream>
+#include <memory>
 #include <string>
 #include <unistd.h>
 
@@ -28,8 +35,8 @@ const char kLockEnv[] = "CALVOR_LOCK_PATH";
 const char kHeldMarker[] = "CALVOR-LOCK-HELD";
 
 QStringList Entries(const QString &folder) {
-    return QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot,
-                                  QDir::Name);
+    return QDir(folder).entryList(
+        QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDir::Name);
 }
 
 QString SelfPath() {
@@ -100,6 +107,7 @@ class FileIoTest : public ::testing::Test {
 protected:
     void SetUp() override { ASSERT_TRUE(m_dir.isValid()); }
     QString Path(const QString &name) const { return m_dir.filePath(name); }
+    QString Path(const char *name) const { return m_dir.filePath(QString::fromLatin1(name)); }
     QString Folder() const { return m_dir.path(); }
 
     QTemporaryDir m_dir;
@@ -168,27 +176,48 @@ TEST_F(FileIoTest, ReadingCanStopAfterAGivenCount) {
     }
 }
 
-TEST_F(FileIoTest, PathsThatAreNoRegularFileAreRefused) {
+TEST_F(FileIoTest, OnlyRegularFilesAreReadOrReplacedAndLinksKeepTheirTarget) {
+    ASSERT_EQ(::mkfifo(QFile::encodeName(Path("fifo")).constData(), 0644), 0);
+    ASSERT_TRUE(QFile::link(QStringLiteral("/dev/null"), Path("null-link")));
+    ASSERT_TRUE(QFile::link(Path("fifo"), Path("fifo-link")));
     const struct {
         QString path;
+        ReadStatus read;
         bool writeRefused; // checked only where no file may be created
     } cases[] = {
-        {QString(), true},
-        {Path(QStringLiteral("missing.txt")), false},
-        {Folder(), true},
-        {Path(QStringLiteral("missing-folder/file.txt")), true},
-        {QStringLiteral("/dev/zero"), false}, // would deliver bytes forever
+        {QString(), ReadStatus::CannotOpen, true},
+        {Path("missing.txt"), ReadStatus::Missing, false},
+        {Folder(), ReadStatus::CannotOpen, true},
+        {Path("missing-folder/file.txt"), ReadStatus::Missing, true},
+        {QStringLiteral("/dev/zero"), ReadStatus::CannotOpen, true}, // endless bytes
+        {Path("null-link"), ReadStatus::CannotOpen, true},
+        {Path("fifo"), ReadStatus::CannotOpen, true}, // would block
+        {Path("fifo-link"), ReadStatus::CannotOpen, true},
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(c.path.toStdString());
         const ReadResult read = ReadWholeFile(c.path);
-        EXPECT_EQ(read.status, ReadStatus::CannotOpen);
+        EXPECT_EQ(read.status, c.read);
         EXPECT_TRUE(read.bytes.isEmpty());
         if (c.writeRefused) {
             EXPECT_EQ(WriteWholeFile(c.path, "abc"), WriteStatus::CannotCreate);
         }
     }
-    EXPECT_TRUE(Entries(Folder()).isEmpty());
+    EXPECT_EQ(QFileInfo(Path("null-link")).symLinkTarget(), QStringLiteral("/dev/null"));
+    EXPECT_FALSE(QFileInfo(QStringLiteral("/dev/null")).isFile());
+    EXPECT_EQ(Entries(Folder()).size(), 3);
+
+    // A link to a regular file, or to none yet, stays a link.
+    ASSERT_TRUE(QDir(Folder()).mkdir(QStringLiteral("real")));
+    ASSERT_TRUE(WriteFileBytes(Path("real/report.rtf"), "old"));
+    for (const char *target : {"real/report.rtf", "real/created.txt"}) {
+        ASSERT_TRUE(QFile::link(Path(target), Path("link")));
+        ASSERT_EQ(WriteWholeFile(Path("link"), "new"), WriteStatus::Ok);
+        EXPECT_EQ(QFileInfo(Path("link")).symLinkTarget(), Path(target));
+        EXPECT_EQ(ReadWholeFile(Path("link")).bytes, QByteArray("new"));
+        QFile::remove(Path("link"));
+    }
+    EXPECT_EQ(Entries(Path("real")).size(), 2); // nothing else in the target's folder
 }
 
 TEST_F(FileIoTest, ReadOnlyFileIsReadButNeitherReplacedNorChanged) {
@@ -259,7 +288,7 @@ TEST_F(FileIoTest, LockOfThisProcessRefusesTheFileUntilReleased) {
         FileUseLock held(path);
         ASSERT_TRUE(held.Acquire());
         EXPECT_TRUE(QFileInfo::exists(FileUseLock::LockPathFor(path)));
-        EXPECT_EQ(ReadWholeFile(path).status, ReadStatus::CannotOpen);
+        EXPECT_EQ(ReadWholeFile(path).status, ReadStatus::InUse);
         EXPECT_EQ(WriteWholeFile(path, "x"), WriteStatus::CannotCreate);
     }
     EXPECT_FALSE(QFileInfo::exists(FileUseLock::LockPathFor(path)));
@@ -272,7 +301,7 @@ TEST_F(FileIoTest, AnotherRunningCopyHoldingTheFileRefusesReadsAndWrites) {
     LockHolder other(path);
     ASSERT_TRUE(other.WaitUntilHeld());
 
-    EXPECT_EQ(ReadWholeFile(path).status, ReadStatus::CannotOpen);
+    EXPECT_EQ(ReadWholeFile(path).status, ReadStatus::InUse);
     EXPECT_EQ(WriteWholeFile(path, "replaced"), WriteStatus::CannotCreate);
     EXPECT_EQ(ReadFileBytes(path), QByteArray("content"));
 
@@ -293,4 +322,152 @@ TEST_F(FileIoTest, ALockLeftByACrashedCopyDoesNotLockTheFileForever) {
     EXPECT_EQ(ReadWholeFile(path).bytes, QByteArray("content"));
     EXPECT_EQ(WriteWholeFile(path, "new"), WriteStatus::Ok);
     EXPECT_FALSE(QFileInfo::exists(FileUseLock::LockPathFor(path)));
+}
+
+TEST_F(FileIoTest, InjectedFaultsFailTheOperationAndLeaveTheFileWhole) {
+    using F = FaultyFiles;
+    enum Operation { kRead, kWrite, kWriteKeeping };
+    const struct {
+        const char *name;
+        Operation op;
+        F::Call call;
+        int error;
+        const char *pathPart;
+        int status; // the ReadStatus or WriteStatus expected
+    } cases[] = {
+        {"read error", kRead, F::kRead, EIO, "/data", int(ReadStatus::ReadFailed)},
+        {"file nobody may read", kRead, F::kOpen, EACCES, "/data", int(ReadStatus::CannotOpen)},
+        {"full disk", kWrite, F::kWrite, ENOSPC, "calvor-", int(WriteStatus::WriteFailed)},
+        {"failed flush", kWrite, F::kSync, EIO, "calvor-", int(WriteStatus::WriteFailed)},
+        {"failed close", kWrite, F::kClose, EIO, "calvor-", int(WriteStatus::WriteFailed)},
+        {"no temporary file", kWrite, F::kOpen, EACCES, "calvor-", int(WriteStatus::CannotCreate)},
+        {"rename refused", kWrite, F::kRename, EBUSY, "/data", int(WriteStatus::CannotCreate)},
+        {"backup not flushed", kWriteKeeping, F::kSync, EIO, "bak", int(WriteStatus::WriteFailed)},
+        {"old file unreadable: not replaced without its backup", kWriteKeeping, F::kRead, EIO,
+         "/data", int(WriteStatus::CannotCreate)},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.name);
+        ASSERT_TRUE(WriteFileBytes(Path("data"), "old"));
+        FaultyFiles faults;
+        faults.Fail(c.call, c.error, QString::fromLatin1(c.pathPart));
+        if (c.op == kRead) {
+            const ReadResult read = ReadWholeFile(Path("data"));
+            EXPECT_EQ(int(read.status), c.status);
+            EXPECT_TRUE(read.bytes.isEmpty());
+        } else {
+            const auto keep = c.op == kWriteKeeping ? KeepPrevious::AsBackup : KeepPrevious::No;
+            EXPECT_EQ(int(WriteWholeFile(Path("data"), "new", keep)), c.status);
+        }
+        EXPECT_EQ(ReadFileBytes(Path("data")), QByteArray("old"));
+        EXPECT_EQ(Entries(Folder()), QStringList{QStringLiteral("data")});
+    }
+}
+
+TEST_F(FileIoTest, StaleLocksAreTakenOverAndAHolderIsWaitedFor) {
+    const QString lockPath = FileUseLock::LockPathFor(Path("data"));
+    enum Lock { kEmpty, kUnopenable, kHeld };
+    const struct {
+        const char *name;
+        Lock lock;
+        int ageSeconds;
+        bool waited;
+    } cases[] = {
+        {"empty lock left by a kill", kEmpty, 10, false},
+        {"empty lock just made", kEmpty, 0, false}, // the system's lock decides
+        {"lock nobody can open, old: removed", kUnopenable, 10, false},
+        {"lock nobody can open, fresh: taken once old", kUnopenable, 0, true},
+        {"holder that lets go during the wait", kHeld, 0, true},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.name);
+        ASSERT_TRUE(WriteFileBytes(lockPath, QByteArray()));
+        QFile lockFile(lockPath);
+        ASSERT_TRUE(lockFile.open(QIODevice::ReadWrite));
+        lockFile.setFileTime(QDateTime::currentDateTime().addSecs(-c.ageSeconds),
+                             QFileDevice::FileModificationTime);
+        auto holder = std::make_unique<FileUseLock>(Path("data"));
+        ASSERT_TRUE(c.lock != kHeld || holder->Acquire());
+        FaultyFiles faults;
+        faults.onPause = [&] { holder.reset(); };
+        if (c.lock == kUnopenable)
+            faults.Fail(FaultyFiles::kOpen, EACCES, QStringLiteral(".lock"),
+                        c.ageSeconds ? 1 : FaultyFiles::kEvery);
+        EXPECT_EQ(WriteWholeFile(Path("data"), "new"), WriteStatus::Ok);
+        EXPECT_EQ(faults.pauses > 0, c.waited);
+        QFile::remove(lockPath);
+    }
+}
+
+TEST_F(FileIoTest, LeftoversOfKilledWritesAreRemovedByTheirNamesOnly) {
+    const struct {
+        const char *name;
+        bool removed;
+    } cases[] = {
+        {".data.calvor-Ab3dE9", true},
+        {".data.bak.calvor-0zZ911", true},
+        {"data.Ab3dE9", false},
+        {".data.calvor-Ab3d", false},
+        {".data.calvor-Ab3dE9.txt", false},
+        {".other.calvor-Ab3dE9", false},
+    };
+    for (const bool heldByAnotherCopy : {true, false}) {
+        for (const auto &c : cases)
+            ASSERT_TRUE(WriteFileBytes(Path(c.name), "x"));
+        FileUseLock other(Path("data"));
+        ASSERT_TRUE(!heldByAnotherCopy || other.Acquire());
+        RemoveLeftoverFiles(Path("data"));
+        for (const auto &c : cases)
+            EXPECT_EQ(QFileInfo::exists(Path(c.name)), heldByAnotherCopy || !c.removed) << c.name;
+    }
+}
+
+// A kill can come between any two calls of a write: the file then holds its
+// old or its new bytes, whole, and the next start finds nothing in its way.
+TEST_F(FileIoTest, AKillAtAnyCallOfAWriteLeavesTheOldOrTheNewFileWhole) {
+    const QString path = Path("data");
+    const QByteArray old = "old content", written = "new";
+    const struct {
+        const char *name; // and the files written so
+        std::function<WriteStatus()> write;
+    } cases[] = {
+        {"plain (documents, report)", [&] { return WriteWholeFile(path, written); }},
+        {"with a backup (index file)",
+         [&] { return WriteWholeFile(path, written, KeepPrevious::AsBackup); }},
+        {"edit (settings)", [&] { return EditWholeFile(path, [&](auto &) { return written; }); }},
+    };
+    for (const auto &c : cases) {
+        int calls = 0;
+        for (int kill = 0; kill <= calls; ++kill) {
+            SCOPED_TRACE(testing::Message() << c.name << ", killed at call " << kill);
+            for (const QString &entry : Entries(Folder()))
+                QFile::remove(Path(entry));
+            ASSERT_TRUE(WriteFileBytes(path, old));
+            if (kill == 0) { // counts the calls of a whole write
+                FaultyFiles counting;
+                ASSERT_EQ(c.write(), WriteStatus::Ok);
+                calls = counting.calls;
+                continue;
+            }
+            EXPECT_EXIT(
+                {
+                    FaultyFiles faults;
+                    faults.KillAt(kill);
+                    c.write();
+                    std::_Exit(0);
+                },
+                testing::KilledBySignal(SIGKILL), "");
+            EXPECT_TRUE(ReadFileBytes(path) == old || ReadFileBytes(path) == written);
+            if (QFileInfo::exists(BackupPathFor(path))) {
+                EXPECT_EQ(ReadFileBytes(BackupPathFor(path)), old);
+            }
+            RemoveLeftoverFiles(path);
+            for (const QString &entry : Entries(Folder()))
+                EXPECT_TRUE(entry == u"data" || entry == u"data.bak" || entry == u".data.lock")
+                    << entry.toStdString();
+            FaultyFiles next;
+            EXPECT_EQ(c.write(), WriteStatus::Ok);
+            EXPECT_EQ(next.pauses, 0); // no lock left in the way
+        }
+    }
 }

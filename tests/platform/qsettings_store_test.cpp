@@ -1,5 +1,8 @@
 #include "platform/qsettings_store.h"
+#include "support/fakes.h"
+#include "support/faulty_files.h"
 
+#include <QDir>
 #include <QFile>
 #include <QSettings>
 #include <QStandardPaths>
@@ -7,9 +10,19 @@
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <sys/stat.h>
 
 namespace {
+
+const QString kSection = QStringLiteral("Général");
+
+// The settings file of a store in `dir`.
+QString UseSettingsIn(const QTemporaryDir &dir) {
+    QStandardPaths::setTestModeEnabled(true);
+    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, dir.path());
+    return dir.filePath(QStringLiteral("MORVA/Calvor.conf"));
+}
 
 ino_t InodeOf(const QString &path) {
     struct stat st {};
@@ -21,11 +34,8 @@ ino_t InodeOf(const QString &path) {
 // changed value, or a value stored as another kind, is written.
 TEST(QSettingsStore, RewritesTheFileOnlyWhenAValueChanges) {
     QTemporaryDir dir;
-    ASSERT_TRUE(dir.isValid());
-    QStandardPaths::setTestModeEnabled(true);
-    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, dir.path());
-    const QString file = dir.filePath(QStringLiteral("MORVA/Calvor.conf"));
-    const QString section = QStringLiteral("Général");
+    const QString file = UseSettingsIn(dir);
+    const QString &section = kSection;
 
     QSettingsStore store;
     store.WriteInt(section, QStringLiteral("Cible"), 1);
@@ -48,6 +58,36 @@ TEST(QSettingsStore, RewritesTheFileOnlyWhenAValueChanges) {
     store.WriteInt(section, QStringLiteral("Date2000"), 40);
     EXPECT_EQ(InodeOf(file), beforeInt);
     EXPECT_EQ(store.ReadInt(section, QStringLiteral("Date2000")), 40);
+
+    // Values of the same size written in quick succession are read back
+    // each time, though file times may not have moved between the writes.
+    for (int i = 0; i < 50; ++i) {
+        store.WriteInt(section, QStringLiteral("Cible"), i % 2);
+        ASSERT_EQ(store.ReadInt(section, QStringLiteral("Cible")), i % 2) << i;
+    }
+}
+
+// A full disk or a failed flush during the settings write leaves the
+// previous file whole, and what a killed write left goes at the next start.
+TEST(QSettingsStore, AFailedWriteLeavesThePreviousSettingsWhole) {
+    QTemporaryDir dir;
+    const QString file = UseSettingsIn(dir);
+    const QString cible = QStringLiteral("Cible");
+    QSettingsStore().WriteInt(kSection, cible, 1);
+    const QByteArray before = ReadFileBytes(file);
+    ASSERT_TRUE(
+        WriteFileBytes(dir.filePath(QStringLiteral("MORVA/.Calvor.conf.calvor-Ab12Cd")), ""));
+    QSettingsStore store;
+    for (const auto call : {FaultyFiles::kWrite, FaultyFiles::kSync}) {
+        FaultyFiles faults;
+        faults.Fail(call, call == FaultyFiles::kWrite ? ENOSPC : EIO, QStringLiteral("calvor-"));
+        store.WriteInt(kSection, cible, 2);
+        EXPECT_EQ(ReadFileBytes(file), before) << call;
+    }
+    EXPECT_EQ(store.ReadInt(kSection, cible), 1);
+    store.RemoveLeftovers();
+    EXPECT_EQ(QDir(dir.filePath(QStringLiteral("MORVA"))).entryList(QDir::Files | QDir::Hidden),
+              QStringList{QStringLiteral("Calvor.conf")});
 }
 
 } // namespace

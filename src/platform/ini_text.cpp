@@ -1,0 +1,284 @@
+#include "platform/ini_text.h"
+
+#include <QByteArrayView>
+
+namespace {
+
+constexpr char kHexDigits[] = "0123456789ABCDEF";
+
+bool IsAsciiLetterOrDigit(char16_t c) {
+    return (c >= u'0' && c <= u'9') || (c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z');
+}
+
+bool IsHexDigit(char16_t c) {
+    return (c >= u'0' && c <= u'9') || (c >= u'a' && c <= u'f') || (c >= u'A' && c <= u'F');
+}
+
+// The number of `count` hex digits at `at`, or -1.
+int HexNumber(QByteArrayView text, qsizetype at, int count) {
+    if (at + count > text.size())
+        return -1;
+    int value = 0;
+    for (int i = 0; i < count; ++i) {
+        const char c = text[at + i];
+        if (!IsHexDigit(static_cast<unsigned char>(c)))
+            return -1;
+        value = value * 16 + (c <= '9' ? c - '0' : (c | 0x20) - 'a' + 10);
+    }
+    return value;
+}
+
+// A section or key name as QSettings writes it: letters, digits, "_", "-"
+// and "." as they are, "/" as "\", other characters as %XX or %UXXXX.
+QByteArray EscapedName(const QString &name) {
+    QByteArray out;
+    for (const QChar qc : name) {
+        const char16_t c = qc.unicode();
+        if (c == u'/') {
+            out += '\\';
+        } else if (IsAsciiLetterOrDigit(c) || c == u'_' || c == u'-' || c == u'.') {
+            out += static_cast<char>(c);
+        } else if (c <= 0xFF) {
+            out += '%';
+            out += kHexDigits[c / 16];
+            out += kHexDigits[c % 16];
+        } else {
+            out += "%U";
+            for (int shift = 12; shift >= 0; shift -= 4)
+                out += kHexDigits[(c >> shift) & 0xF];
+        }
+    }
+    return out;
+}
+
+// A name read from the file, its escapes undone; other bytes are UTF-8, as
+// in a file edited by hand.
+QString UnescapedName(QByteArrayView raw) {
+    QString out;
+    QByteArray plain;
+    const auto flush = [&] {
+        out += QString::fromUtf8(plain);
+        plain.clear();
+    };
+    for (qsizetype i = 0; i < raw.size(); ++i) {
+        const char c = raw[i];
+        if (c == '\\') {
+            flush();
+            out += u'/';
+        } else if (c == '%' && i + 1 < raw.size() && raw[i + 1] == 'U' &&
+                   HexNumber(raw, i + 2, 4) >= 0) {
+            flush();
+            out += QChar(static_cast<char16_t>(HexNumber(raw, i + 2, 4)));
+            i += 5;
+        } else if (c == '%' && HexNumber(raw, i + 1, 2) >= 0) {
+            flush();
+            out += QChar(static_cast<char16_t>(HexNumber(raw, i + 1, 2)));
+            i += 2;
+        } else {
+            plain += c;
+        }
+    }
+    flush();
+    return out;
+}
+
+void AppendEscapedText(QByteArray &out, const QString &text) {
+    const qsizetype start = out.size();
+    bool needsQuotes = false;
+    bool escapeNextIfHexDigit = false;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const char16_t c = text[i].unicode();
+        if (c == u';' || c == u',' || c == u'=')
+            needsQuotes = true;
+        // After a "\x" escape a hex digit would be read as part of it.
+        if (escapeNextIfHexDigit && IsHexDigit(c)) {
+            out += "\\x" + QByteArray::number(c, 16);
+            continue;
+        }
+        escapeNextIfHexDigit = false;
+        switch (c) {
+        case u'\0':
+            out += "\\0";
+            escapeNextIfHexDigit = true;
+            break;
+        case u'\a':
+            out += "\\a";
+            break;
+        case u'\b':
+            out += "\\b";
+            break;
+        case u'\f':
+            out += "\\f";
+            break;
+        case u'\n':
+            out += "\\n";
+            break;
+        case u'\r':
+            out += "\\r";
+            break;
+        case u'\t':
+            out += "\\t";
+            break;
+        case u'\v':
+            out += "\\v";
+            break;
+        case u'"':
+        case u'\\':
+            out += '\\';
+            out += static_cast<char>(c);
+            break;
+        default:
+            if (c <= 0x1F) {
+                out += "\\x" + QByteArray::number(c, 16);
+                escapeNextIfHexDigit = true;
+            } else if (QChar::isHighSurrogate(c) && i + 1 < text.size() &&
+                       QChar::isLowSurrogate(text[i + 1].unicode())) {
+                out += text.mid(i, 2).toUtf8();
+                ++i;
+            } else {
+                out += QString(QChar(c)).toUtf8();
+            }
+        }
+    }
+    if (needsQuotes ||
+        (out.size() > start && (out.at(start) == ' ' || out.at(out.size() - 1) == ' '))) {
+        out.insert(start, '"');
+        out += '"';
+    }
+}
+
+QByteArrayView Trimmed(QByteArrayView text) {
+    qsizetype begin = 0;
+    qsizetype end = text.size();
+    while (begin < end && (text[begin] == ' ' || text[begin] == '\t'))
+        ++begin;
+    while (end > begin && (text[end - 1] == ' ' || text[end - 1] == '\t' || text[end - 1] == '\r'))
+        --end;
+    return text.sliced(begin, end - begin);
+}
+
+// True when the line's content ends with an odd number of backslashes: the
+// value goes on on the next line.
+bool ContinuesOnNextLine(QByteArrayView content) {
+    qsizetype count = 0;
+    while (count < content.size() && content[content.size() - 1 - count] == '\\')
+        ++count;
+    return count % 2 == 1;
+}
+
+struct Line {
+    qsizetype begin = 0;
+    qsizetype end = 0;  // before the line's end ("\r\n" or "\n")
+    qsizetype next = 0; // after it
+};
+
+Line LineAt(const QByteArray &text, qsizetype begin) {
+    Line line;
+    line.begin = begin;
+    const qsizetype newline = text.indexOf('\n', begin);
+    line.next = newline < 0 ? text.size() : newline + 1;
+    line.end = newline < 0 ? text.size() : newline;
+    if (line.end > begin && text[line.end - 1] == '\r')
+        --line.end;
+    return line;
+}
+
+} // namespace
+
+QByteArray IniTextValue(const QString &value) {
+    QString written = value;
+    if (value.contains(QChar(u'\0')))
+        written = QStringLiteral("@String(") + value + u')';
+    else if (value.startsWith(u'@'))
+        written.prepend(u'@');
+    QByteArray out;
+    AppendEscapedText(out, written);
+    return out;
+}
+
+QByteArray IniIntValue(int value) {
+    return QByteArray::number(value);
+}
+
+QByteArray SetIniValue(const QByteArray &text, const QString &section, const QString &key,
+                       const QByteArray &value) {
+    const QByteArray lineEnd = text.contains("\r\n") ? QByteArray("\r\n") : QByteArray("\n");
+    const QByteArray entry = EscapedName(key) + '=' + value;
+    QByteArray out;
+    out.reserve(text.size() + entry.size() + 32);
+    bool inSection = false;
+    bool sectionSeen = false;
+    bool done = false;
+    qsizetype insertAt = -1; // in `out`: after the section's last line that is not blank
+
+    const auto insertEntry = [&] {
+        if (insertAt < 0)
+            return;
+        QByteArray added = entry + lineEnd;
+        if (insertAt > 0 && out[insertAt - 1] != '\n')
+            added.prepend(lineEnd);
+        out.insert(insertAt, added);
+        done = true;
+    };
+
+    qsizetype pos = 0;
+    while (pos < text.size()) {
+        const Line line = LineAt(text, pos);
+        const QByteArrayView content =
+            Trimmed(QByteArrayView(text).sliced(line.begin, line.end - line.begin));
+        pos = line.next;
+        if (content.startsWith('[')) {
+            if (inSection && !done)
+                insertEntry();
+            const qsizetype close = content.indexOf(']');
+            const QByteArrayView name = content.sliced(1, (close < 0 ? content.size() : close) - 1);
+            inSection = UnescapedName(name) == section;
+            sectionSeen = sectionSeen || inSection;
+            out += QByteArrayView(text).sliced(line.begin, line.next - line.begin);
+            if (inSection)
+                insertAt = out.size();
+            continue;
+        }
+        const qsizetype equals = content.indexOf('=');
+        const bool keyLine = inSection && equals > 0 && !content.startsWith(';') &&
+                             !content.startsWith('#') &&
+                             UnescapedName(Trimmed(content.first(equals))) == key;
+        if (!keyLine) {
+            out += QByteArrayView(text).sliced(line.begin, line.next - line.begin);
+            if (inSection && !content.isEmpty())
+                insertAt = out.size();
+            continue;
+        }
+        // The key's line and the lines that continue its value.
+        Line last = line;
+        QByteArrayView lastContent = content;
+        while (ContinuesOnNextLine(lastContent) && pos < text.size()) {
+            last = LineAt(text, pos);
+            lastContent = Trimmed(QByteArrayView(text).sliced(last.begin, last.end - last.begin));
+            pos = last.next;
+        }
+        if (done)
+            continue; // a later copy of the key: only the first one stays
+        const bool sameValue = last.begin == line.begin &&
+                               Trimmed(content.sliced(equals + 1)) == QByteArrayView(value);
+        if (sameValue)
+            out += QByteArrayView(text).sliced(line.begin, line.next - line.begin);
+        else
+            out += entry + text.sliced(last.end, last.next - last.end);
+        if (last.next == text.size() && last.end == last.next && !sameValue)
+            out += lineEnd;
+        insertAt = out.size();
+        done = true;
+    }
+    if (inSection && !done)
+        insertEntry();
+    if (!sectionSeen) {
+        if (!out.isEmpty()) {
+            if (!out.endsWith('\n'))
+                out += lineEnd;
+            out += lineEnd;
+        }
+        out += '[' + EscapedName(section) + ']' + lineEnd + entry + lineEnd;
+    }
+    return out;
+}

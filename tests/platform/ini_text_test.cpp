@@ -1,0 +1,71 @@
+#include "platform/ini_text.h"
+
+#include "support/fakes.h"
+
+#include <QSettings>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+#include <climits>
+
+namespace {
+
+const QString kSection = QStringLiteral("Général");
+
+// What QSettings reads from `text` for `key` of the section.
+QVariant ReadBack(const QByteArray &text, const QString &key) {
+    QTemporaryDir dir;
+    const QString file = dir.filePath(QStringLiteral("Calvor.conf"));
+    return WriteFileBytes(file, text)
+               ? QSettings(file, QSettings::IniFormat).value(kSection + u'/' + key)
+               : QVariant();
+}
+
+TEST(IniText, ValuesReadBackThroughQSettingsAsTheyWereSet) {
+    const QString texts[] = {
+        QStringLiteral("€"),
+        QString(),
+        QStringLiteral("F, CHF"),
+        QStringLiteral("x;y=z"),
+        QStringLiteral(" lead"),
+        QStringLiteral("trail "),
+        QStringLiteral("\"q\" \\"),
+        QStringLiteral("@x"),
+        QString(QChar(u'\0')) + QStringLiteral("1f"),
+        QStringLiteral("\t\r\n\x01"
+                       "f"),
+        QStringLiteral("é\x7F\u0080😀"),
+    };
+    QByteArray text = SetIniValue({}, kSection, QStringLiteral("Cible"), IniIntValue(INT_MIN));
+    for (int i = 0; i < int(std::size(texts)); ++i)
+        text = SetIniValue(text, kSection, QString::number(i), IniTextValue(texts[i]));
+    for (int i = 0; i < int(std::size(texts)); ++i)
+        EXPECT_EQ(ReadBack(text, QString::number(i)), QVariant(texts[i])) << i;
+    EXPECT_EQ(ReadBack(text, QStringLiteral("Cible")).toInt(), INT_MIN);
+}
+
+TEST(IniText, SettingAValueKeepsEveryOtherByte) {
+    const struct {
+        const char *name;
+        QByteArray before, after;
+    } cases[] = {
+        {"another section", "[General]\nTop=3\n", "[General]\nTop=3\n\n[G%E9n%E9ral]\nCible=2\n"},
+        {"added at the end of its section", "[G%E9n%E9ral]\nDate2000=40\n\n[Z]\na=1\n",
+         "[G%E9n%E9ral]\nDate2000=40\nCible=2\n\n[Z]\na=1\n"},
+        {"same value", "[G%E9n%E9ral]\nCible = 2\n", "[G%E9n%E9ral]\nCible = 2\n"},
+        {"written by hand, CR LF", "[G\xC3\xA9n\xC3\xA9ral]\r\n; x\r\nCible=1\r\n",
+         "[G\xC3\xA9n\xC3\xA9ral]\r\n; x\r\nCible=2\r\n"},
+        {"continued value, then a second copy", "[G%E9n%E9ral]\nCible=1\\\n1\nCible=5\n",
+         "[G%E9n%E9ral]\nCible=2\n"},
+        {"no final line end", "[G%E9n%E9ral]\nCible=1", "[G%E9n%E9ral]\nCible=2\n"},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.name);
+        const QByteArray after = SetIniValue(c.before, kSection, QStringLiteral("Cible"), "2");
+        EXPECT_EQ(after, c.after);
+        EXPECT_EQ(ReadBack(after, QStringLiteral("Cible")).toInt(), 2);
+    }
+}
+
+} // namespace
