@@ -281,6 +281,13 @@ ListViewWidget::ListViewWidget(unsigned style, QWidget *parent)
     connect(m_delegate, &QAbstractItemDelegate::closeEditor, this, [this] { EditorClosed(); });
 }
 
+ListViewWidget::~ListViewWidget() {
+    // An edit still open when the list goes is not ended through it: the
+    // editor losing the focus as the widgets under this one are taken down
+    // would report to a list that is no longer whole.
+    disconnect(m_delegate, nullptr, this, nullptr);
+}
+
 bool ListViewWidget::IsRowSelected(int row) const {
     return row >= 0 && row < m_cells->rowCount() &&
            selectionModel()->isSelected(m_cells->index(row, 0));

@@ -71,6 +71,7 @@ public:
     using Notify = std::function<void(int code, const NotifyInfo &info)>;
 
     ListViewWidget(unsigned style, QWidget *parent);
+    ~ListViewWidget() override;
     void SetNotify(Notify notify) { m_notify = std::move(notify); }
     ListViewModel &Cells() const { return *m_cells; }
     bool IsRowSelected(int row) const;
