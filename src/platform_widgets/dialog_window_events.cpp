@@ -74,8 +74,7 @@ bool DialogWindow::focusNextPrevChild(bool next) {
     if (!target)
         return QDialog::focusNextPrevChild(next);
     target->setFocus(next ? Qt::TabFocusReason : Qt::BacktabFocusReason);
-    if (auto *edit = qobject_cast<QLineEdit *>(target))
-        edit->selectAll();
+    SelectAllText(target);
     return true;
 }
 
