@@ -5,8 +5,8 @@
 #include "platform/message_format.h"
 #include "platform/string_table.h"
 #include "platform_widgets/dialog.h"
-#include "platform_widgets/dialog_window.h"
 #include "platform_widgets/edit.h"
+#include "platform_widgets/edit_hooks.h"
 #include "platform_widgets/list_ctrl.h"
 
 #include <QButtonGroup>

@@ -12,7 +12,6 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QRadioButton>
-#include <QScreen>
 #include <QTextEdit>
 
 #include <algorithm>
@@ -211,14 +210,6 @@ QWidget *CDialog::Window() const {
     return m_window;
 }
 
-QRect CDialog::GetClientRect() const {
-    return m_window ? m_window->rect() : QRect();
-}
-
-bool CDialog::IsZoomed() const {
-    return m_window && m_window->isMaximized();
-}
-
 int CDialog::GetDlgItemInt(int id, bool *ok, bool isSigned) const {
     return ParseDlgItemInt(GetDlgItemText(id), ok, isSigned);
 }
@@ -261,36 +252,6 @@ void CDialog::SetDlgItemText(int id, const QString &text) {
 void CDialog::SetDlgItemInt(int id, int value, bool isSigned) {
     SetDlgItemText(id, isSigned ? QString::number(value)
                                 : QString::number(static_cast<unsigned>(value)));
-}
-
-QRect CDialog::WindowRect() const {
-    return m_window ? m_window->frameGeometry() : QRect();
-}
-
-void CDialog::MoveTo(QPoint topLeft) {
-    if (m_window)
-        m_window->move(topLeft);
-}
-
-DialogPlacement CDialog::GetWindowPlacement() const {
-    if (!m_window)
-        return {};
-    return {m_window->normalGeometry(), m_window->isMaximized()};
-}
-
-void CDialog::SetWindowPlacement(const DialogPlacement &placement) {
-    if (!m_window)
-        return;
-    if (m_window->isVisible() && m_window->isMaximized())
-        m_window->showNormal();
-    if (placement.normalGeometry.isValid())
-        m_window->setGeometry(placement.normalGeometry);
-    if (m_window->isVisible()) {
-        if (placement.maximized)
-            m_window->showMaximized();
-    } else {
-        m_showMaximized = placement.maximized;
-    }
 }
 
 std::vector<QRadioButton *> CDialog::GetRadioGroup(int firstId) const {
@@ -377,64 +338,6 @@ void CDialog::DestroyWindow() {
     window->StopNotifications();
     window->hide();
     delete window;
-}
-
-namespace {
-
-QScreen *ScreenOf(const QWidget *window) {
-    const QWidget *owner = window->parentWidget();
-    return owner ? owner->screen() : QGuiApplication::primaryScreen();
-}
-
-} // namespace
-
-void CDialog::CenterWindow() {
-    QScreen *screen = ScreenOf(m_window);
-    if (!screen)
-        return;
-    const QRect area = screen->availableGeometry();
-    const QSize size = m_window->frameGeometry().size();
-    const QPoint corner(area.x() + (area.width() - size.width()) / 2,
-                        area.y() + (area.height() - size.height()) / 2);
-    // Before the window is shown its position is that of its frame's corner.
-    m_window->move(corner);
-    m_centredAt = m_window->frameGeometry().topLeft();
-}
-
-void CDialog::FitToScreen() {
-    QScreen *screen = ScreenOf(m_window);
-    if (!screen || m_window->isMaximized())
-        return;
-    // No window opens larger than the screen's free area, frame included.
-    const QSize area = screen->availableGeometry().size();
-    const QSize frame = m_window->frameGeometry().size() - m_window->size();
-    const QSize client = m_window->size().boundedTo(area - frame).expandedTo(QSize(1, 1));
-    if (client == m_window->size())
-        return;
-    if (m_template.style & WS_THICKFRAME)
-        m_window->resize(client);
-    else
-        m_window->setFixedSize(client);
-}
-
-void CDialog::ApplyMinimumSize() {
-    if (!(m_template.style & WS_THICKFRAME))
-        return;
-    QSize minTrack(0, 0);
-    OnGetMinMaxInfo(minTrack);
-    // The minimum is of the whole window, frame included.
-    const QSize frame = m_window->frameGeometry().size() - m_window->size();
-    m_window->setMinimumSize((minTrack - frame).expandedTo(QSize(0, 0)));
-}
-
-void CDialog::OnFrameChanged() {
-    ApplyMinimumSize();
-    FitToScreen();
-    // Framing keeps either the frame's corner or the client's where it was
-    // put; when neither is, the window has been moved since.
-    if (m_centredAt && (m_window->frameGeometry().topLeft() == *m_centredAt ||
-                        m_window->geometry().topLeft() == *m_centredAt))
-        CenterWindow();
 }
 
 void CDialog::SendCommand(int id, int code, const NotifyInfo &info) {

@@ -1,64 +1,21 @@
 #include "platform_widgets/dialog_window.h"
 
-#include "platform/message_box.h"
 #include "platform_widgets/dialog.h"
-#include "platform_widgets/edit.h"
+#include "platform_widgets/edit_hooks.h"
 #include "platform_widgets/list_view_widget.h"
 
 #include <QButtonGroup>
 #include <QComboBox>
 #include <QGroupBox>
-#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
-#include <QPointer>
 #include <QPushButton>
 #include <QRadioButton>
 
 #include <algorithm>
 
 namespace {
-
-constexpr char kAttachedEditProperty[] = "calvorAttachedEdit";
-
-// The character a key press types, as an edit control receives it: text,
-// backspace (8), and Ctrl+letter as a control character. Keys that move the
-// focus or press buttons (Tab, Enter, Escape), Delete, Alt combinations and
-// keys without text type nothing.
-bool TypedChar(const QKeyEvent &event, QChar &ch) {
-    const int key = event.key();
-    const Qt::KeyboardModifiers mods = event.modifiers();
-    const bool ctrl = mods.testFlag(Qt::ControlModifier);
-    const bool alt = mods.testFlag(Qt::AltModifier);
-    switch (key) {
-    case Qt::Key_Tab:
-    case Qt::Key_Backtab:
-    case Qt::Key_Return:
-    case Qt::Key_Enter:
-    case Qt::Key_Escape:
-    case Qt::Key_Delete:
-        return false;
-    case Qt::Key_Backspace:
-        ch = QChar(static_cast<char16_t>(ctrl ? 0x7F : 0x08));
-        return true;
-    default:
-        break;
-    }
-    if (ctrl && !alt) {
-        if (key < Qt::Key_A || key > Qt::Key_Z)
-            return false;
-        ch = QChar(static_cast<char16_t>(key - Qt::Key_A + 1));
-        return true;
-    }
-    if (alt && !ctrl)
-        return false;
-    const QString text = event.text();
-    if (text.isEmpty())
-        return false;
-    ch = text.front();
-    return ch.unicode() >= 0x20 && ch.unicode() != 0x7F;
-}
 
 // A label's text with its mnemonic marks removed: "&&" gives "&".
 QString WithoutMnemonic(const QString &text) {
@@ -75,67 +32,6 @@ QString WithoutMnemonic(const QString &text) {
 }
 
 } // namespace
-
-// ---------------------------------------------------------------------------
-// Text limit
-
-EditLimitValidator::EditLimitValidator(QLineEdit *edit)
-    : QValidator(edit)
-    , m_edit(edit)
-    , m_textBefore(edit->text()) {
-    connect(edit, &QLineEdit::textChanged, this,
-            [this](const QString &text) { m_textBefore = text; });
-}
-
-QValidator::State EditLimitValidator::validate(QString &input, int &pos) const {
-    // The edit clears its modified flag whenever the program sets its text,
-    // so an unmodified edit is showing set text, which is never refused.
-    if (!m_edit->isModified())
-        return Acceptable;
-    const qsizetype allowed = std::max<qsizetype>(m_limit, m_textBefore.size());
-    const qsizetype excess = input.size() - allowed;
-    if (excess <= 0)
-        return Acceptable;
-    // Keep what fits of the characters just inserted before the caret.
-    if (pos < excess)
-        return Invalid;
-    QString cut = input;
-    cut.remove(pos - excess, excess);
-    if (cut == m_textBefore)
-        return Invalid;
-    input = cut;
-    pos -= static_cast<int>(excess);
-    return Acceptable;
-}
-
-void EditLimitValidator::SetLimit(int limit) {
-    m_limit = limit > 0 ? limit : kDefaultEditLimit;
-}
-
-int EditTextLimit(const QLineEdit *edit) {
-    const auto *limit = qobject_cast<const EditLimitValidator *>(edit->validator());
-    return limit ? limit->Limit() : kDefaultEditLimit;
-}
-
-void SetEditTextLimit(QLineEdit *edit, int limit) {
-    auto *validator = edit->findChild<EditLimitValidator *>(QString(), Qt::FindDirectChildrenOnly);
-    if (!validator) {
-        validator = new EditLimitValidator(edit);
-        edit->setValidator(validator);
-    }
-    validator->SetLimit(limit);
-}
-
-CEdit *AttachedEdit(const QLineEdit *edit) {
-    return static_cast<CEdit *>(edit->property(kAttachedEditProperty).value<void *>());
-}
-
-void SetAttachedEdit(QLineEdit *edit, CEdit *attached) {
-    edit->setProperty(kAttachedEditProperty, QVariant::fromValue(static_cast<void *>(attached)));
-}
-
-// ---------------------------------------------------------------------------
-// Dialog window
 
 DialogWindow::DialogWindow(CDialog &owner, QWidget *parent)
     : QDialog(parent)
@@ -361,185 +257,4 @@ const DialogWindow::Item *DialogWindow::ItemOf(const QWidget *widget) const {
 bool DialogWindow::IsTabStop(const QWidget *widget) const {
     const Item *item = ItemOf(widget);
     return item && item->tabStop;
-}
-
-void DialogWindow::reject() {
-    // Escape and the close box send command 2, unless its button is disabled.
-    const QWidget *cancel = Control(IDCANCEL);
-    if (cancel && !cancel->isEnabled())
-        return;
-    Notify(IDCANCEL, BN_CLICKED);
-}
-
-bool DialogWindow::event(QEvent *event) {
-    const bool handled = QDialog::event(event);
-    // The desktop frames a window some time after it is shown: the frame
-    // is known once the window has moved or been resized with it.
-    const QEvent::Type type = event->type();
-    if (m_notifying && (type == QEvent::Move || type == QEvent::Resize || type == QEvent::Show)) {
-        const QRect outer = frameGeometry();
-        const QRect inner = geometry();
-        const QMargins frame(inner.left() - outer.left(), inner.top() - outer.top(),
-                             outer.right() - inner.right(), outer.bottom() - inner.bottom());
-        if (frame != m_frame) {
-            m_frame = frame;
-            m_owner.OnFrameChanged();
-        }
-    }
-    return handled;
-}
-
-void DialogWindow::keyPressEvent(QKeyEvent *event) {
-    const Qt::KeyboardModifiers mods = event->modifiers() & ~Qt::KeypadModifier;
-    const bool plain = (mods & ~Qt::ShiftModifier) == Qt::NoModifier;
-    const int key = event->key();
-    if (plain && key == Qt::Key_Escape) {
-        event->accept();
-        reject();
-        return;
-    }
-    if (plain && (key == Qt::Key_Return || key == Qt::Key_Enter)) {
-        event->accept();
-        // Enter in a list's in-place editor only ends that edit.
-        for (QWidget *w = focusWidget(); w && w != this; w = w->parentWidget()) {
-            if (w != focusWidget() && qobject_cast<QAbstractItemView *>(w))
-                return;
-        }
-        for (const Item &item : m_items) {
-            auto *button = qobject_cast<QPushButton *>(item.widget);
-            if (button && button->isDefault()) {
-                if (button->isEnabled() && button->isVisible())
-                    button->click();
-                return;
-            }
-        }
-        // Without a default button Enter sends command 1.
-        Notify(IDOK, BN_CLICKED);
-        return;
-    }
-    QDialog::keyPressEvent(event);
-}
-
-bool DialogWindow::focusNextPrevChild(bool next) {
-    // Tab and Shift+Tab visit every tab stop in template order, including
-    // each radio button of a group.
-    QWidget *target = m_owner.GetNextDlgTabItem(focusWidget(), !next);
-    if (!target)
-        return QDialog::focusNextPrevChild(next);
-    target->setFocus(next ? Qt::TabFocusReason : Qt::BacktabFocusReason);
-    if (auto *edit = qobject_cast<QLineEdit *>(target))
-        edit->selectAll();
-    return true;
-}
-
-void DialogWindow::resizeEvent(QResizeEvent *event) {
-    QDialog::resizeEvent(event);
-    if (!m_notifying)
-        return;
-    const int type = isMinimized()   ? SIZE_MINIMIZED
-                     : isMaximized() ? SIZE_MAXIMIZED
-                                     : SIZE_RESTORED;
-    m_owner.OnSize(type, width(), height());
-}
-
-void DialogWindow::paintEvent(QPaintEvent *event) {
-    QDialog::paintEvent(event);
-    if (m_notifying)
-        m_owner.OnPaint();
-}
-
-void DialogWindow::changeEvent(QEvent *event) {
-    QDialog::changeEvent(event);
-    if (event->type() == QEvent::WindowStateChange && isMinimized() && m_notifying)
-        m_owner.OnSize(SIZE_MINIMIZED, 0, 0);
-}
-
-bool DialogWindow::eventFilter(QObject *watched, QEvent *event) {
-    auto *edit = qobject_cast<QLineEdit *>(watched);
-    const Item *item = edit ? ItemOf(edit) : nullptr;
-    if (!item || !m_notifying)
-        return QDialog::eventFilter(watched, event);
-    QObject *target = edit;
-    switch (event->type()) {
-    case QEvent::KeyPress:
-        return FilterEditKey(edit, item->style, static_cast<QKeyEvent *>(event));
-    case QEvent::FocusIn: {
-        const Qt::FocusReason reason = static_cast<QFocusEvent *>(event)->reason();
-        if (reason == Qt::PopupFocusReason)
-            break;
-        if (reason == Qt::MouseFocusReason) {
-            // Reported once the click has placed the caret, so that what a
-            // handler selects on the focus stays selected.
-            m_mouseFocusPending = edit;
-            break;
-        }
-        target->event(event);
-        NotifyFocus(edit, true);
-        return true;
-    }
-    case QEvent::MouseButtonPress:
-        if (m_mouseFocusPending != edit)
-            break;
-        m_mouseFocusPending = nullptr;
-        target->event(event);
-        NotifyFocus(edit, true);
-        return true;
-    case QEvent::FocusOut: {
-        if (static_cast<QFocusEvent *>(event)->reason() == Qt::PopupFocusReason)
-            break;
-        if (m_mouseFocusPending == edit) {
-            m_mouseFocusPending = nullptr;
-            NotifyFocus(edit, true);
-        }
-        target->event(event);
-        NotifyFocus(edit, false);
-        return true;
-    }
-    default:
-        break;
-    }
-    return QDialog::eventFilter(watched, event);
-}
-
-bool DialogWindow::FilterEditKey(QLineEdit *edit, unsigned style, QKeyEvent *event) {
-    QChar ch;
-    if (!TypedChar(*event, ch)) {
-        // Alt and a letter that no mnemonic took types nothing, as on
-        // Windows: it would slip a letter past every character filter.
-        const Qt::KeyboardModifiers mods = event->modifiers();
-        return mods.testFlag(Qt::AltModifier) && !mods.testFlag(Qt::ControlModifier) &&
-               !event->text().isEmpty() && event->text().front().isPrint();
-    }
-    CEdit *attached = AttachedEdit(edit);
-    if (attached && !attached->OnChar(ch))
-        return true;
-    const bool digitsOnly = (style & ES_NUMBER) != 0;
-    const bool refused = digitsOnly && ch.unicode() >= 0x20 && !(ch >= u'0' && ch <= u'9');
-    if (!attached)
-        return refused;
-    QPointer<QLineEdit> guard(edit);
-    if (!refused)
-        static_cast<QObject *>(edit)->event(event);
-    if (guard && AttachedEdit(edit) == attached)
-        attached->OnAfterChar(ch);
-    return true;
-}
-
-void DialogWindow::NotifyFocus(QLineEdit *edit, bool in) {
-    QPointer<QLineEdit> guard(edit);
-    if (CEdit *attached = AttachedEdit(edit)) {
-        if (in)
-            attached->OnReflectSetFocus();
-        else
-            attached->OnReflectKillFocus();
-    }
-    if (!guard)
-        return;
-    if (const Item *item = ItemOf(edit))
-        Notify(item->id, in ? EN_SETFOCUS : EN_KILLFOCUS);
-}
-
-void DialogWindow::Notify(int id, int code, const NotifyInfo &info) {
-    if (m_notifying)
-        m_owner.SendCommand(id, code, info);
 }

@@ -2,52 +2,21 @@
 
 // The window side of CDialog: the Qt dialog, its controls, and the event
 // plumbing that turns Qt's events and signals into commands and
-// notifications. Used by the framework's own sources only.
+// notifications. The controls are made in dialog_window.cpp, the events
+// routed in dialog_window_events.cpp. Used by the framework's own sources
+// only.
 
 #include "platform_widgets/dialog_template.h"
 #include "platform_widgets/message_map.h"
 
 #include <QDialog>
 #include <QMargins>
-#include <QValidator>
 
 #include <vector>
 
 class CDialog;
-class CEdit;
 class QKeyEvent;
 class QLineEdit;
-
-// Default text limit of an edit.
-constexpr int kDefaultEditLimit = 32767;
-
-// The text limit of an edit, enforced on what the user types or pastes but
-// never on text set by the program: a text longer than the limit stays
-// whole, can be shortened, and cannot grow. A paste is cut to what fits.
-class EditLimitValidator final : public QValidator {
-    Q_OBJECT
-
-public:
-    explicit EditLimitValidator(QLineEdit *edit);
-
-    State validate(QString &input, int &pos) const override;
-    int Limit() const { return m_limit; }
-    void SetLimit(int limit);
-
-private:
-    QLineEdit *m_edit;
-    int m_limit = kDefaultEditLimit;
-    QString m_textBefore; // the text before the change being checked
-};
-
-// The limit of a dialog's line edit (kDefaultEditLimit when it has none).
-int EditTextLimit(const QLineEdit *edit);
-// Sets it; 0 or less restores the default.
-void SetEditTextLimit(QLineEdit *edit, int limit);
-
-// The CEdit attached to a line edit, or null.
-CEdit *AttachedEdit(const QLineEdit *edit);
-void SetAttachedEdit(QLineEdit *edit, CEdit *attached);
 
 class DialogWindow final : public QDialog {
     Q_OBJECT
@@ -92,7 +61,6 @@ private:
     QSize FittingBaseUnits(const DialogTemplate &dialogTemplate) const;
     void LinkControls();
     void Notify(int id, int code, const NotifyInfo &info = NotifyInfo());
-    bool FilterEditKey(QLineEdit *edit, unsigned style, QKeyEvent *event);
     void NotifyFocus(QLineEdit *edit, bool in);
 
     CDialog &m_owner;

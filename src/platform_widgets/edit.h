@@ -5,7 +5,7 @@
 #include <QString>
 
 class CDialog;
-class DialogWindow;
+class QKeyEvent;
 class QLineEdit;
 
 // An edit field class attached to an edit control of a dialog's window. A
@@ -53,7 +53,10 @@ protected:
     virtual void OnReflectKillFocus();
 
 private:
-    friend class DialogWindow;
+    // The framework's edit hooks pass the typed characters and the focus
+    // changes of the attached edit to the virtual operations above.
+    friend bool FilterEditKey(QLineEdit *edit, unsigned style, QKeyEvent *event);
+    friend void ReflectEditFocus(QLineEdit *edit, bool in);
 
     QPointer<QLineEdit> m_edit;
     CDialog *m_dialog = nullptr;

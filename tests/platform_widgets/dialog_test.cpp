@@ -243,6 +243,36 @@ TEST_F(DialogTest, TabOrderFollowsTheTemplateSkippingLabelsAndDisabledControls) 
     });
 }
 
+TEST_F(DialogTest, TabSelectsTheWholeTextOfAnEditAsMovingTheFocusThereDoes) {
+    DialogTemplate t{501, QStringLiteral("Tab"), 200, 80, 0, {}};
+    t.controls = {
+        {IDOK, ControlKind::DefPushButton, QStringLiteral("OK"), 5, 5, 50, 14},
+        {1001, ControlKind::Edit, QStringLiteral("ligne"), 5, 25, 60, 12, WS_BORDER},
+        {1002, ControlKind::Edit, QStringLiteral("deux lignes"), 5, 40, 60, 24,
+         WS_BORDER | ES_MULTILINE},
+        {1003, ControlKind::Edit, QStringLiteral("rapport"), 70, 40, 60, 24,
+         WS_BORDER | ES_MULTILINE | ES_READONLY},
+    };
+    TestDlg dlg(boxes, t);
+    const auto selected = [](QWidget *w) {
+        if (auto *line = qobject_cast<QLineEdit *>(w))
+            return line->selectedText();
+        auto *text = qobject_cast<QPlainTextEdit *>(w);
+        return text ? text->textCursor().selectedText() : QString();
+    };
+    RunModal(dlg, [&] {
+        // A read-only text is left unselected.
+        const std::pair<int, const char *> stops[] = {
+            {1001, "ligne"}, {1002, "deux lignes"}, {1003, ""}};
+        for (const auto &[id, text] : stops) {
+            QTest::keyClick(FocusedWidget(), Qt::Key_Tab);
+            ASSERT_EQ(FocusedWidget(), dlg.GetDlgItem(id)) << id;
+            EXPECT_EQ(selected(FocusedWidget()).toStdString(), text) << id;
+        }
+        dlg.EndDialog(1);
+    });
+}
+
 TEST_F(DialogTest, LabelMnemonicFocusesTheNextControlAndNoPrefixShowsTheAmpersand) {
     TestDlg dlg(boxes);
     RunModal(dlg, [&] {
