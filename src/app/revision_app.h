@@ -1,6 +1,7 @@
 #pragma once
 
 #include "engine/calc_types.h"
+#include "engine/index_table.h"
 #include "engine/revision_report.h"
 #include "platform/user_locale.h"
 

@@ -1,7 +1,7 @@
 #include "app/data_paths.h"
 
 #include "app/revision_app.h"
-#include "engine/calc_types.h"
+#include "engine/index_table.h"
 #include "support/fakes.h"
 
 #include <gtest/gtest.h>

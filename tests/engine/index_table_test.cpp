@@ -1,5 +1,4 @@
-#include "engine/calc_types.h"
-#include "engine/index_file.h"
+#include "engine/index_table.h"
 #include "engine/number_text.h"
 #include "platform/file_io.h"
 #include "platform/user_locale.h"
