@@ -8,6 +8,7 @@
 #include "engine/number_text.h"
 #include "platform/cp1252.h"
 #include "platform/user_locale.h"
+#include "support/test_locales.h"
 
 #include <QByteArrayView>
 
@@ -20,7 +21,7 @@
 namespace {
 
 UserLocale LocaleWithSeparator(const char *separator) {
-    UserLocale locale = UserLocale::French();
+    UserLocale locale = TestLocale::French();
     locale.decimalSeparator = QString::fromLatin1(separator);
     return locale;
 }

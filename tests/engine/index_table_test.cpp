@@ -3,6 +3,7 @@
 #include "platform/file_io.h"
 #include "platform/user_locale.h"
 #include "support/fakes.h"
+#include "support/test_locales.h"
 
 #include <QDir>
 #include <QFile>
@@ -23,7 +24,7 @@ namespace {
 constexpr float kUnreached = 7.25f; // what the table held before a read
 
 UserLocale LocaleWithSeparator(const char *separator) {
-    UserLocale locale = UserLocale::French();
+    UserLocale locale = TestLocale::French();
     locale.decimalSeparator = QString::fromLatin1(separator);
     return locale;
 }

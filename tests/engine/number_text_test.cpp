@@ -3,6 +3,7 @@
 #include "engine/fixed_point.h"
 #include "platform/user_locale.h"
 #include "support/fakes.h"
+#include "support/test_locales.h"
 
 #include <gtest/gtest.h>
 
@@ -16,7 +17,7 @@ constexpr double kInf = std::numeric_limits<double>::infinity();
 constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
 
 void UseSeparator(const QString &separator) {
-    UserLocale locale = UserLocale::French();
+    UserLocale locale = TestLocale::French();
     locale.decimalSeparator = separator;
     ReadDecimalSeparator(locale);
 }

@@ -2,6 +2,7 @@
 
 #include "engine/number_text.h"
 #include "engine/revision_calc.h"
+#include "support/test_locales.h"
 
 #include <gtest/gtest.h>
 
@@ -24,12 +25,12 @@ const QByteArray kRowDefinition = R"(\trowd\trgaph70\trbrdrt\brdrs\brdrw10\trbrd
                                   R"(\trbrdrb\brdrs\brdrw10\trbrdrr\brdrs\brdrw10)";
 
 ReportSettings French(int cible, const char16_t *symbol = u"F") {
-    return {cible, QString::fromUtf16(symbol), UserLocale::French()};
+    return {cible, QString::fromUtf16(symbol), TestLocale::French()};
 }
 
 class Report : public ::testing::Test {
 protected:
-    void SetUp() override { ReadDecimalSeparator(UserLocale::French()); }
+    void SetUp() override { ReadDecimalSeparator(TestLocale::French()); }
     void TearDown() override { ReadDecimalSeparator(UserLocale{}); }
 
     // The calculation of the worked example: lease signed 01/07/1998,
@@ -142,7 +143,7 @@ TEST_F(Report, RowsInsertTheirPiecesAsTheyAre) {
         QByteArray table;
         QByteArray tabs;
     };
-    UserLocale percentDates = UserLocale::French();
+    UserLocale percentDates = TestLocale::French();
     percentDates.shortDatePattern = QStringLiteral("dd%MM%yyyy");
     const PackedDate date = PackedDate::FromParts(15, 3, 2001);
     const Case cases[] = {
@@ -216,7 +217,7 @@ TEST(SpacedParagraph, SpacingBecomesEmptyParagraphsOrTwips) {
 }
 
 TEST(LongDateText, OrdinalOnTheFirstOfTheMonthOnly) {
-    UserLocale odd = UserLocale::French();
+    UserLocale odd = TestLocale::French();
     odd.monthNames[0] = QStringLiteral("{jan\\}");
     odd.monthNames[1] = QStringLiteral("\u01C4"); // no Windows-1252 byte
     struct Case {
@@ -225,15 +226,15 @@ TEST(LongDateText, OrdinalOnTheFirstOfTheMonthOnly) {
         QByteArray text;
     };
     const Case cases[] = {
-        {PackedDate::FromParts(1, 7, 1999), UserLocale::French(), R"(1{\super er} juillet 1999)"},
-        {PackedDate::FromParts(15, 7, 2001), UserLocale::French(), "15 juillet 2001"},
-        {PackedDate::FromParts(1, 2, 2004), UserLocale::French(),
+        {PackedDate::FromParts(1, 7, 1999), TestLocale::French(), R"(1{\super er} juillet 1999)"},
+        {PackedDate::FromParts(15, 7, 2001), TestLocale::French(), "15 juillet 2001"},
+        {PackedDate::FromParts(1, 2, 2004), TestLocale::French(),
          Ansi(R"(1{\super er} février 2004)")},
-        {PackedDate::FromParts(1, 8, 2000), UserLocale::French(),
+        {PackedDate::FromParts(1, 8, 2000), TestLocale::French(),
          Ansi(R"(1{\super er} août 2000)")},
-        {PackedDate::FromParts(31, 12, 2106), UserLocale::French(), Ansi("31 décembre 2106")},
-        {PackedDate::FromParts(1, 7, 1999), UserLocale::English(), R"(1{\super er} July 1999)"},
-        {PackedDate::FromParts(1, 3, 1999), UserLocale::German(),
+        {PackedDate::FromParts(31, 12, 2106), TestLocale::French(), Ansi("31 décembre 2106")},
+        {PackedDate::FromParts(1, 7, 1999), TestLocale::English(), R"(1{\super er} July 1999)"},
+        {PackedDate::FromParts(1, 3, 1999), TestLocale::German(),
          Ansi(R"(1{\super er} März 1999)")},
         {PackedDate::FromParts(3, 1, 1999), odd, R"(3 \{jan\\\} 1999)"},
         {PackedDate::FromParts(1, 2, 1999), odd, R"(1{\super er} \u452? 1999)"},

@@ -7,8 +7,9 @@
 #include "platform/user_locale.h"
 #include "platform_widgets/rich_text_view.h"
 
-#include "platform_widgets/modal_test_support.h"
 #include "support/fakes.h"
+#include "support/modal_test_support.h"
+#include "support/test_locales.h"
 
 #include <gtest/gtest.h>
 
@@ -34,8 +35,8 @@ protected:
 // An application object on fakes whose report holds `rows` revision rows.
 struct Harness : FakeServices {
     explicit Harness(int rows = 3)
-        : app(As<AppServices>(), UserLocale::French(), dir.path()) {
-        ReadDecimalSeparator(UserLocale::French());
+        : app(As<AppServices>(), TestLocale::French(), dir.path()) {
+        ReadDecimalSeparator(TestLocale::French());
         app.m_nDlgLeft = INT_MIN;
         app.m_strSymbole = QStringLiteral("€");
         app.m_strReportPath = dir.filePath(QStringLiteral("Calcul.rtf"));
@@ -45,7 +46,7 @@ struct Harness : FakeServices {
         doc.lastRevision = PackedDate::FromParts(15, 7, 2002 + rows - 1);
         doc.referenceDate = PackedDate::FromParts(1, 7, 2001);
         doc.rent = 1000.0;
-        const ReportSettings settingsOfReport{2, app.m_strSymbole, UserLocale::French()};
+        const ReportSettings settingsOfReport{2, app.m_strSymbole, TestLocale::French()};
         app.m_report.AppendReportHeader(doc, 110.5, PackedDate::FromParts(8, 12, 2026),
                                         settingsOfReport);
         for (int i = 0; i < rows; ++i) {
