@@ -38,15 +38,15 @@ void BM_FullCalculationWithBothReports(benchmark::State &state) {
 }
 BENCHMARK(BM_FullCalculationWithBothReports)->Unit(benchmark::kMicrosecond);
 
-void BM_FormatMoney(benchmark::State &state) {
+void BM_MoneyText(benchmark::State &state) {
     double amount = 1234567.891;
     const QString symbol = QStringLiteral("F");
     for (auto _ : state) {
-        benchmark::DoNotOptimize(FormatMoney(amount, symbol));
+        benchmark::DoNotOptimize(MoneyText(amount, symbol));
         amount += 0.01;
     }
 }
-BENCHMARK(BM_FormatMoney);
+BENCHMARK(BM_MoneyText);
 
 void BM_FormatNumber(benchmark::State &state) {
     ReadDecimalSeparator(TestLocale::French());

@@ -208,14 +208,14 @@ void CRevisionApp::WriteIndexFile() {
 }
 
 void CRevisionApp::ReadSettings() {
-    const AppSettings s = ::ReadSettings(*m_services.settings, m_locale.currencySymbol);
+    const AppSettings s = ReadSettingsFrom(*m_services.settings, m_locale.currencySymbol);
     m_nCible = s.cible;
     m_strSymbole = s.symbole;
     m_nDate2000 = s.date2000;
 }
 
 void CRevisionApp::WriteSettings() {
-    ::WriteSettings(*m_services.settings, AppSettings{m_nCible, m_strSymbole, m_nDate2000});
+    WriteSettingsTo(*m_services.settings, AppSettings{m_nCible, m_strSymbole, m_nDate2000});
 }
 
 OpenOutcome CRevisionApp::OpenDocument(const QString &path) {
@@ -289,5 +289,5 @@ void CRevisionApp::RestoreWindowPosition(IWindowGeometry &window) const {
 }
 
 QByteArray CRevisionApp::FormatMoney(double amount) const {
-    return ::FormatMoney(amount, m_strSymbole);
+    return MoneyText(amount, m_strSymbole);
 }
