@@ -134,7 +134,7 @@ TEST_F(PreviewDlgTest, ShowsTheWholeTabFormReadOnlyWithASelectionBar) {
     EXPECT_EQ(failing.DoModal(), -1);
     CDialog::SetRichEditFactory(
         [](QWidget *parent, const DialogControl &) { return new RichTextView(parent); });
-    EXPECT_EQ(other.app.m_wpPreview.length, 0u);
+    EXPECT_FALSE(other.app.m_wpPreview.has_value());
 }
 
 TEST_F(PreviewDlgTest, LayoutFillsTheClientAreaAboveTwoButtonsDownTo308By115) {
@@ -184,15 +184,15 @@ TEST_F(PreviewDlgTest, PlacementOfTheLastPreviewComesBackMaximisedIncluded) {
     CPreviewDlg dlg(h.app);
     QRect firstNormal;
     int result = RunThenLeave(dlg, [&] {
-        EXPECT_EQ(h.app.m_wpPreview.length, 0u);
+        EXPECT_FALSE(h.app.m_wpPreview.has_value());
         firstNormal = dlg.Window()->geometry();
         dlg.Window()->showMaximized();
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
     });
     EXPECT_EQ(result, CRevisionApp::kDataDialog);
-    EXPECT_NE(h.app.m_wpPreview.length, 0u);
-    EXPECT_TRUE(h.app.m_wpPreview.maximized);
-    EXPECT_EQ(h.app.m_wpPreview.normalGeometry, firstNormal);
+    ASSERT_TRUE(h.app.m_wpPreview.has_value());
+    EXPECT_TRUE(h.app.m_wpPreview->maximized);
+    EXPECT_EQ(h.app.m_wpPreview->normalGeometry, firstNormal);
 
     const QRect moved(50, 60, 500, 300);
     result = RunThenLeave(dlg, [&] {
@@ -202,8 +202,8 @@ TEST_F(PreviewDlgTest, PlacementOfTheLastPreviewComesBackMaximisedIncluded) {
         ClickControl(dlg, IDOK);
     });
     EXPECT_EQ(result, CRevisionApp::kDataDialog);
-    EXPECT_FALSE(h.app.m_wpPreview.maximized);
-    EXPECT_EQ(h.app.m_wpPreview.normalGeometry, moved);
+    EXPECT_FALSE(h.app.m_wpPreview->maximized);
+    EXPECT_EQ(h.app.m_wpPreview->normalGeometry, moved);
 
     result = RunThenLeave(dlg, [&] {
         EXPECT_FALSE(dlg.Window()->isMaximized());
@@ -211,7 +211,7 @@ TEST_F(PreviewDlgTest, PlacementOfTheLastPreviewComesBackMaximisedIncluded) {
         dlg.Window()->close(); // the close box
     });
     EXPECT_EQ(result, CRevisionApp::kDataDialog);
-    EXPECT_EQ(h.app.m_wpPreview.normalGeometry, moved);
+    EXPECT_EQ(h.app.m_wpPreview->normalGeometry, moved);
 }
 
 TEST_F(PreviewDlgTest, ExportRunsForEveryTargetAndBothButtonsGoBackToTheData) {
@@ -243,7 +243,7 @@ TEST_F(PreviewDlgTest, ExportRunsForEveryTargetAndBothButtonsGoBackToTheData) {
                 ClickControl(dlg, c.button);
         });
         EXPECT_EQ(result, CRevisionApp::kDataDialog);
-        EXPECT_NE(h.app.m_wpPreview.length, 0u);
+        EXPECT_TRUE(h.app.m_wpPreview.has_value());
         EXPECT_EQ(h.shell.opened, c.opensReport ? std::vector<QString>{h.app.m_strReportPath}
                                                 : std::vector<QString>{});
         const QByteArray form = QByteArrayView(c.clipboardForm) == "table"  ? h.app.m_report.Table()
