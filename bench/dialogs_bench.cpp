@@ -56,9 +56,6 @@ struct Setup {
 
     Setup() {
         Application();
-        // As the program does at start-up: every window gets this icon, and
-        // the main menu does not load its own.
-        CDialog::SetApplicationIcon(LoadCalvorIcon());
         ReadDecimalSeparator(TestLocale::French());
         app.m_strIndicesPath = folder.filePath(QStringLiteral("Indices.txt"));
         for (int p = 0; p < IndexTable::kSize; ++p)

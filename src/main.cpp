@@ -58,9 +58,7 @@ int main(int argc, char *argv[]) {
     QCoreApplication::setApplicationName(QStringLiteral("Calvor"));
     QGuiApplication::setDesktopFileName(QStringLiteral(CALVOR_APP_ID));
     LoadFrameworkTranslations(QLocale::system());
-    const QIcon icon = LoadCalvorIcon();
-    QApplication::setWindowIcon(icon);
-    CDialog::SetApplicationIcon(icon);
+    QApplication::setWindowIcon(CDialog::ApplicationIcon());
     CDialog::SetRichEditFactory(&CreateRichTextControl);
 
     QtMessageBoxService messageBoxes(MessageBoxAudience{windowless, commandLineMode});

@@ -51,8 +51,7 @@ int QtMessageBoxService::Show(const QString &caption, const QString &text, unsig
     box.setTextFormat(Qt::PlainText);
     box.setText(text);
     box.setIcon(IconOf(flags));
-    if (!CDialog::ApplicationIcon().isNull())
-        box.setWindowIcon(CDialog::ApplicationIcon());
+    box.setWindowIcon(CDialog::ApplicationIcon());
     if (yesNo) {
         box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
         box.setDefaultButton(QMessageBox::Yes);

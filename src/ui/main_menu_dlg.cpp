@@ -6,9 +6,6 @@
 #include "ui/indices_dlg.h"
 #include "ui/options_dlg.h"
 
-#include <QPoint>
-#include <QWidget>
-
 DialogTemplate MainMenuDlgTemplate() {
     return {
         IDD_MAIN_MENU,
@@ -32,16 +29,6 @@ DialogTemplate MainMenuDlgTemplate() {
         }};
 }
 
-QIcon LoadCalvorIcon() {
-    // The pictures are compiled into a static library: registering them here
-    // keeps the linker from dropping them. Registering twice is harmless.
-    Q_INIT_RESOURCE(calvor);
-    QIcon icon;
-    icon.addFile(QStringLiteral(":/calvor/calvor16.png"), QSize(16, 16));
-    icon.addFile(QStringLiteral(":/calvor/calvor32.png"), QSize(32, 32));
-    return icon;
-}
-
 const MessageMapEntry<CMainMenuDlg> CMainMenuDlg::kMessageMap[] = {
     {IDC_START_CALCULATION, BN_CLICKED, &CMainMenuDlg::OnStartCalculation},
     {IDC_OPEN_CALCULATION, BN_CLICKED, &CMainMenuDlg::OnOpenCalculation},
@@ -60,11 +47,6 @@ bool CMainMenuDlg::OnCommand(int id, int code, const NotifyInfo &info) {
 
 bool CMainMenuDlg::OnInitDialog() {
     CDialog::OnInitDialog();
-    // The program's icon, also when none was set for every dialog.
-    if (QWidget *window = Window()) {
-        const QIcon icon = ApplicationIcon();
-        window->setWindowIcon(icon.isNull() ? LoadCalvorIcon() : icon);
-    }
     // The focus goes to the first button, "&Commencer un calcul".
     return true;
 }

@@ -232,8 +232,8 @@ TEST_F(MainMenuTest, LoopDialogsStartWithTheMenu) {
     EXPECT_EQ(t.style, unsigned{DS_CENTER | WS_EX_APPWINDOW});
     for (const DialogControl &control : t.controls)
         EXPECT_NE(control.kind, ControlKind::DefPushButton) << control.id;
-    EXPECT_FALSE(LoadCalvorIcon().isNull());
-    EXPECT_EQ(LoadCalvorIcon().availableSizes().size(), 2);
+    EXPECT_FALSE(CDialog::ApplicationIcon().isNull());
+    EXPECT_EQ(CDialog::ApplicationIcon().availableSizes().size(), 2);
 }
 
 } // namespace
