@@ -39,8 +39,8 @@ bool CRevisionApp::InitInstance(const QString &commandLine) {
     m_bCommandLineFailed = false;
     m_nDlgLeft = DialogPosition::kNone;
     // The settings store is already bound to MORVA/Calvor, and the Rich
-    // Text clipboard format needs no registration: it is a MIME type.
-    m_cfRichText = QStringLiteral("text/rtf");
+    // Text clipboard format (m_cfRichText) needs no registration: it is a
+    // MIME type.
 
     LoopDialogs dialogs;
     if (m_dialogFactory)
@@ -183,10 +183,10 @@ int CRevisionApp::ExportResult() {
         m_services.shell->OpenInAssociatedProgram(m_strReportPath);
         break;
     case 1:
-        m_services.clipboard->SetRichText(m_report.Table());
+        m_services.clipboard->SetRichText(m_cfRichText, m_report.Table());
         break;
     case 2:
-        m_services.clipboard->SetRichText(m_report.Tabs());
+        m_services.clipboard->SetRichText(m_cfRichText, m_report.Tabs());
         break;
     default:
         break;

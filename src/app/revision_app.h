@@ -111,7 +111,8 @@ public:
     int m_nCible = 0;
     QString m_strSymbole;
     int m_nDate2000 = 0;
-    QString m_cfRichText; // MIME type of the clipboard's Rich Text format
+    // The clipboard format the export puts the Rich Text under, a MIME type.
+    QString m_cfRichText = QStringLiteral("text/rtf");
     // Where and how the preview window was last closed in this run; empty
     // until it has been closed once.
     std::optional<DialogPlacement> m_wpPreview;

@@ -589,6 +589,7 @@ TEST_F(RevisionAppTest, ExportFollowsCibleAndReturnsTheLoopValue) {
         SCOPED_TRACE(testing::Message()
                      << "Cible " << c.cible << " command line " << c.commandLine);
         clipboard.calls.clear();
+        clipboard.formats.clear();
         shell.opened.clear();
         app.reset();
         CRevisionApp &a = CalculatingApp(SampleDocument(500.0));
@@ -606,6 +607,7 @@ TEST_F(RevisionAppTest, ExportFollowsCibleAndReturnsTheLoopValue) {
         if (c.clipboardForm) {
             EXPECT_EQ(clipboard.calls[0],
                       c.clipboardForm == 1 ? a.m_report.Table() : a.m_report.Tabs());
+            EXPECT_EQ(clipboard.formats[0], QStringLiteral("text/rtf"));
         }
     }
 }

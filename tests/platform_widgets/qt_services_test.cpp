@@ -106,8 +106,8 @@ TEST_F(QtServicesTest, ClipboardKeepsEveryFormatAlreadyThere) {
     clipboard->setMimeData(before);
 
     QtClipboard service;
-    service.SetRichText(QByteArray("{\\rtf1 premier}"));
-    service.SetRichText(QByteArray("{\\rtf1 second}"));
+    service.SetRichText(QStringLiteral("text/rtf"), QByteArray("{\\rtf1 premier}"));
+    service.SetRichText(QStringLiteral("text/rtf"), QByteArray("{\\rtf1 second}"));
 
     const QMimeData *after = clipboard->mimeData();
     ASSERT_NE(after, nullptr);

@@ -74,7 +74,11 @@ public:
 
 class RecordingClipboard final : public IClipboard {
 public:
-    void SetRichText(const QByteArray &rtf) override { calls.push_back(rtf); }
+    void SetRichText(const QString &format, const QByteArray &rtf) override {
+        formats.push_back(format);
+        calls.push_back(rtf);
+    }
+    std::vector<QString> formats;
     std::vector<QByteArray> calls;
 };
 
