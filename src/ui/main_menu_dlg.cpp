@@ -22,9 +22,9 @@ DialogTemplate MainMenuDlgTemplate() {
             {IDC_INDICES, ControlKind::PushButton, QStringLiteral("&Indices de l'INSEE..."), 15,
              101, 140, 20},
             {IDC_QUIT, ControlKind::PushButton, QStringLiteral("Quitter"), 15, 131, 140, 19},
-            {-1, ControlKind::Label, QStringLiteral("MORVA"), 15, 162, 36, 8,
+            {IDC_STATIC, ControlKind::Label, QStringLiteral("MORVA"), 15, 162, 36, 8,
              SS_LEFT | SS_NOPREFIX},
-            {-1, ControlKind::Label, QStringLiteral("Version 1.0"), 60, 162, 95, 8,
+            {IDC_STATIC, ControlKind::Label, QStringLiteral("Version 1.0"), 60, 162, 95, 8,
              SS_RIGHT | SS_NOPREFIX},
         }};
 }
