@@ -16,7 +16,7 @@ void NoSettings::WriteText(const QString &, const QString &, const QString &) {}
 
 void NoSettings::WriteInt(const QString &, const QString &, int) {}
 
-void NoClipboard::SetRichText(const QByteArray &) {}
+void NoClipboard::SetRichText(const QString &, const QByteArray &) {}
 
 void NoShell::OpenInAssociatedProgram(const QString &) {}
 

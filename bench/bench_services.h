@@ -23,7 +23,7 @@ public:
 
 class NoClipboard final : public IClipboard {
 public:
-    void SetRichText(const QByteArray &rtf) override;
+    void SetRichText(const QString &format, const QByteArray &rtf) override;
 };
 
 class NoShell final : public IShell {

@@ -13,6 +13,7 @@
 #include "app/revision_app.h"
 #include "bench_services.h"
 #include "engine/number_text.h"
+#include "support/test_locales.h"
 #include "ui/indices_dlg.h"
 #include "ui/main_menu_dlg.h"
 
@@ -51,14 +52,11 @@ QString ScratchTemplate() {
 struct Setup {
     BenchServices fakes;
     QTemporaryDir folder{ScratchTemplate()};
-    CRevisionApp app{fakes.Services(), UserLocale::French(), folder.path()};
+    CRevisionApp app{fakes.Services(), TestLocale::French(), folder.path()};
 
     Setup() {
         Application();
-        // As the program does at start-up: every window gets this icon, and
-        // the main menu does not load its own.
-        CDialog::SetApplicationIcon(LoadCalvorIcon());
-        ReadDecimalSeparator(UserLocale::French());
+        ReadDecimalSeparator(TestLocale::French());
         app.m_strIndicesPath = folder.filePath(QStringLiteral("Indices.txt"));
         for (int p = 0; p < IndexTable::kSize; ++p)
             app.m_indices.Set(p, 100.0f + 0.37f * static_cast<float>(p));

@@ -1,6 +1,7 @@
 #include "engine/number_text.h"
 #include "engine/revision_calc.h"
 #include "engine/revision_report.h"
+#include "support/test_locales.h"
 
 #include <benchmark/benchmark.h>
 
@@ -10,7 +11,7 @@ namespace {
 struct LongCalculation {
     CalcDocument doc;
     IndexTable indices;
-    ReportSettings settings{1, QStringLiteral("\u20AC"), UserLocale::French()};
+    ReportSettings settings{1, QStringLiteral("\u20AC"), TestLocale::French()};
     PackedDate today = PackedDate::FromParts(7, 12, 2026);
 
     LongCalculation() {
@@ -37,18 +38,18 @@ void BM_FullCalculationWithBothReports(benchmark::State &state) {
 }
 BENCHMARK(BM_FullCalculationWithBothReports)->Unit(benchmark::kMicrosecond);
 
-void BM_FormatMoney(benchmark::State &state) {
+void BM_MoneyText(benchmark::State &state) {
     double amount = 1234567.891;
     const QString symbol = QStringLiteral("F");
     for (auto _ : state) {
-        benchmark::DoNotOptimize(FormatMoney(amount, symbol));
+        benchmark::DoNotOptimize(MoneyText(amount, symbol));
         amount += 0.01;
     }
 }
-BENCHMARK(BM_FormatMoney);
+BENCHMARK(BM_MoneyText);
 
 void BM_FormatNumber(benchmark::State &state) {
-    ReadDecimalSeparator(UserLocale::French());
+    ReadDecimalSeparator(TestLocale::French());
     double value = 123.456;
     for (auto _ : state) {
         benchmark::DoNotOptimize(FormatNumber(value, 2));
@@ -58,7 +59,7 @@ void BM_FormatNumber(benchmark::State &state) {
 BENCHMARK(BM_FormatNumber);
 
 void BM_ParseNumber(benchmark::State &state) {
-    ReadDecimalSeparator(UserLocale::French());
+    ReadDecimalSeparator(TestLocale::French());
     const QString text = QStringLiteral("   123,45   ; 1970 - Trim 1");
     for (auto _ : state)
         benchmark::DoNotOptimize(ParseNumber(text));

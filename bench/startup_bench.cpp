@@ -144,7 +144,6 @@ void BM_MainMenuShown(benchmark::State &state) {
     bool shown = true;
     for (auto _ : state) {
         Application application;
-        CDialog::SetApplicationIcon(LoadCalvorIcon());
         CRevisionApp app(services, UserLocale::System(), folder.path());
         app.SetLoopDialogFactory(&CreateLoopDialogs);
         // Once the menu is on screen, "Quitter" ends the run.

@@ -4,10 +4,11 @@
 // how an editor may have saved the rest: as it is, behind a UTF-8
 // byte-order mark, in UTF-16 (little- or big-endian, with its mark), with
 // every line ended by a lone CR. Each of these must read as the rest does.
-#include "engine/calc_types.h"
+#include "engine/index_table.h"
 #include "engine/number_text.h"
 #include "platform/cp1252.h"
 #include "platform/user_locale.h"
+#include "support/test_locales.h"
 
 #include <QByteArrayView>
 
@@ -20,7 +21,7 @@
 namespace {
 
 UserLocale LocaleWithSeparator(const char *separator) {
-    UserLocale locale = UserLocale::French();
+    UserLocale locale = TestLocale::French();
     locale.decimalSeparator = QString::fromLatin1(separator);
     return locale;
 }

@@ -73,7 +73,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     const QString shown = FormatNumber(value, 2);
     if (std::isfinite(value) && std::fabs(value) < 1e50 && shown.isEmpty())
         std::abort();
-    (void)FormatMoney(value, QStringLiteral("F"));
+    (void)MoneyText(value, QStringLiteral("F"));
 
     // A plain number with "." as its point (the separator "." or none).
     const std::string_view plain(text, static_cast<std::size_t>(length));

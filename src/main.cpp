@@ -16,20 +16,29 @@
 #include <QString>
 #include <QStringList>
 
-int main(int argc, char *argv[]) {
-    if (IsClipboardKeeperRun(argc, argv))
-        return RunClipboardKeeper(argc, argv);
+namespace {
 
-        // The document path is taken from the command line as it was given,
-        // before Qt removes the options it understands.
+// The text after the program's name on its command line (see command_line.h).
+QString CommandLineAsGiven([[maybe_unused]] int argc, [[maybe_unused]] char *argv[]) {
 #ifdef Q_OS_WIN
-    const QString commandLine = CommandLineTail(RawCommandLine());
+    return CommandLineTail(RawCommandLine());
 #else
     QStringList arguments;
     for (int i = 0; i < argc; ++i)
         arguments.append(QString::fromLocal8Bit(argv[i]));
-    const QString commandLine = CommandLineFromArguments(arguments);
+    return CommandLineFromArguments(arguments);
 #endif
+}
+
+} // namespace
+
+int main(int argc, char *argv[]) {
+    if (IsClipboardKeeperRun(argc, argv))
+        return RunClipboardKeeper(argc, argv);
+
+    // The document path is taken from the command line as it was given,
+    // before Qt removes the options it understands.
+    const QString commandLine = CommandLineAsGiven(argc, argv);
 
     // A command-line run needs no window and goes on without a display; an
     // interactive one cannot, and says so in one line.
@@ -58,9 +67,7 @@ int main(int argc, char *argv[]) {
     QCoreApplication::setApplicationName(QStringLiteral("Calvor"));
     QGuiApplication::setDesktopFileName(QStringLiteral(CALVOR_APP_ID));
     LoadFrameworkTranslations(QLocale::system());
-    const QIcon icon = LoadCalvorIcon();
-    QApplication::setWindowIcon(icon);
-    CDialog::SetApplicationIcon(icon);
+    QApplication::setWindowIcon(CDialog::ApplicationIcon());
     CDialog::SetRichEditFactory(&CreateRichTextControl);
 
     QtMessageBoxService messageBoxes(MessageBoxAudience{windowless, commandLineMode});

@@ -9,8 +9,8 @@
 // not name stay 0. A malformed or repeated row stops the tool with exit
 // status 1, and so the build: no index file is written from doubtful data.
 
-#include "engine/calc_types.h"
-#include "engine/index_file.h"
+#include "engine/index_table.h"
+#include "engine/packed_date.h"
 #include "platform/file_io.h"
 
 #include <QByteArray>

@@ -1,6 +1,6 @@
 #include "app/data_paths.h"
 
-#include "engine/index_file.h"
+#include "engine/index_table.h"
 #include "platform/file_io.h"
 
 #include <QDir>

@@ -39,8 +39,8 @@ bool CRevisionApp::InitInstance(const QString &commandLine) {
     m_bCommandLineFailed = false;
     m_nDlgLeft = DialogPosition::kNone;
     // The settings store is already bound to MORVA/Calvor, and the Rich
-    // Text clipboard format needs no registration: it is a MIME type.
-    m_cfRichText = QStringLiteral("text/rtf");
+    // Text clipboard format (m_cfRichText) needs no registration: it is a
+    // MIME type.
 
     LoopDialogs dialogs;
     if (m_dialogFactory)
@@ -183,10 +183,10 @@ int CRevisionApp::ExportResult() {
         m_services.shell->OpenInAssociatedProgram(m_strReportPath);
         break;
     case 1:
-        m_services.clipboard->SetRichText(m_report.Table());
+        m_services.clipboard->SetRichText(m_cfRichText, m_report.Table());
         break;
     case 2:
-        m_services.clipboard->SetRichText(m_report.Tabs());
+        m_services.clipboard->SetRichText(m_cfRichText, m_report.Tabs());
         break;
     default:
         break;
@@ -208,14 +208,14 @@ void CRevisionApp::WriteIndexFile() {
 }
 
 void CRevisionApp::ReadSettings() {
-    const AppSettings s = ::ReadSettings(*m_services.settings, m_locale.currencySymbol);
+    const AppSettings s = ReadSettingsFrom(*m_services.settings, m_locale.currencySymbol);
     m_nCible = s.cible;
     m_strSymbole = s.symbole;
     m_nDate2000 = s.date2000;
 }
 
 void CRevisionApp::WriteSettings() {
-    ::WriteSettings(*m_services.settings, AppSettings{m_nCible, m_strSymbole, m_nDate2000});
+    WriteSettingsTo(*m_services.settings, AppSettings{m_nCible, m_strSymbole, m_nDate2000});
 }
 
 OpenOutcome CRevisionApp::OpenDocument(const QString &path) {
@@ -289,5 +289,5 @@ void CRevisionApp::RestoreWindowPosition(IWindowGeometry &window) const {
 }
 
 QByteArray CRevisionApp::FormatMoney(double amount) const {
-    return ::FormatMoney(amount, m_strSymbole);
+    return MoneyText(amount, m_strSymbole);
 }

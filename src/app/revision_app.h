@@ -1,18 +1,19 @@
 #pragma once
 
 #include "engine/calc_types.h"
+#include "engine/index_table.h"
 #include "engine/revision_report.h"
 #include "platform/user_locale.h"
+#include "platform_widgets/dialog.h"
 
 #include <QByteArray>
-#include <QRect>
 #include <QString>
 
-#include <cstdint>
+#include <climits>
 #include <functional>
 #include <memory>
+#include <optional>
 
-class CDialog;
 enum class OpenOutcome;
 enum class ReadStatus;
 enum class WriteStatus;
@@ -32,14 +33,6 @@ struct AppServices {
     IClipboard *clipboard = nullptr;
     IShell *shell = nullptr;
     IFileDialogs *fileDialogs = nullptr;
-};
-
-// Where and how the preview window was last closed in this run; `length` is
-// 0 until it has been closed once.
-struct WindowPlacement {
-    std::uint32_t length = 0;
-    bool maximized = false;
-    QRect normalGeometry;
 };
 
 // The application object: owns every piece of shared state for the run, the
@@ -118,8 +111,11 @@ public:
     int m_nCible = 0;
     QString m_strSymbole;
     int m_nDate2000 = 0;
-    QString m_cfRichText; // MIME type of the clipboard's Rich Text format
-    WindowPlacement m_wpPreview;
+    // The clipboard format the export puts the Rich Text under, a MIME type.
+    QString m_cfRichText = QStringLiteral("text/rtf");
+    // Where and how the preview window was last closed in this run; empty
+    // until it has been closed once.
+    std::optional<DialogPlacement> m_wpPreview;
     int m_nDlgLeft = INT_MIN; // no position known yet
     int m_nDlgTop = 0;
     RevisionReport m_report;

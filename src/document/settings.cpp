@@ -22,7 +22,7 @@ QString SettingsSection() {
     return QStringLiteral("Général");
 }
 
-AppSettings ReadSettings(ISettingsStore &store, const QString &localeCurrencySymbol) {
+AppSettings ReadSettingsFrom(ISettingsStore &store, const QString &localeCurrencySymbol) {
     const QString section = SettingsSection();
     AppSettings settings;
     settings.cible = store.ReadInt(section, CibleName()).value_or(0);
@@ -31,7 +31,7 @@ AppSettings ReadSettings(ISettingsStore &store, const QString &localeCurrencySym
     return settings;
 }
 
-void WriteSettings(ISettingsStore &store, const AppSettings &settings) {
+void WriteSettingsTo(ISettingsStore &store, const AppSettings &settings) {
     const QString section = SettingsSection();
     store.WriteInt(section, CibleName(), settings.cible);
     store.WriteText(section, SymboleName(), settings.symbole);

@@ -21,11 +21,11 @@ QString SettingsSection(); // "Général"
 
 // Reads the three values; a missing or unreadable one gets its default: 0,
 // the locale's currency symbol (kept whole, whatever its length), 40.
-AppSettings ReadSettings(ISettingsStore &store, const QString &localeCurrencySymbol);
+AppSettings ReadSettingsFrom(ISettingsStore &store, const QString &localeCurrencySymbol);
 
 // Writes "Cible", "Symbole" and "Date2000", in this order; failures are
 // silent.
-void WriteSettings(ISettingsStore &store, const AppSettings &settings);
+void WriteSettingsTo(ISettingsStore &store, const AppSettings &settings);
 
 // Where the calculation data dialog was last left, for the length of a run.
 struct DialogPosition {

@@ -215,7 +215,7 @@ void AppendMoney(RtfBytes &out, double amount, const QString &symbol) {
     AppendRtfPlainText(out, symbol);
 }
 
-QByteArray FormatMoney(double amount, const QString &symbol) {
+QByteArray MoneyText(double amount, const QString &symbol) {
     RtfBytes bytes;
     AppendMoney(bytes, amount, symbol);
     return QByteArray(bytes.constData(), bytes.size());

@@ -62,6 +62,6 @@ QString FormatInteger(int value);
 // currency symbol (a "\", "{" or "}" in it escaped, a character without a
 // Windows-1252 byte as "\uN?"). An amount without a text (infinite, not a
 // number, too long) gives "\~" and the symbol alone.
-QByteArray FormatMoney(double amount, const QString &symbol);
+QByteArray MoneyText(double amount, const QString &symbol);
 // The same, appended to `out`.
 void AppendMoney(RtfBytes &out, double amount, const QString &symbol);

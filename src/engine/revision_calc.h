@@ -1,6 +1,7 @@
 #pragma once
 
 #include "engine/calc_types.h"
+#include "engine/index_table.h"
 
 #include <QString>
 

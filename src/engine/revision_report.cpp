@@ -124,7 +124,7 @@ void RevisionReport::AppendReportHeader(const CalcDocument &doc, double referenc
     AppendReportLine(line);
 
     line = "{\\b Montant du loyer\\~:} ";
-    line.append(FormatMoney(doc.rent, settings.symbol));
+    line.append(MoneyText(doc.rent, settings.symbol));
     line.append("\\par");
     AppendSpacedParagraph(line, 0, 6);
 

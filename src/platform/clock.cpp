@@ -6,7 +6,3 @@ LocalDate SystemClock::Today() const {
     const QDate d = QDate::currentDate();
     return {d.year(), d.month(), d.day()};
 }
-
-LocalDate FixedClock::Today() const {
-    return m_today;
-}

@@ -18,15 +18,3 @@ class SystemClock final : public IClock {
 public:
     LocalDate Today() const override;
 };
-
-// A clock stopped on one day, for tests and benchmarks.
-class FixedClock final : public IClock {
-public:
-    explicit FixedClock(LocalDate today)
-        : m_today(today) {}
-    LocalDate Today() const override;
-    void Set(LocalDate today) { m_today = today; }
-
-private:
-    LocalDate m_today;
-};

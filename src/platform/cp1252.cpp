@@ -69,12 +69,3 @@ int WriteCp1252RtfChar(char16_t unit, char *out) {
     *end++ = '?';
     return static_cast<int>(end - out);
 }
-
-QByteArray ToCp1252Rtf(QStringView text) {
-    QByteArray out;
-    out.reserve(text.size());
-    char bytes[kRtfCharMaxBytes];
-    for (const QChar qc : text)
-        out.append(bytes, WriteCp1252RtfChar(qc.unicode(), bytes));
-    return out;
-}

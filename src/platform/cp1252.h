@@ -23,13 +23,10 @@ QByteArray ToCp1252(QStringView text);
 // Windows-1252 bytes to text; never fails.
 QString FromCp1252(QByteArrayView bytes);
 
-// Text to Windows-1252 Rich Text: characters with a byte go in raw, every
-// other character as the Rich Text Unicode escape "\uN?" (N the signed 16-bit
-// value of the UTF-16 unit, so characters outside the BMP become two escapes).
-QByteArray ToCp1252Rtf(QStringView text);
-
 // Writes the Rich Text form of one UTF-16 unit into `out`: its Windows-1252
-// byte when it has one, else the escape "\uN?". Returns the count of bytes
-// written (at most kRtfCharMaxBytes).
+// byte when it has one, else the Rich Text Unicode escape "\uN?" (N the signed
+// 16-bit value of the unit, so characters outside the BMP become two
+// escapes). Returns the count of bytes written (at most kRtfCharMaxBytes).
+// The escaping of whole texts is RtfPlainText's (engine/rtf_text.h).
 inline constexpr int kRtfCharMaxBytes = 9;
 int WriteCp1252RtfChar(char16_t unit, char *out);

@@ -11,11 +11,12 @@
 // Services the program asks of its platform, each behind a small interface
 // so that tests replace them. The real backends live with the widgets.
 
-// The clipboard: adds Rich Text beside whatever other formats it holds.
+// The clipboard: adds Rich Text, under the clipboard format `format`, beside
+// whatever other formats it holds.
 class IClipboard {
 public:
     virtual ~IClipboard() = default;
-    virtual void SetRichText(const QByteArray &rtf) = 0;
+    virtual void SetRichText(const QString &format, const QByteArray &rtf) = 0;
 };
 
 // The desktop shell: opens a file in the program associated with its type.

@@ -17,33 +17,3 @@ UserLocale UserLocale::FromQLocale(const QLocale &locale) {
 UserLocale UserLocale::System() {
     return FromQLocale(QLocale::system());
 }
-
-UserLocale UserLocale::French() {
-    return {QStringLiteral(","),
-            QStringLiteral("€"),
-            {QStringLiteral("janvier"), QStringLiteral("février"), QStringLiteral("mars"),
-             QStringLiteral("avril"), QStringLiteral("mai"), QStringLiteral("juin"),
-             QStringLiteral("juillet"), QStringLiteral("août"), QStringLiteral("septembre"),
-             QStringLiteral("octobre"), QStringLiteral("novembre"), QStringLiteral("décembre")},
-            QStringLiteral("dd/MM/yyyy")};
-}
-
-UserLocale UserLocale::English() {
-    return {QStringLiteral("."),
-            QStringLiteral("$"),
-            {QStringLiteral("January"), QStringLiteral("February"), QStringLiteral("March"),
-             QStringLiteral("April"), QStringLiteral("May"), QStringLiteral("June"),
-             QStringLiteral("July"), QStringLiteral("August"), QStringLiteral("September"),
-             QStringLiteral("October"), QStringLiteral("November"), QStringLiteral("December")},
-            QStringLiteral("M/d/yyyy")};
-}
-
-UserLocale UserLocale::German() {
-    return {QStringLiteral(","),
-            QStringLiteral("€"),
-            {QStringLiteral("Januar"), QStringLiteral("Februar"), QStringLiteral("März"),
-             QStringLiteral("April"), QStringLiteral("Mai"), QStringLiteral("Juni"),
-             QStringLiteral("Juli"), QStringLiteral("August"), QStringLiteral("September"),
-             QStringLiteral("Oktober"), QStringLiteral("November"), QStringLiteral("Dezember")},
-            QStringLiteral("dd.MM.yyyy")};
-}

@@ -5,7 +5,7 @@
 #include <QStringList>
 
 // What the program asks of the user's regional settings. Filled once at
-// start-up; tests build one by hand.
+// start-up.
 struct UserLocale {
     QString decimalSeparator; // the user's decimal separator, e.g. ","
     QString currencySymbol;   // e.g. "€"
@@ -14,9 +14,4 @@ struct UserLocale {
 
     static UserLocale FromQLocale(const QLocale &locale);
     static UserLocale System();
-
-    // Fixed locales for tests and benchmarks.
-    static UserLocale French();
-    static UserLocale English();
-    static UserLocale German();
 };

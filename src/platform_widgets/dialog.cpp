@@ -33,11 +33,6 @@ std::vector<RunningDialog> &Running() {
     return running;
 }
 
-QIcon &AppIcon() {
-    static QIcon icon;
-    return icon;
-}
-
 CDialog::RichEditFactory &RichEditMaker() {
     static CDialog::RichEditFactory factory;
     return factory;
@@ -270,12 +265,17 @@ std::vector<QRadioButton *> CDialog::GetRadioGroup(int firstId) const {
     return group;
 }
 
-void CDialog::SetApplicationIcon(const QIcon &icon) {
-    AppIcon() = icon;
-}
-
 QIcon CDialog::ApplicationIcon() {
-    return AppIcon();
+    static const QIcon icon = [] {
+        // The pictures are compiled into a static library: registering them
+        // here keeps the linker from dropping them.
+        Q_INIT_RESOURCE(calvor);
+        QIcon pictures;
+        pictures.addFile(QStringLiteral(":/calvor/calvor16.png"), QSize(16, 16));
+        pictures.addFile(QStringLiteral(":/calvor/calvor32.png"), QSize(32, 32));
+        return pictures;
+    }();
+    return icon;
 }
 
 void CDialog::SetRichEditFactory(RichEditFactory factory) {

@@ -128,8 +128,8 @@ public:
     const DialogTemplate &Template() const { return m_template; }
     IMessageBoxService &MessageBoxes() const { return *m_messageBoxes; }
 
-    // The icon of every dialog window.
-    static void SetApplicationIcon(const QIcon &icon);
+    // The program's icon, in its 16 x 16 and 32 x 32 pictures: that of every
+    // dialog window and message box, and of the application.
     static QIcon ApplicationIcon();
     // The maker of RichEdit controls; without it such dialogs cannot open.
     static void SetRichEditFactory(RichEditFactory factory);

@@ -42,7 +42,10 @@ enum ControlStyle : unsigned {
     LVS_SINGLESEL = 1u << 15,    // one row selected at most
 };
 
-// One control: its id (-1 for controls nothing refers to), kind, text,
+// The id of a control nothing refers to.
+inline constexpr int IDC_STATIC = -1;
+
+// One control: its id (IDC_STATIC for controls nothing refers to), kind, text,
 // position and size in dialog units, styles, and for a drop-down list the
 // items it gets when the window is created.
 struct DialogControl {

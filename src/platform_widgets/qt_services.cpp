@@ -51,8 +51,7 @@ int QtMessageBoxService::Show(const QString &caption, const QString &text, unsig
     box.setTextFormat(Qt::PlainText);
     box.setText(text);
     box.setIcon(IconOf(flags));
-    if (!CDialog::ApplicationIcon().isNull())
-        box.setWindowIcon(CDialog::ApplicationIcon());
+    box.setWindowIcon(CDialog::ApplicationIcon());
     if (yesNo) {
         box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
         box.setDefaultButton(QMessageBox::Yes);
@@ -98,19 +97,19 @@ bool LoadFrameworkTranslations(const QLocale &locale) {
     return true;
 }
 
-void QtClipboard::SetRichText(const QByteArray &rtf) {
+void QtClipboard::SetRichText(const QString &format, const QByteArray &rtf) {
     QClipboard *clipboard = QGuiApplication::clipboard();
     auto *data = new QMimeData;
     if (const QMimeData *current = clipboard->mimeData()) {
-        for (const QString &format : current->formats())
-            data->setData(format, current->data(format));
+        for (const QString &held : current->formats())
+            data->setData(held, current->data(held));
         // Images and colours are held as values rather than bytes.
         if (current->hasImage())
             data->setImageData(current->imageData());
         if (current->hasColor())
             data->setColorData(current->colorData());
     }
-    data->setData(QStringLiteral("text/rtf"), rtf);
+    data->setData(format, rtf);
     data->setData(QStringLiteral("text/richtext"), rtf);
 #ifdef Q_OS_WIN
     data->setData(QStringLiteral("application/x-qt-windows-mime;value=\"Rich Text Format\""), rtf);

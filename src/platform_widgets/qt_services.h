@@ -39,11 +39,12 @@ private:
 // the locale's language.
 bool LoadFrameworkTranslations(const QLocale &locale = QLocale::system());
 
-// The clipboard: the Rich Text is added beside a copy of every format the
-// clipboard already holds, so only earlier Rich Text is replaced.
+// The clipboard: the Rich Text is added under `format` and the desktop's
+// other names for Rich Text, beside a copy of every format the clipboard
+// already holds, so only earlier Rich Text is replaced.
 class QtClipboard final : public IClipboard {
 public:
-    void SetRichText(const QByteArray &rtf) override;
+    void SetRichText(const QString &format, const QByteArray &rtf) override;
 };
 
 // Opens a file in the program the desktop associates with its type.

@@ -13,7 +13,21 @@
 namespace {
 
 constexpr int kRows = 3;
-constexpr int kFirstIds[kRows] = {IDC_SIGNATURE_DAY, IDC_FIRST_REVISION_DAY, IDC_LAST_REVISION_DAY};
+// The fields of the three date rows: signature, first and last revision.
+struct DateRowIds {
+    int day, month, year;
+};
+constexpr DateRowIds kDateRows[kRows] = {
+    {IDC_SIGNATURE_DAY, IDC_SIGNATURE_MONTH, IDC_SIGNATURE_YEAR},
+    {IDC_FIRST_REVISION_DAY, IDC_FIRST_REVISION_MONTH, IDC_FIRST_REVISION_YEAR},
+    {IDC_LAST_REVISION_DAY, IDC_LAST_REVISION_MONTH, IDC_LAST_REVISION_YEAR},
+};
+// DDX_Date finds the month and the year after the day.
+constexpr bool FollowOneAnother(const DateRowIds &ids) {
+    return ids.month == ids.day + 1 && ids.year == ids.day + 2;
+}
+static_assert(FollowOneAnother(kDateRows[0]) && FollowOneAnother(kDateRows[1]) &&
+              FollowOneAnother(kDateRows[2]));
 constexpr unsigned kLargestStorableYear = 0x3FFF; // the year field of a date word
 constexpr int kIndexDecimals = 2;
 
@@ -43,39 +57,43 @@ void FailWithDateInvalid(CDataExchange &dx, int id) {
 DialogTemplate CalcDataDlgTemplate() {
     const QStringList quarters = {QStringLiteral("T 1"), QStringLiteral("T 2"),
                                   QStringLiteral("T 3"), QStringLiteral("T 4")};
-    return {
-        IDD_CALC_DATA,
-        QStringLiteral("Données du calcul"),
-        237,
-        116,
-        DS_CENTER | WS_EX_APPWINDOW,
-        {
-            {-1, ControlKind::Label, QStringLiteral("&Signature du bail:"), 7, 10, 60, 8, kLabel},
-            {1123, ControlKind::Edit, QString(), 79, 8, 14, 13, kEdit},
-            {1124, ControlKind::Edit, QString(), 94, 8, 14, 13, kEdit},
-            {1125, ControlKind::Edit, QString(), 109, 8, 22, 13, kEdit},
-            {-1, ControlKind::Label, QStringLiteral("&Première révision:"), 7, 25, 60, 8, kLabel},
-            {1126, ControlKind::Edit, QString(), 79, 23, 14, 13, kEdit},
-            {1127, ControlKind::Edit, QString(), 94, 23, 14, 13, kEdit},
-            {1128, ControlKind::Edit, QString(), 109, 23, 22, 13, kEdit},
-            {-1, ControlKind::Label, QStringLiteral("&Dernière révision:"), 7, 40, 60, 8, kLabel},
-            {1129, ControlKind::Edit, QString(), 79, 38, 14, 13, kEdit},
-            {1130, ControlKind::Edit, QString(), 94, 38, 14, 13, kEdit},
-            {1131, ControlKind::Edit, QString(), 109, 38, 22, 13, kEdit},
-            {-1, ControlKind::Label, QStringLiteral("&Indice de référence:"), 7, 55, 68, 8, kLabel},
-            {IDC_REF_QUARTER, ControlKind::ComboDropDownList, QString(), 79, 53, 29, 66,
-             CBS_SORT | WS_VSCROLL, quarters},
-            {IDC_REF_YEAR, ControlKind::Edit, QString(), 109, 53, 22, 13, kEdit},
-            {IDC_INDEX_VALUE, ControlKind::Label, QString(), 140, 55, 35, 8,
-             SS_RIGHT | SS_NOPREFIX | WS_GROUP},
-            {-1, ControlKind::Label, QStringLiteral("Montant du &loyer:"), 7, 69, 60, 8, kLabel},
-            {IDC_RENT, ControlKind::Edit, QString(), 79, 68, 74, 12, kEdit},
-            {IDCANCEL, ControlKind::PushButton, QStringLiteral("<< &Menu principal"), 7, 94, 70, 14,
-             WS_GROUP},
-            {IDC_SAVE_CALCULATION, ControlKind::PushButton, QStringLiteral("&Enregistrer calcul"),
-             84, 94, 70, 14},
-            {IDOK, ControlKind::DefPushButton, QStringLiteral("OK"), 161, 94, 70, 14},
-        }};
+    return {IDD_CALC_DATA,
+            QStringLiteral("Données du calcul"),
+            237,
+            116,
+            DS_CENTER | WS_EX_APPWINDOW,
+            {
+                {IDC_STATIC, ControlKind::Label, QStringLiteral("&Signature du bail:"), 7, 10, 60,
+                 8, kLabel},
+                {IDC_SIGNATURE_DAY, ControlKind::Edit, QString(), 79, 8, 14, 13, kEdit},
+                {IDC_SIGNATURE_MONTH, ControlKind::Edit, QString(), 94, 8, 14, 13, kEdit},
+                {IDC_SIGNATURE_YEAR, ControlKind::Edit, QString(), 109, 8, 22, 13, kEdit},
+                {IDC_STATIC, ControlKind::Label, QStringLiteral("&Première révision:"), 7, 25, 60,
+                 8, kLabel},
+                {IDC_FIRST_REVISION_DAY, ControlKind::Edit, QString(), 79, 23, 14, 13, kEdit},
+                {IDC_FIRST_REVISION_MONTH, ControlKind::Edit, QString(), 94, 23, 14, 13, kEdit},
+                {IDC_FIRST_REVISION_YEAR, ControlKind::Edit, QString(), 109, 23, 22, 13, kEdit},
+                {IDC_STATIC, ControlKind::Label, QStringLiteral("&Dernière révision:"), 7, 40, 60,
+                 8, kLabel},
+                {IDC_LAST_REVISION_DAY, ControlKind::Edit, QString(), 79, 38, 14, 13, kEdit},
+                {IDC_LAST_REVISION_MONTH, ControlKind::Edit, QString(), 94, 38, 14, 13, kEdit},
+                {IDC_LAST_REVISION_YEAR, ControlKind::Edit, QString(), 109, 38, 22, 13, kEdit},
+                {IDC_STATIC, ControlKind::Label, QStringLiteral("&Indice de référence:"), 7, 55, 68,
+                 8, kLabel},
+                {IDC_REF_QUARTER, ControlKind::ComboDropDownList, QString(), 79, 53, 29, 66,
+                 CBS_SORT | WS_VSCROLL, quarters},
+                {IDC_REF_YEAR, ControlKind::Edit, QString(), 109, 53, 22, 13, kEdit},
+                {IDC_INDEX_VALUE, ControlKind::Label, QString(), 140, 55, 35, 8,
+                 SS_RIGHT | SS_NOPREFIX | WS_GROUP},
+                {IDC_STATIC, ControlKind::Label, QStringLiteral("Montant du &loyer:"), 7, 69, 60, 8,
+                 kLabel},
+                {IDC_RENT, ControlKind::Edit, QString(), 79, 68, 74, 12, kEdit},
+                {IDCANCEL, ControlKind::PushButton, QStringLiteral("<< &Menu principal"), 7, 94, 70,
+                 14, WS_GROUP},
+                {IDC_SAVE_CALCULATION, ControlKind::PushButton,
+                 QStringLiteral("&Enregistrer calcul"), 84, 94, 70, 14},
+                {IDOK, ControlKind::DefPushButton, QStringLiteral("OK"), 161, 94, 70, 14},
+            }};
 }
 
 bool DDX_Date(CDataExchange &dx, int firstId, PackedDate &date) {
@@ -132,7 +150,7 @@ bool CCalcDataDlg::OnInitDialog() {
         m_editMonth[r].SetKind(false);
         m_editYear[r].SetKind(true);
         // The year fields sit one pixel to the left of their template place.
-        if (QWidget *year = GetDlgItem(kFirstIds[row] + 2))
+        if (QWidget *year = GetDlgItem(kDateRows[row].year))
             year->move(year->x() - 1, year->y());
     }
     return true;
@@ -146,14 +164,14 @@ void CCalcDataDlg::DoDataExchange(CDataExchange &dx) {
     }
     for (int row = 0; row < kRows; ++row) {
         const auto r = static_cast<std::size_t>(row);
-        const int firstId = kFirstIds[row];
+        const DateRowIds &ids = kDateRows[row];
         if (!dx.m_bSaveAndValidate) {
-            DDX_Control(dx, firstId, m_editDay[r]);
-            DDX_Control(dx, firstId + 1, m_editMonth[r]);
-            DDX_Control(dx, firstId + 2, m_editYear[r]);
+            DDX_Control(dx, ids.day, m_editDay[r]);
+            DDX_Control(dx, ids.month, m_editMonth[r]);
+            DDX_Control(dx, ids.year, m_editYear[r]);
         }
-        DDX_Date(dx, firstId, RowDate(doc, row));
-        DDV_Date(dx, firstId, RowDate(doc, row), true);
+        DDX_Date(dx, ids.day, RowDate(doc, row));
+        DDV_Date(dx, ids.day, RowDate(doc, row), true);
     }
     DDX_Amount(dx, IDC_RENT, m_editRent, doc.rent);
     if (dx.m_bSaveAndValidate)

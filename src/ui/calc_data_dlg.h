@@ -16,9 +16,17 @@ enum CalcDataDlgIds : int {
     IDC_INDEX_VALUE = 1001, // index value of the reference quarter
     IDC_RENT = 1053,
     IDC_SAVE_CALCULATION = 1060,
-    IDC_SIGNATURE_DAY = 1123, // then month 1124, year 1125
+    // The three fields of each date row, day, month and year, follow one
+    // another.
+    IDC_SIGNATURE_DAY = 1123,
+    IDC_SIGNATURE_MONTH = 1124,
+    IDC_SIGNATURE_YEAR = 1125,
     IDC_FIRST_REVISION_DAY = 1126,
+    IDC_FIRST_REVISION_MONTH = 1127,
+    IDC_FIRST_REVISION_YEAR = 1128,
     IDC_LAST_REVISION_DAY = 1129,
+    IDC_LAST_REVISION_MONTH = 1130,
+    IDC_LAST_REVISION_YEAR = 1131,
     IDC_REF_YEAR = 1134,
 };
 

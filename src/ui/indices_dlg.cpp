@@ -1,7 +1,7 @@
 #include "ui/indices_dlg.h"
 
 #include "app/revision_app.h"
-#include "engine/index_file.h"
+#include "engine/index_table.h"
 #include "engine/number_text.h"
 #include "engine/packed_date.h"
 #include "platform/message_box.h"

@@ -6,9 +6,6 @@
 #include "ui/indices_dlg.h"
 #include "ui/options_dlg.h"
 
-#include <QPoint>
-#include <QWidget>
-
 DialogTemplate MainMenuDlgTemplate() {
     return {
         IDD_MAIN_MENU,
@@ -25,21 +22,11 @@ DialogTemplate MainMenuDlgTemplate() {
             {IDC_INDICES, ControlKind::PushButton, QStringLiteral("&Indices de l'INSEE..."), 15,
              101, 140, 20},
             {IDC_QUIT, ControlKind::PushButton, QStringLiteral("Quitter"), 15, 131, 140, 19},
-            {-1, ControlKind::Label, QStringLiteral("MORVA"), 15, 162, 36, 8,
+            {IDC_STATIC, ControlKind::Label, QStringLiteral("MORVA"), 15, 162, 36, 8,
              SS_LEFT | SS_NOPREFIX},
-            {-1, ControlKind::Label, QStringLiteral("Version 1.0"), 60, 162, 95, 8,
+            {IDC_STATIC, ControlKind::Label, QStringLiteral("Version 1.0"), 60, 162, 95, 8,
              SS_RIGHT | SS_NOPREFIX},
         }};
-}
-
-QIcon LoadCalvorIcon() {
-    // The pictures are compiled into a static library: registering them here
-    // keeps the linker from dropping them. Registering twice is harmless.
-    Q_INIT_RESOURCE(calvor);
-    QIcon icon;
-    icon.addFile(QStringLiteral(":/calvor/calvor16.png"), QSize(16, 16));
-    icon.addFile(QStringLiteral(":/calvor/calvor32.png"), QSize(32, 32));
-    return icon;
 }
 
 const MessageMapEntry<CMainMenuDlg> CMainMenuDlg::kMessageMap[] = {
@@ -60,11 +47,6 @@ bool CMainMenuDlg::OnCommand(int id, int code, const NotifyInfo &info) {
 
 bool CMainMenuDlg::OnInitDialog() {
     CDialog::OnInitDialog();
-    // The program's icon, also when none was set for every dialog.
-    if (QWidget *window = Window()) {
-        const QIcon icon = ApplicationIcon();
-        window->setWindowIcon(icon.isNull() ? LoadCalvorIcon() : icon);
-    }
     // The focus goes to the first button, "&Commencer un calcul".
     return true;
 }

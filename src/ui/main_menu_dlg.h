@@ -2,8 +2,6 @@
 
 #include "platform_widgets/dialog.h"
 
-#include <QIcon>
-
 class CRevisionApp;
 
 // Control ids of the main menu.
@@ -20,9 +18,6 @@ enum MainMenuDlgIds : int {
 // The window of the main menu: five large buttons one above the other, none
 // of them the default button, and the author and version labels below.
 DialogTemplate MainMenuDlgTemplate();
-
-// The program's icon, in its 16 x 16 and 32 x 32 pictures.
-QIcon LoadCalvorIcon();
 
 // The first window of an interactive run. It holds no data: it starts the
 // other windows and tells the dialog loop where to go next, 101 for the

@@ -12,30 +12,30 @@ constexpr unsigned kEdit = WS_BORDER | ES_AUTOHSCROLL;
 } // namespace
 
 DialogTemplate OptionsDlgTemplate() {
-    return {
-        IDD_OPTIONS,
-        QStringLiteral("Options"),
-        154,
-        133,
-        DS_CENTER,
-        {
-            {-1, ControlKind::GroupBox, QStringLiteral("Copier le résultat du calcul"), 5, 5, 142,
-             55},
-            {IDC_TARGET_WORD, ControlKind::RadioButton,
-             QStringLiteral("Vers &Word (format Word 6/95)"), 11, 18, 111, 10, WS_GROUP},
-            {IDC_TARGET_TABLE, ControlKind::RadioButton,
-             QStringLiteral("Dans le &presse-papiers (format Word)"), 11, 31, 132, 10},
-            {IDC_TARGET_TABS, ControlKind::RadioButton,
-             QStringLiteral("Dans le presse-papiers (format &RTF)"), 11, 44, 129, 10},
-            {-1, ControlKind::Label, QStringLiteral("&Symbole monétaire:"), 7, 67, 62, 8, kLabel},
-            {IDC_SYMBOL, ControlKind::Edit, QString(), 79, 65, 23, 12, kEdit},
-            {-1, ControlKind::Label,
-             QStringLiteral("R&ajouter 2000 aux années à deux chiffres inférieures à:"), 6, 84, 93,
-             18, kLabel},
-            {IDC_PIVOT, ControlKind::Edit, QString(), 103, 87, 23, 12, kEdit | ES_NUMBER},
-            {IDCANCEL, ControlKind::PushButton, QStringLiteral("Annuler"), 7, 112, 66, 14},
-            {IDOK, ControlKind::DefPushButton, QStringLiteral("OK"), 81, 112, 66, 14},
-        }};
+    return {IDD_OPTIONS,
+            QStringLiteral("Options"),
+            154,
+            133,
+            DS_CENTER,
+            {
+                {IDC_STATIC, ControlKind::GroupBox, QStringLiteral("Copier le résultat du calcul"),
+                 5, 5, 142, 55},
+                {IDC_TARGET_WORD, ControlKind::RadioButton,
+                 QStringLiteral("Vers &Word (format Word 6/95)"), 11, 18, 111, 10, WS_GROUP},
+                {IDC_TARGET_TABLE, ControlKind::RadioButton,
+                 QStringLiteral("Dans le &presse-papiers (format Word)"), 11, 31, 132, 10},
+                {IDC_TARGET_TABS, ControlKind::RadioButton,
+                 QStringLiteral("Dans le presse-papiers (format &RTF)"), 11, 44, 129, 10},
+                {IDC_STATIC, ControlKind::Label, QStringLiteral("&Symbole monétaire:"), 7, 67, 62,
+                 8, kLabel},
+                {IDC_SYMBOL, ControlKind::Edit, QString(), 79, 65, 23, 12, kEdit},
+                {IDC_STATIC, ControlKind::Label,
+                 QStringLiteral("R&ajouter 2000 aux années à deux chiffres inférieures à:"), 6, 84,
+                 93, 18, kLabel},
+                {IDC_PIVOT, ControlKind::Edit, QString(), 103, 87, 23, 12, kEdit | ES_NUMBER},
+                {IDCANCEL, ControlKind::PushButton, QStringLiteral("Annuler"), 7, 112, 66, 14},
+                {IDOK, ControlKind::DefPushButton, QStringLiteral("OK"), 81, 112, 66, 14},
+            }};
 }
 
 const MessageMapEntry<COptionsDlg> COptionsDlg::kMessageMap[] = {

@@ -64,9 +64,8 @@ bool CPreviewDlg::OnInitDialog() {
         return false;
     if (m_report)
         m_report->SetSelectionBar(true);
-    const WindowPlacement &placement = m_app.m_wpPreview;
-    if (placement.length != 0)
-        SetWindowPlacement({placement.normalGeometry, placement.maximized});
+    if (m_app.m_wpPreview)
+        SetWindowPlacement(*m_app.m_wpPreview);
     if (m_report) {
         m_report->SetReadOnly(true);
         ReportStreamReader reader(m_app.m_report.Tabs());
@@ -112,8 +111,5 @@ void CPreviewDlg::OnExport() {
 }
 
 void CPreviewDlg::RememberPlacement() {
-    const DialogPlacement placement = GetWindowPlacement();
-    m_app.m_wpPreview.length = static_cast<std::uint32_t>(sizeof(WindowPlacement));
-    m_app.m_wpPreview.maximized = placement.maximized;
-    m_app.m_wpPreview.normalGeometry = placement.normalGeometry;
+    m_app.m_wpPreview = GetWindowPlacement();
 }

@@ -1,8 +1,9 @@
 #include "app/data_paths.h"
 
 #include "app/revision_app.h"
-#include "engine/calc_types.h"
+#include "engine/index_table.h"
 #include "support/fakes.h"
+#include "support/test_locales.h"
 
 #include <gtest/gtest.h>
 
@@ -89,7 +90,7 @@ TEST_F(DataPathsTest, InstalledProgramStartsFromTheShippedIndicesOnlyWhenTheUser
     // next starts keep the user's own file.
     for (const IndexTable *expected : {&shipped, &own}) {
         FakeServices fakes;
-        CRevisionApp app(fakes.As<AppServices>(), UserLocale::French(), Bin());
+        CRevisionApp app(fakes.As<AppServices>(), TestLocale::French(), Bin());
         app.SetUserDataFolder(User());
         app.InitInstance(QString());
 

@@ -10,10 +10,11 @@
 #include "platform/office_lock.h"
 #include "platform/string_table.h"
 #include "platform_widgets/dialog.h"
-#include "platform_widgets/modal_test_support.h"
 #include "support/fakes.h"
 #include "support/faulty_files.h"
+#include "support/modal_test_support.h"
 #include "support/sample_document.h"
+#include "support/test_locales.h"
 
 #include <gtest/gtest.h>
 
@@ -88,7 +89,7 @@ protected:
         clock.Set(LocalDate{2024, 3, 15});
         ASSERT_TRUE(dir.isValid());
         folder = dir.path();
-        locale = UserLocale::French();
+        locale = TestLocale::French();
     }
     void TearDown() override { ClearQuitRequest(); }
 
@@ -588,6 +589,7 @@ TEST_F(RevisionAppTest, ExportFollowsCibleAndReturnsTheLoopValue) {
         SCOPED_TRACE(testing::Message()
                      << "Cible " << c.cible << " command line " << c.commandLine);
         clipboard.calls.clear();
+        clipboard.formats.clear();
         shell.opened.clear();
         app.reset();
         CRevisionApp &a = CalculatingApp(SampleDocument(500.0));
@@ -605,6 +607,7 @@ TEST_F(RevisionAppTest, ExportFollowsCibleAndReturnsTheLoopValue) {
         if (c.clipboardForm) {
             EXPECT_EQ(clipboard.calls[0],
                       c.clipboardForm == 1 ? a.m_report.Table() : a.m_report.Tabs());
+            EXPECT_EQ(clipboard.formats[0], QStringLiteral("text/rtf"));
         }
     }
 }

@@ -94,7 +94,7 @@ TEST(SettingsChild, DISABLED_PrintValues) {
     ASSERT_NE(names, nullptr);
     UseSettingsFolder(QString::fromLocal8Bit(folder));
     QSettingsStore store;
-    const AppSettings read = ReadSettings(store, QStringLiteral("LOCALE"));
+    const AppSettings read = ReadSettingsFrom(store, QStringLiteral("LOCALE"));
     std::cout << "value settings " << read.cible << ' ' << read.symbole.toStdString() << ' '
               << read.date2000 << std::endl;
     for (const QString &name : QString::fromLocal8Bit(names).split(u',', Qt::SkipEmptyParts)) {
@@ -117,9 +117,9 @@ TEST(SettingsTest, StoredValuesAreTakenWithoutRangeChecksAndMissingOnesDefault) 
     };
     for (const auto &c : cases) {
         MemorySettingsStore store;
-        WriteSettings(store, AppSettings{c.cible, c.symbole, c.date2000});
+        WriteSettingsTo(store, AppSettings{c.cible, c.symbole, c.date2000});
         EXPECT_EQ(store.writes, 3);
-        const AppSettings s = ReadSettings(store, QStringLiteral("€"));
+        const AppSettings s = ReadSettingsFrom(store, QStringLiteral("€"));
         EXPECT_EQ(s.cible, c.cible);
         EXPECT_EQ(s.symbole, c.symbole);
         EXPECT_EQ(s.date2000, c.date2000);
@@ -128,7 +128,7 @@ TEST(SettingsTest, StoredValuesAreTakenWithoutRangeChecksAndMissingOnesDefault) 
     // Missing values get their defaults and the whole locale symbol.
     MemorySettingsStore empty;
     const QString longSymbol = QStringLiteral("francs suisses"); // more than 9 characters
-    const AppSettings s = ReadSettings(empty, longSymbol);
+    const AppSettings s = ReadSettingsFrom(empty, longSymbol);
     EXPECT_EQ(s.cible, 0);
     EXPECT_EQ(s.symbole, longSymbol);
     EXPECT_EQ(s.date2000, 40);
@@ -157,7 +157,7 @@ TEST(DialogPositionTest, RestoreMovesOnlyOnceAPositionIsKnown) {
 
 TEST_F(SettingsStoreTest, WrittenSettingsLiveInTheUsersConfigurationFolder) {
     QSettingsStore store;
-    WriteSettings(store, AppSettings{1, QStringLiteral("€"), 45});
+    WriteSettingsTo(store, AppSettings{1, QStringLiteral("€"), 45});
     const QString file = m_dir.filePath(QStringLiteral("MORVA/Calvor.conf"));
     ASSERT_TRUE(QFileInfo::exists(file));
     QFile f(file);
@@ -166,7 +166,7 @@ TEST_F(SettingsStoreTest, WrittenSettingsLiveInTheUsersConfigurationFolder) {
     EXPECT_TRUE(text.contains("Cible=1")) << text.toStdString();
     EXPECT_TRUE(text.contains("Date2000=45")) << text.toStdString();
 
-    const AppSettings s = ReadSettings(store, QStringLiteral("$"));
+    const AppSettings s = ReadSettingsFrom(store, QStringLiteral("$"));
     EXPECT_EQ(s.cible, 1);
     EXPECT_EQ(s.symbole, QStringLiteral("€"));
     EXPECT_EQ(s.date2000, 45);
@@ -212,7 +212,7 @@ TEST_F(SettingsStoreTest, ValuesOfAnotherKindAreConvertedOrGiveNothing) {
 TEST_F(SettingsStoreTest, AnotherProcessReadsWhatThisOneWrote) {
     // In a new process every value comes back from the text file as text.
     QSettingsStore store;
-    WriteSettings(store, AppSettings{2, QStringLiteral("€, CHF"), 99});
+    WriteSettingsTo(store, AppSettings{2, QStringLiteral("€, CHF"), 99});
     store.WriteText(SettingsSection(), QStringLiteral("Odd"), QStringLiteral("abc"));
     store.WriteInt(SettingsSection(), QStringLiteral("Negative"), -2147483647 - 1);
 

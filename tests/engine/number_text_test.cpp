@@ -3,6 +3,7 @@
 #include "engine/fixed_point.h"
 #include "platform/user_locale.h"
 #include "support/fakes.h"
+#include "support/test_locales.h"
 
 #include <gtest/gtest.h>
 
@@ -16,7 +17,7 @@ constexpr double kInf = std::numeric_limits<double>::infinity();
 constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
 
 void UseSeparator(const QString &separator) {
-    UserLocale locale = UserLocale::French();
+    UserLocale locale = TestLocale::French();
     locale.decimalSeparator = separator;
     ReadDecimalSeparator(locale);
 }
@@ -101,7 +102,7 @@ struct MoneyCase {
     QByteArray text;
 };
 
-TEST_F(NumberText, FormatMoneyGroupsByThreeWithADecimalComma) {
+TEST_F(NumberText, MoneyTextGroupsByThreeWithADecimalComma) {
     UseSeparator(QStringLiteral(".")); // the money text ignores the user's separator
     const MoneyCase cases[] = {
         {1234567.891, u"F", "1 234 567,89\\~F"},
@@ -129,8 +130,8 @@ TEST_F(NumberText, FormatMoneyGroupsByThreeWithADecimalComma) {
         {1.0, u"\r\n\x7F", "1,00\\~\\'0d\\'0a\\'7f"},
     };
     for (const MoneyCase &c : cases)
-        EXPECT_EQ(FormatMoney(c.amount, QString::fromUtf16(c.symbol)), c.text) << c.amount;
-    EXPECT_EQ(FormatMoney(1.0, QString(QChar(u'\0')) + u'F'), "1,00\\~\\'00F");
+        EXPECT_EQ(MoneyText(c.amount, QString::fromUtf16(c.symbol)), c.text) << c.amount;
+    EXPECT_EQ(MoneyText(1.0, QString(QChar(u'\0')) + u'F'), "1,00\\~\\'00F");
 }
 
 struct ParseCase {

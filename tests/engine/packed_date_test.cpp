@@ -3,6 +3,7 @@
 #include "platform/clock.h"
 #include "platform/user_locale.h"
 #include "support/fakes.h"
+#include "support/test_locales.h"
 
 #include <gtest/gtest.h>
 
@@ -203,9 +204,9 @@ TEST(PackedDate, FormatWithPictureUsesTheLocalesMonthNames) {
         const char16_t *picture;
         const char16_t *text;
     };
-    const UserLocale fr = UserLocale::French();
-    const UserLocale en = UserLocale::English();
-    const UserLocale de = UserLocale::German();
+    const UserLocale fr = TestLocale::French();
+    const UserLocale en = TestLocale::English();
+    const UserLocale de = TestLocale::German();
     const Case cases[] = {
         {D(15, 7, 2001), fr, u"d MMMM yyyy", u"15 juillet 2001"},
         {D(1, 7, 1999), fr, u" MMMM yyyy", u" juillet 1999"},

@@ -2,58 +2,25 @@
 
 #include "engine/number_text.h"
 #include "engine/revision_calc.h"
+#include "support/test_locales.h"
+#include "support/worked_example.h"
 
 #include <gtest/gtest.h>
 
 namespace {
 
-// Test texts are written in UTF-8; the report holds Windows-1252 bytes.
-QByteArray Ansi(const char *utf8) {
-    return QByteArray(utf8)
-        .replace("\xC3\xA9", "\xE9")  // é
-        .replace("\xC3\xBB", "\xFB")  // û
-        .replace("\xC3\xA4", "\xE4"); // ä
-}
-
-const QByteArray kOpening = R"({\rtf1\ansi\deff4\deftab720{\fonttbl{\f0\fswiss\fprq2 Arial;})"
-                            R"({\f1\froman\fcharset2 Symbol;}{\f2\froman Arial Rounded MT Bold;}})"
-                            R"({\colortbl\red0\green0\blue0;}\deflang1036\pard\plain\f0\fs20\qr )";
-const QByteArray kCellBorders =
-    R"(\clbrdrt\brdrw15\brdrs\clbrdrl\brdrw15\brdrs\clbrdrb\brdrw15\brdrs\clbrdrr\brdrw15\brdrs)";
-const QByteArray kRowDefinition = R"(\trowd\trgaph70\trbrdrt\brdrs\brdrw10\trbrdrl\brdrs\brdrw10)"
-                                  R"(\trbrdrb\brdrs\brdrw10\trbrdrr\brdrs\brdrw10)";
-
 ReportSettings French(int cible, const char16_t *symbol = u"F") {
-    return {cible, QString::fromUtf16(symbol), UserLocale::French()};
+    return {cible, QString::fromUtf16(symbol), TestLocale::French()};
 }
 
 class Report : public ::testing::Test {
 protected:
-    void SetUp() override { ReadDecimalSeparator(UserLocale::French()); }
+    void SetUp() override { ReadDecimalSeparator(TestLocale::French()); }
     void TearDown() override { ReadDecimalSeparator(UserLocale{}); }
 
-    // The calculation of the worked example: lease signed 01/07/1998,
-    // reference the second quarter of 1998 (1000), revisions on 01/07/1999
-    // (1020) and 01/07/2000 (1050), rent 3500.
-    static CalcDocument ExampleDocument() {
-        CalcDocument doc;
-        doc.signature = PackedDate::FromParts(1, 7, 1998);
-        doc.firstRevision = PackedDate::FromParts(1, 7, 1999);
-        doc.lastRevision = PackedDate::FromParts(1, 7, 2000);
-        doc.referenceDate.MakeQuarterDate(1, 1998);
-        doc.rent = 3500.0;
-        return doc;
-    }
-    static IndexTable ExampleIndices() {
-        IndexTable indices;
-        indices.Set(IndexTable::PositionOf(1998, 1), 1000.0f);
-        indices.Set(IndexTable::PositionOf(1999, 1), 1020.0f);
-        indices.Set(IndexTable::PositionOf(2000, 1), 1050.0f);
-        return indices;
-    }
     static RevisionReport Example(int cible) {
-        const CalcDocument doc = ExampleDocument();
-        return BuildRevisionReport(doc, CheckAndWalk(doc, ExampleIndices()),
+        const CalcDocument doc = WorkedExampleDocument();
+        return BuildRevisionReport(doc, CheckAndWalk(doc, WorkedExampleIndices()),
                                    PackedDate::FromParts(7, 12, 2026), French(cible));
     }
 };
@@ -61,28 +28,8 @@ protected:
 TEST_F(Report, WorkedExampleComesOutByteForByte) {
     const RevisionReport report = Example(1);
 
-    const QByteArray header =
-        kOpening + R"(07/12/2026\par )" +
-        R"(\ql{\b Date de signature du bail\~:} 1{\super er} juillet 1998\par )" +
-        Ansi(R"({\b Indice de référence du loyer\~:} 1000,00 (2{\super e} trimestre 1998)\par )") +
-        Ansi(R"({\b Date de début de calcul\~:} 1{\super er} juillet 1999\par )") +
-        R"({\b Date de fin de calcul\~:} 1{\super er} juillet 2000\par )";
-
-    const QByteArray table =
-        header + R"(\sa240{\b Montant du loyer\~:} 3 500,00\~F\par)" + kRowDefinition +
-        kCellBorders + R"(\cellx1843)" + kCellBorders + R"(\cellx3402)" + kCellBorders +
-        R"(\cellx4962)" +
-        Ansi(R"(\prd\intbl{\b Date de révision\cell Indice\cell Loyer\cell\row})") +
-        R"(\intbl 01/07/1999\cell 1020,00\cell 3 570,00\~F\cell\row)" +
-        R"(\intbl 01/07/2000\cell 1050,00\cell 3 675,00\~F\cell\row)" + R"(}\par}})";
-    EXPECT_EQ(report.Table(), table);
-
-    const QByteArray tabs =
-        header + R"({\b Montant du loyer\~:} 3 500,00\~F\par\par )" + kCellBorders +
-        Ansi(R"(\tx1988\tx3124{\b Date de révision\tab Indice\tab Loyer}\par )") +
-        R"(01/07/1999\tab 1020,00\tab 3 570,00\~F\par)" + "\r\n" +
-        R"(01/07/2000\tab 1050,00\tab 3 675,00\~F\par)" + "\r\n" + R"(}\par}})";
-    EXPECT_EQ(report.Tabs(), tabs);
+    EXPECT_EQ(report.Table(), WorkedExampleTableForm());
+    EXPECT_EQ(report.Tabs(), WorkedExampleTabForm());
 }
 
 TEST_F(Report, ClosingAndRowOffsetDependOnTheTarget) {
@@ -107,15 +54,16 @@ TEST_F(Report, ClosingAndRowOffsetDependOnTheTarget) {
         const QByteArray offset = c.rowOffset ? R"(\trleft-70)" : "";
         EXPECT_TRUE(report.Table().contains(R"(3 500,00\~F\par)" + offset + R"(\trowd)"))
             << c.cible;
-        EXPECT_TRUE(report.Tabs().contains(R"(3 500,00\~F\par\par )" + offset + kCellBorders))
+        EXPECT_TRUE(
+            report.Tabs().contains(R"(3 500,00\~F\par\par )" + offset + ReportCellBorders()))
             << c.cible;
         EXPECT_EQ(report.Table().count(R"(\trleft-70)"), c.rowOffset ? 1 : 0);
     }
 }
 
 TEST_F(Report, WithoutRowsTheListHasOnlyItsHeadings) {
-    CalcDocument doc = ExampleDocument();
-    IndexTable indices = ExampleIndices();
+    CalcDocument doc = WorkedExampleDocument();
+    IndexTable indices = WorkedExampleIndices();
     indices.Set(IndexTable::PositionOf(1999, 1), 0.0f);
     const RevisionOutcome outcome = CheckAndWalk(doc, indices);
     ASSERT_TRUE(outcome.stoppedAtZeroIndex);
@@ -123,14 +71,15 @@ TEST_F(Report, WithoutRowsTheListHasOnlyItsHeadings) {
 
     const RevisionReport report =
         BuildRevisionReport(doc, outcome, PackedDate::FromParts(7, 12, 2026), French(1));
-    EXPECT_TRUE(report.Table().endsWith(Ansi(R"(Loyer\cell\row}}\par}})")));
-    EXPECT_TRUE(report.Tabs().endsWith(Ansi(R"(\tab Loyer}\par }\par}})")));
+    EXPECT_TRUE(report.Table().endsWith(Cp1252Bytes(R"(Loyer\cell\row}}\par}})")));
+    EXPECT_TRUE(report.Tabs().endsWith(Cp1252Bytes(R"(\tab Loyer}\par }\par}})")));
     EXPECT_FALSE(report.Table().contains(R"(\intbl 0)"));
 
     // A refused calculation gives an empty report.
     doc.rent = 0.0;
-    const RevisionReport refused = BuildRevisionReport(
-        doc, CheckAndWalk(doc, ExampleIndices()), PackedDate::FromParts(7, 12, 2026), French(1));
+    const RevisionReport refused =
+        BuildRevisionReport(doc, CheckAndWalk(doc, WorkedExampleIndices()),
+                            PackedDate::FromParts(7, 12, 2026), French(1));
     EXPECT_TRUE(refused.Table().isEmpty());
     EXPECT_TRUE(refused.Tabs().isEmpty());
 }
@@ -142,7 +91,7 @@ TEST_F(Report, RowsInsertTheirPiecesAsTheyAre) {
         QByteArray table;
         QByteArray tabs;
     };
-    UserLocale percentDates = UserLocale::French();
+    UserLocale percentDates = TestLocale::French();
     percentDates.shortDatePattern = QStringLiteral("dd%MM%yyyy");
     const PackedDate date = PackedDate::FromParts(15, 3, 2001);
     const Case cases[] = {
@@ -216,7 +165,7 @@ TEST(SpacedParagraph, SpacingBecomesEmptyParagraphsOrTwips) {
 }
 
 TEST(LongDateText, OrdinalOnTheFirstOfTheMonthOnly) {
-    UserLocale odd = UserLocale::French();
+    UserLocale odd = TestLocale::French();
     odd.monthNames[0] = QStringLiteral("{jan\\}");
     odd.monthNames[1] = QStringLiteral("\u01C4"); // no Windows-1252 byte
     struct Case {
@@ -225,16 +174,17 @@ TEST(LongDateText, OrdinalOnTheFirstOfTheMonthOnly) {
         QByteArray text;
     };
     const Case cases[] = {
-        {PackedDate::FromParts(1, 7, 1999), UserLocale::French(), R"(1{\super er} juillet 1999)"},
-        {PackedDate::FromParts(15, 7, 2001), UserLocale::French(), "15 juillet 2001"},
-        {PackedDate::FromParts(1, 2, 2004), UserLocale::French(),
-         Ansi(R"(1{\super er} février 2004)")},
-        {PackedDate::FromParts(1, 8, 2000), UserLocale::French(),
-         Ansi(R"(1{\super er} août 2000)")},
-        {PackedDate::FromParts(31, 12, 2106), UserLocale::French(), Ansi("31 décembre 2106")},
-        {PackedDate::FromParts(1, 7, 1999), UserLocale::English(), R"(1{\super er} July 1999)"},
-        {PackedDate::FromParts(1, 3, 1999), UserLocale::German(),
-         Ansi(R"(1{\super er} März 1999)")},
+        {PackedDate::FromParts(1, 7, 1999), TestLocale::French(), R"(1{\super er} juillet 1999)"},
+        {PackedDate::FromParts(15, 7, 2001), TestLocale::French(), "15 juillet 2001"},
+        {PackedDate::FromParts(1, 2, 2004), TestLocale::French(),
+         Cp1252Bytes(R"(1{\super er} février 2004)")},
+        {PackedDate::FromParts(1, 8, 2000), TestLocale::French(),
+         Cp1252Bytes(R"(1{\super er} août 2000)")},
+        {PackedDate::FromParts(31, 12, 2106), TestLocale::French(),
+         Cp1252Bytes("31 décembre 2106")},
+        {PackedDate::FromParts(1, 7, 1999), TestLocale::English(), R"(1{\super er} July 1999)"},
+        {PackedDate::FromParts(1, 3, 1999), TestLocale::German(),
+         Cp1252Bytes(R"(1{\super er} März 1999)")},
         {PackedDate::FromParts(3, 1, 1999), odd, R"(3 \{jan\\\} 1999)"},
         {PackedDate::FromParts(1, 2, 1999), odd, R"(1{\super er} \u452? 1999)"},
     };

@@ -3,7 +3,7 @@
 // the series' values at their quarters and 0 elsewhere, and is already in
 // the canonical form, so that a first start leaves it byte for byte.
 
-#include "engine/calc_types.h"
+#include "engine/index_table.h"
 #include "platform/file_io.h"
 #include "support/fakes.h"
 

@@ -1,6 +1,6 @@
 #include "platform_widgets/clipboard_keeper.h"
 
-#include "modal_test_support.h"
+#include "support/modal_test_support.h"
 
 #include <gtest/gtest.h>
 

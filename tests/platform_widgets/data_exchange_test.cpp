@@ -1,8 +1,8 @@
 #include "platform_widgets/data_exchange.h"
 #include "platform_widgets/dialog.h"
 
-#include "modal_test_support.h"
 #include "support/fakes.h"
+#include "support/modal_test_support.h"
 
 #include <gtest/gtest.h>
 

@@ -2,8 +2,8 @@
 #include "platform_widgets/dialog.h"
 #include "platform_widgets/list_ctrl.h"
 
-#include "modal_test_support.h"
 #include "support/fakes.h"
+#include "support/modal_test_support.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
 #include "platform_widgets/dialog_template.h"
 #include "platform_widgets/list_view_widget.h"
 
-#include "modal_test_support.h"
+#include "support/modal_test_support.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
 #include "platform_widgets/qt_services.h"
 
-#include "modal_test_support.h"
+#include "support/modal_test_support.h"
 
 #include <gtest/gtest.h>
 
@@ -106,8 +106,8 @@ TEST_F(QtServicesTest, ClipboardKeepsEveryFormatAlreadyThere) {
     clipboard->setMimeData(before);
 
     QtClipboard service;
-    service.SetRichText(QByteArray("{\\rtf1 premier}"));
-    service.SetRichText(QByteArray("{\\rtf1 second}"));
+    service.SetRichText(QStringLiteral("text/rtf"), QByteArray("{\\rtf1 premier}"));
+    service.SetRichText(QStringLiteral("text/rtf"), QByteArray("{\\rtf1 second}"));
 
     const QMimeData *after = clipboard->mimeData();
     ASSERT_NE(after, nullptr);

@@ -1,6 +1,6 @@
 #include "platform_widgets/rich_text_view.h"
 
-#include "modal_test_support.h"
+#include "support/modal_test_support.h"
 
 #include <QMouseEvent>
 #include <QScrollBar>

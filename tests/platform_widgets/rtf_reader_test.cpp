@@ -1,5 +1,7 @@
 #include "platform_widgets/rtf_reader.h"
 
+#include "support/worked_example.h"
+
 #include <QByteArray>
 #include <QFont>
 #include <QString>
@@ -15,59 +17,6 @@
 #include <string>
 
 namespace {
-
-// The report pieces as the program writes them; '@' stands for the byte of
-// "é" in the single-byte code page.
-QByteArray Bytes(const char *text) {
-    QByteArray bytes(text);
-    bytes.replace('@', '\xe9');
-    return bytes;
-}
-
-const char kOpening[] =
-    R"({\rtf1\ansi\deff4\deftab720{\fonttbl{\f0\fswiss\fprq2 Arial;}{\f1\froman\fcharset2 Symbol;})"
-    R"({\f2\froman Arial Rounded MT Bold;}}{\colortbl\red0\green0\blue0;}\deflang1036\pard\plain)"
-    R"(\f0\fs20\qr )";
-
-const char kHeaderLines[] =
-    R"(07/12/2026\par \ql{\b Date de signature du bail\~:} 1{\super er} juillet 1998\par )"
-    R"({\b Indice de r@f@rence du loyer\~:} 1000,00 (2{\super e} trimestre 1998)\par )"
-    R"({\b Date de d@but de calcul\~:} 1{\super er} juillet 1999\par )"
-    R"({\b Date de fin de calcul\~:} 1{\super er} juillet 2000\par )";
-
-const char kCellBorders[] = R"(\clbrdrt\brdrw15\brdrs\clbrdrl\brdrw15\brdrs\clbrdrb\brdrw15\brdrs)"
-                            R"(\clbrdrr\brdrw15\brdrs)";
-
-QByteArray TableForm() {
-    QByteArray rtf = Bytes(kOpening) + Bytes(kHeaderLines);
-    rtf += R"(\sa240{\b Montant du loyer\~:} 3 500,00\~F\par)";
-    rtf += R"(\trowd\trgaph70\trbrdrt\brdrs\brdrw10\trbrdrl\brdrs\brdrw10\trbrdrb\brdrs\brdrw10)"
-           R"(\trbrdrr\brdrs\brdrw10)";
-    rtf += kCellBorders;
-    rtf += R"(\cellx1843)";
-    rtf += kCellBorders;
-    rtf += R"(\cellx3402)";
-    rtf += kCellBorders;
-    rtf += R"(\cellx4962)";
-    rtf += Bytes(R"(\prd\intbl{\b Date de r@vision\cell Indice\cell Loyer\cell\row})");
-    rtf += R"(\intbl 01/07/1999\cell 1020,00\cell 3 570,00\~F\cell\row)";
-    rtf += R"(\intbl 01/07/2000\cell 1050,00\cell 3 675,00\~F\cell\row)";
-    rtf += R"(}\par}})";
-    return rtf;
-}
-
-QByteArray TabForm() {
-    QByteArray rtf = Bytes(kOpening) + Bytes(kHeaderLines);
-    rtf += R"({\b Montant du loyer\~:} 3 500,00\~F\par\par )";
-    rtf += kCellBorders;
-    rtf += Bytes(R"(\tx1988\tx3124{\b Date de r@vision\tab Indice\tab Loyer}\par )");
-    rtf += R"(01/07/1999\tab 1020,00\tab 3 570,00\~F\par)"
-           "\r\n";
-    rtf += R"(01/07/2000\tab 1050,00\tab 3 675,00\~F\par)"
-           "\r\n";
-    rtf += R"(}\par}})";
-    return rtf;
-}
 
 // Text of every block in document order (table cells included), one a line.
 QString BlockTexts(const QTextDocument &doc) {
@@ -116,7 +65,7 @@ QString Read(const QByteArray &rtf) {
 
 TEST(RtfReaderTest, TabFormOfTheReportGivesItsLinesAndFormats) {
     QTextDocument doc;
-    EXPECT_TRUE(ReadRtfInto(doc, TabForm()));
+    EXPECT_TRUE(ReadRtfInto(doc, WorkedExampleTabForm()));
 
     const std::u16string expected =
         u"07/12/2026\nDate de signature du bail\u00a0: 1er juillet 1998\n"
@@ -162,7 +111,7 @@ TEST(RtfReaderTest, TabFormOfTheReportGivesItsLinesAndFormats) {
 
 TEST(RtfReaderTest, TableFormOfTheReportGivesABorderedThreeColumnTable) {
     QTextDocument doc;
-    EXPECT_TRUE(ReadRtfInto(doc, TableForm()));
+    EXPECT_TRUE(ReadRtfInto(doc, WorkedExampleTableForm()));
 
     const QList<QTextTable *> tables = Tables(doc);
     ASSERT_EQ(tables.size(), 1);

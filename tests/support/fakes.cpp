@@ -5,6 +5,10 @@
 #include <csignal>
 #include <sys/resource.h>
 
+LocalDate FixedClock::Today() const {
+    return m_today;
+}
+
 int RecordingMessageBoxes::Show(const QString &caption, const QString &text, unsigned flags) {
     m_boxes.push_back({caption, text, flags});
     if (m_answers.empty())

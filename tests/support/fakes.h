@@ -13,6 +13,18 @@
 #include <optional>
 #include <vector>
 
+// A clock stopped on one day.
+class FixedClock final : public IClock {
+public:
+    explicit FixedClock(LocalDate today)
+        : m_today(today) {}
+    LocalDate Today() const override;
+    void Set(LocalDate today) { m_today = today; }
+
+private:
+    LocalDate m_today;
+};
+
 // Records every message box and answers from a script (IDOK when the script
 // is empty, or the default answer set by the test).
 class RecordingMessageBoxes final : public IMessageBoxService {
@@ -62,7 +74,11 @@ public:
 
 class RecordingClipboard final : public IClipboard {
 public:
-    void SetRichText(const QByteArray &rtf) override { calls.push_back(rtf); }
+    void SetRichText(const QString &format, const QByteArray &rtf) override {
+        formats.push_back(format);
+        calls.push_back(rtf);
+    }
+    std::vector<QString> formats;
     std::vector<QByteArray> calls;
 };
 

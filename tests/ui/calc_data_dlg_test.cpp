@@ -7,8 +7,9 @@
 #include "platform/string_table.h"
 #include "platform/user_locale.h"
 
-#include "platform_widgets/modal_test_support.h"
 #include "support/fakes.h"
+#include "support/modal_test_support.h"
+#include "support/test_locales.h"
 
 #include <gtest/gtest.h>
 
@@ -33,7 +34,7 @@ protected:
 // An application object on fakes, with its files in a temporary folder and
 // index values for 1990 to 2020.
 struct Harness : FakeServices {
-    explicit Harness(const UserLocale &locale = UserLocale::French())
+    explicit Harness(const UserLocale &locale = TestLocale::French())
         : app(As<AppServices>(), locale, dir.path()) {
         ReadDecimalSeparator(locale);
         app.m_nDate2000 = 40;

@@ -2,11 +2,12 @@
 #include "platform/user_locale.h"
 #include "platform_widgets/data_exchange.h"
 #include "platform_widgets/dialog.h"
+#include "support/test_locales.h"
 #include "ui/amount_edit.h"
 #include "ui/date_part_edit.h"
 
-#include "platform_widgets/modal_test_support.h"
 #include "support/fakes.h"
+#include "support/modal_test_support.h"
 
 #include <gtest/gtest.h>
 
@@ -22,7 +23,7 @@ class EditFieldsTest : public ::testing::Test {
 protected:
     static void SetUpTestSuite() {
         EnsureApplication();
-        ReadDecimalSeparator(UserLocale::French());
+        ReadDecimalSeparator(TestLocale::French());
     }
 };
 
@@ -236,7 +237,7 @@ TEST_F(EditFieldsTest, AmountSelectsItsWholeTextWhenEnteredByTabOrMouse) {
     RecordingMessageBoxes boxes;
     FieldsDlg dlg(boxes);
     dlg.value = 1250.5;
-    ReadDecimalSeparator(UserLocale::French());
+    ReadDecimalSeparator(TestLocale::French());
     RunThenLeave(dlg, [&] {
         QLineEdit *amount = Edit(dlg, kAmount);
         dlg.GotoDlgCtrl(dlg.GetDlgItem(kPlain));
@@ -264,13 +265,13 @@ TEST_F(EditFieldsTest, AmountIsShownWithTwoDecimalsAndStoredAsItReads) {
         double stored;
     };
     const Case cases[] = {
-        {"comma locale", UserLocale::French(), 0.0, "0,00", "1250,5", 1250.5},
-        {"point locale: the comma ends the number", UserLocale::English(), 0.0, "0.00", "1250,5",
+        {"comma locale", TestLocale::French(), 0.0, "0,00", "1250,5", 1250.5},
+        {"point locale: the comma ends the number", TestLocale::English(), 0.0, "0.00", "1250,5",
          1250.0},
         // The user's own separator can be typed, not only the comma.
-        {"point locale: the point", UserLocale::English(), 0.0, "0.00", "3500.50", 3500.5},
-        {"empty text", UserLocale::French(), 99.125, "99,13", "", 0.0},
-        {"commas only", UserLocale::French(), 1234567.0, "1234567,00", ",,", 0.0},
+        {"point locale: the point", TestLocale::English(), 0.0, "0.00", "3500.50", 3500.5},
+        {"empty text", TestLocale::French(), 99.125, "99,13", "", 0.0},
+        {"commas only", TestLocale::French(), 1234567.0, "1234567,00", ",,", 0.0},
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.name);
@@ -287,7 +288,7 @@ TEST_F(EditFieldsTest, AmountIsShownWithTwoDecimalsAndStoredAsItReads) {
         });
         EXPECT_TRUE(boxes.Boxes().empty());
     }
-    ReadDecimalSeparator(UserLocale::French());
+    ReadDecimalSeparator(TestLocale::French());
 }
 
 } // namespace

@@ -3,8 +3,9 @@
 #include "app/revision_app.h"
 #include "engine/number_text.h"
 #include "platform/string_table.h"
-#include "platform_widgets/modal_test_support.h"
 #include "support/fakes.h"
+#include "support/modal_test_support.h"
+#include "support/test_locales.h"
 
 #include <gtest/gtest.h>
 
@@ -24,7 +25,7 @@ class IndicesDlgTest : public ::testing::Test, protected FakeServices {
 protected:
     static void SetUpTestSuite() {
         EnsureApplication();
-        ReadDecimalSeparator(UserLocale::French());
+        ReadDecimalSeparator(TestLocale::French());
     }
     void Reset(bool writable) {
         boxes.Clear();
@@ -40,7 +41,7 @@ protected:
     void TearDown() override { ClearQuitRequest(); }
 
     QTemporaryDir dir;
-    CRevisionApp app{As<AppServices>(), UserLocale::French(), dir.path()};
+    CRevisionApp app{As<AppServices>(), TestLocale::French(), dir.path()};
 };
 
 QTreeView *View(CIndicesDlg &dlg) {

@@ -4,9 +4,10 @@
 #include "document/calc_document_file.h"
 #include "platform/clock.h"
 #include "platform/string_table.h"
-#include "platform_widgets/modal_test_support.h"
 #include "support/fakes.h"
+#include "support/modal_test_support.h"
 #include "support/sample_document.h"
+#include "support/test_locales.h"
 #include "ui/loop_dialogs.h"
 
 #include <gtest/gtest.h>
@@ -62,7 +63,7 @@ protected:
     static CalcDocument Sample() { return SampleDocument(512.25); }
 
     QTemporaryDir dir;
-    CRevisionApp app{As<AppServices>(), UserLocale::French(), dir.path()};
+    CRevisionApp app{As<AppServices>(), TestLocale::French(), dir.path()};
 };
 
 TEST_F(MainMenuTest, WindowShowsTheFiveButtonsAndTheTwoLabels) {
@@ -231,8 +232,8 @@ TEST_F(MainMenuTest, LoopDialogsStartWithTheMenu) {
     EXPECT_EQ(t.style, unsigned{DS_CENTER | WS_EX_APPWINDOW});
     for (const DialogControl &control : t.controls)
         EXPECT_NE(control.kind, ControlKind::DefPushButton) << control.id;
-    EXPECT_FALSE(LoadCalvorIcon().isNull());
-    EXPECT_EQ(LoadCalvorIcon().availableSizes().size(), 2);
+    EXPECT_FALSE(CDialog::ApplicationIcon().isNull());
+    EXPECT_EQ(CDialog::ApplicationIcon().availableSizes().size(), 2);
 }
 
 } // namespace

@@ -1,8 +1,9 @@
 #include "ui/options_dlg.h"
 
 #include "app/revision_app.h"
-#include "platform_widgets/modal_test_support.h"
 #include "support/fakes.h"
+#include "support/modal_test_support.h"
+#include "support/test_locales.h"
 
 #include <gtest/gtest.h>
 
@@ -26,7 +27,7 @@ TEST(OptionsDlgTest, ExchangeChecksAndWhatOkOrCancelKeeps) {
     EXPECT_EQ(OptionsDlgTemplate().style, unsigned{DS_CENTER});
     FakeServices fakes;
     QTemporaryDir dir;
-    CRevisionApp app(fakes.As<AppServices>(), UserLocale::French(), dir.path());
+    CRevisionApp app(fakes.As<AppServices>(), TestLocale::French(), dir.path());
     const QString notUnsigned = QStringLiteral("Veuillez entrer un entier positif.");
     const QString range = QStringLiteral("Tapez un nombre entier compris entre 0 et 99.");
     const QString tooLong = QStringLiteral("Tapez 3 caractères au maximum.");

@@ -7,8 +7,9 @@
 #include "platform/user_locale.h"
 #include "platform_widgets/rich_text_view.h"
 
-#include "platform_widgets/modal_test_support.h"
 #include "support/fakes.h"
+#include "support/modal_test_support.h"
+#include "support/test_locales.h"
 
 #include <gtest/gtest.h>
 
@@ -34,8 +35,8 @@ protected:
 // An application object on fakes whose report holds `rows` revision rows.
 struct Harness : FakeServices {
     explicit Harness(int rows = 3)
-        : app(As<AppServices>(), UserLocale::French(), dir.path()) {
-        ReadDecimalSeparator(UserLocale::French());
+        : app(As<AppServices>(), TestLocale::French(), dir.path()) {
+        ReadDecimalSeparator(TestLocale::French());
         app.m_nDlgLeft = INT_MIN;
         app.m_strSymbole = QStringLiteral("€");
         app.m_strReportPath = dir.filePath(QStringLiteral("Calcul.rtf"));
@@ -45,7 +46,7 @@ struct Harness : FakeServices {
         doc.lastRevision = PackedDate::FromParts(15, 7, 2002 + rows - 1);
         doc.referenceDate = PackedDate::FromParts(1, 7, 2001);
         doc.rent = 1000.0;
-        const ReportSettings settingsOfReport{2, app.m_strSymbole, UserLocale::French()};
+        const ReportSettings settingsOfReport{2, app.m_strSymbole, TestLocale::French()};
         app.m_report.AppendReportHeader(doc, 110.5, PackedDate::FromParts(8, 12, 2026),
                                         settingsOfReport);
         for (int i = 0; i < rows; ++i) {
@@ -133,7 +134,7 @@ TEST_F(PreviewDlgTest, ShowsTheWholeTabFormReadOnlyWithASelectionBar) {
     EXPECT_EQ(failing.DoModal(), -1);
     CDialog::SetRichEditFactory(
         [](QWidget *parent, const DialogControl &) { return new RichTextView(parent); });
-    EXPECT_EQ(other.app.m_wpPreview.length, 0u);
+    EXPECT_FALSE(other.app.m_wpPreview.has_value());
 }
 
 TEST_F(PreviewDlgTest, LayoutFillsTheClientAreaAboveTwoButtonsDownTo308By115) {
@@ -183,15 +184,15 @@ TEST_F(PreviewDlgTest, PlacementOfTheLastPreviewComesBackMaximisedIncluded) {
     CPreviewDlg dlg(h.app);
     QRect firstNormal;
     int result = RunThenLeave(dlg, [&] {
-        EXPECT_EQ(h.app.m_wpPreview.length, 0u);
+        EXPECT_FALSE(h.app.m_wpPreview.has_value());
         firstNormal = dlg.Window()->geometry();
         dlg.Window()->showMaximized();
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
     });
     EXPECT_EQ(result, CRevisionApp::kDataDialog);
-    EXPECT_NE(h.app.m_wpPreview.length, 0u);
-    EXPECT_TRUE(h.app.m_wpPreview.maximized);
-    EXPECT_EQ(h.app.m_wpPreview.normalGeometry, firstNormal);
+    ASSERT_TRUE(h.app.m_wpPreview.has_value());
+    EXPECT_TRUE(h.app.m_wpPreview->maximized);
+    EXPECT_EQ(h.app.m_wpPreview->normalGeometry, firstNormal);
 
     const QRect moved(50, 60, 500, 300);
     result = RunThenLeave(dlg, [&] {
@@ -201,8 +202,8 @@ TEST_F(PreviewDlgTest, PlacementOfTheLastPreviewComesBackMaximisedIncluded) {
         ClickControl(dlg, IDOK);
     });
     EXPECT_EQ(result, CRevisionApp::kDataDialog);
-    EXPECT_FALSE(h.app.m_wpPreview.maximized);
-    EXPECT_EQ(h.app.m_wpPreview.normalGeometry, moved);
+    EXPECT_FALSE(h.app.m_wpPreview->maximized);
+    EXPECT_EQ(h.app.m_wpPreview->normalGeometry, moved);
 
     result = RunThenLeave(dlg, [&] {
         EXPECT_FALSE(dlg.Window()->isMaximized());
@@ -210,7 +211,7 @@ TEST_F(PreviewDlgTest, PlacementOfTheLastPreviewComesBackMaximisedIncluded) {
         dlg.Window()->close(); // the close box
     });
     EXPECT_EQ(result, CRevisionApp::kDataDialog);
-    EXPECT_EQ(h.app.m_wpPreview.normalGeometry, moved);
+    EXPECT_EQ(h.app.m_wpPreview->normalGeometry, moved);
 }
 
 TEST_F(PreviewDlgTest, ExportRunsForEveryTargetAndBothButtonsGoBackToTheData) {
@@ -242,7 +243,7 @@ TEST_F(PreviewDlgTest, ExportRunsForEveryTargetAndBothButtonsGoBackToTheData) {
                 ClickControl(dlg, c.button);
         });
         EXPECT_EQ(result, CRevisionApp::kDataDialog);
-        EXPECT_NE(h.app.m_wpPreview.length, 0u);
+        EXPECT_TRUE(h.app.m_wpPreview.has_value());
         EXPECT_EQ(h.shell.opened, c.opensReport ? std::vector<QString>{h.app.m_strReportPath}
                                                 : std::vector<QString>{});
         const QByteArray form = QByteArrayView(c.clipboardForm) == "table"  ? h.app.m_report.Table()

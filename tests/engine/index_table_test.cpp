@@ -1,9 +1,9 @@
-#include "engine/calc_types.h"
-#include "engine/index_file.h"
+#include "engine/index_table.h"
 #include "engine/number_text.h"
 #include "platform/file_io.h"
 #include "platform/user_locale.h"
 #include "support/fakes.h"
+#include "support/test_locales.h"
 
 #include <QDir>
 #include <QFile>
@@ -24,7 +24,7 @@ namespace {
 constexpr float kUnreached = 7.25f; // what the table held before a read
 
 UserLocale LocaleWithSeparator(const char *separator) {
-    UserLocale locale = UserLocale::French();
+    UserLocale locale = TestLocale::French();
     locale.decimalSeparator = QString::fromLatin1(separator);
     return locale;
 }

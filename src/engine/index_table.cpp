@@ -1,8 +1,8 @@
-#include "engine/index_file.h"
+#include "engine/index_table.h"
 
-#include "engine/calc_types.h"
 #include "engine/fixed_point.h"
 #include "engine/number_text.h"
+#include "engine/packed_date.h"
 #include "platform/cp1252.h"
 #include "platform/file_io.h"
 #include "platform/string_table.h"
@@ -53,6 +53,25 @@ QByteArray SingleByteText(QByteArrayView text) {
 }
 
 } // namespace
+
+float IndexTable::At(int position) const {
+    if (position < 0 || position >= kSize)
+        return 0.0f;
+    return m_values[static_cast<std::size_t>(position)];
+}
+
+void IndexTable::Set(int position, float value) {
+    if (position >= 0 && position < kSize)
+        m_values[static_cast<std::size_t>(position)] = value;
+}
+
+int IndexTable::PositionOf(int year, int quarter) {
+    return (year - PackedDate::kFirstYear) * 4 + quarter;
+}
+
+void IndexTable::Clear() {
+    m_values.fill(0.0f);
+}
 
 QString IndexFileName() {
     return QStringLiteral("Indices.txt");
