@@ -15,7 +15,7 @@ struct LongCalculation {
     PackedDate today = PackedDate::FromParts(7, 12, 2026);
 
     LongCalculation() {
-        doc.signature = PackedDate::FromParts(15, 5, 1969);
+        doc.signature = PackedDate::FromParts(15, 5, 1970);
         doc.firstRevision = PackedDate::FromParts(15, 5, 1971);
         doc.lastRevision = PackedDate::FromParts(15, 5, 2106);
         doc.referenceDate.MakeQuarterDate(0, 1970);
@@ -28,13 +28,16 @@ struct LongCalculation {
 
 void BM_FullCalculationWithBothReports(benchmark::State &state) {
     const LongCalculation calc;
+    // A document the checks refuse would time the refusal instead.
+    if (CheckAndWalk(calc.doc, calc.indices).rows.size() != 136) {
+        state.SkipWithError("the document does not give 136 revisions");
+        return;
+    }
     for (auto _ : state) {
         const RevisionOutcome outcome = CheckAndWalk(calc.doc, calc.indices);
         RevisionReport report = BuildRevisionReport(calc.doc, outcome, calc.today, calc.settings);
         benchmark::DoNotOptimize(report);
     }
-    const RevisionOutcome outcome = CheckAndWalk(calc.doc, calc.indices);
-    state.counters["rows"] = static_cast<double>(outcome.rows.size());
 }
 BENCHMARK(BM_FullCalculationWithBothReports)->Unit(benchmark::kMicrosecond);
 
