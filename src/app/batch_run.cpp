@@ -2,6 +2,7 @@
 
 #include "app/revision_app.h"
 #include "app/revision_csv.h"
+#include "platform/file_io.h"
 #include "platform/message_format.h"
 #include "platform/string_table.h"
 #include "platform_widgets/display.h"
@@ -26,6 +27,13 @@ QString FileKey(const QString &path) {
     const QFileInfo info(path);
     const QString canonical = info.canonicalFilePath();
     return canonical.isEmpty() ? QDir::cleanPath(info.absoluteFilePath()) : canonical;
+}
+
+// An existing file that reads as a calculation document: a report must
+// never take its place, whatever --output says.
+bool IsCalculationDocument(const QString &path) {
+    const ReadResult start = ReadWholeFile(path, 3);
+    return start.status == ReadStatus::Ok && start.bytes == "CLV";
 }
 
 bool NamesAFolder(const QString &path) {
@@ -59,8 +67,9 @@ std::vector<ReportPlan> PlanReports(const CommandLineOptions &options) {
         }
         if (delivery.writeReport && !delivery.reportPath.isEmpty()) {
             const QString key = FileKey(delivery.reportPath);
-            plans[static_cast<std::size_t>(i)].clash =
-                documents.contains(key) || reports.contains(key);
+            plans[static_cast<std::size_t>(i)].clash = documents.contains(key) ||
+                                                       reports.contains(key) ||
+                                                       IsCalculationDocument(delivery.reportPath);
             reports.insert(key);
         }
     }
