@@ -19,6 +19,7 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QProcess>
 #include <QTemporaryDir>
 
 #include <map>
@@ -295,6 +296,36 @@ TEST_F(BatchRunTest, AnIndexFileForTheRunLeavesTheUsersOwnByteForByte) {
     ASSERT_EQ(errorLines.size(), 1);
     EXPECT_TRUE(errorLines[0].startsWith(QStringLiteral("Calvor: Le fichier d'indices ")));
     EXPECT_EQ(ReadFileBytes(Path("bin/Indices.txt")), userIndices);
+}
+
+// The program itself on the same folder: the messages of a batch reach
+// standard error after the document's name, and no box waits.
+TEST_F(BatchRunTest, ProgramRunsABatch) {
+    const QString binary = qEnvironmentVariable("CALVOR_BINARY");
+    if (binary.isEmpty() || !QFileInfo::exists(binary))
+        GTEST_SKIP() << "CALVOR_BINARY does not name the built program";
+    ASSERT_TRUE(QFile::copy(binary, Path("bin/calvor")));
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    for (const char *name : {"DISPLAY", "WAYLAND_DISPLAY", "XDG_RUNTIME_DIR"})
+        env.remove(QString::fromLatin1(name));
+    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    env.insert(QStringLiteral("HOME"), Path("out"));
+    env.insert(QStringLiteral("XDG_CONFIG_HOME"), Path("out"));
+    env.insert(QStringLiteral("LC_ALL"), QStringLiteral("fr_FR.UTF-8"));
+    QProcess run;
+    run.setProcessEnvironment(env);
+    run.setWorkingDirectory(root.path());
+    run.start(Path("bin/calvor"),
+              {QStringLiteral("-o"), QStringLiteral("out/"), QStringLiteral("docs/un.clv"),
+               QStringLiteral("docs/late.clv"), QStringLiteral("docs/deux bail.clv")});
+    ASSERT_TRUE(run.waitForFinished(60000));
+    EXPECT_EQ(run.exitCode(), 1);
+    EXPECT_EQ(QString::fromUtf8(run.readAllStandardError()),
+              QStringLiteral("docs/late.clv: ") + LoadString(IDS_START_AFTER_END) + u'\n');
+    EXPECT_TRUE(run.readAllStandardOutput().isEmpty());
+    for (const char *report : {"out/un.rtf", "out/deux bail.rtf"})
+        EXPECT_TRUE(QFileInfo(Path(report)).size() > 0) << report;
+    EXPECT_FALSE(QFileInfo::exists(Path("out/late.rtf")));
 }
 
 TEST(ReportFileName, ClvBecomesRtf) {
