@@ -39,7 +39,7 @@ constexpr OptionSpec kOptions[] = {
     {OptionId::Version, 0, u"version", Value::None, u"", u"affiche la version et quitte"},
     {OptionId::Output, u'o', u"output", Value::Required, u"CHEMIN",
      u"écrit le rapport dans CHEMIN au lieu de Calcul.rtf : un fichier pour un "
-     u"document, un dossier pour plusieurs (DOSSIER/<nom du document>.rtf) ; rien "
+     u"document, un dossier pour plusieurs (DOSSIER/<document>.rtf) ; rien "
      u"n'est exporté"},
     {OptionId::Format, 0, u"format", Value::Required, u"table|tab",
      u"forme du rapport pour ce calcul, quel que soit le réglage « Cible » : table "
