@@ -39,3 +39,8 @@ foreach(_size 16 32 48 64 128 256)
 endforeach()
 install(FILES ${CMAKE_CURRENT_SOURCE_DIR}/resources/calvor.svg
         DESTINATION ${_icons}/scalable/apps RENAME ${CALVOR_APP_ID}.svg)
+
+# The French manual page and the bash completion of the command line.
+install(FILES ${_linux}/calvor.1 DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+install(FILES ${_linux}/calvor.bash-completion
+        DESTINATION ${CMAKE_INSTALL_DATADIR}/bash-completion/completions RENAME calvor)

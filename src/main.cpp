@@ -1,4 +1,7 @@
+#include "app/batch_run.h"
 #include "app/command_line.h"
+#include "app/command_line_options.h"
+#include "app/quiet_logging.h"
 #include "app/revision_app.h"
 #include "platform/clock.h"
 #include "platform/qsettings_store.h"
@@ -18,16 +21,24 @@
 
 namespace {
 
-// The text after the program's name on its command line (see command_line.h).
-QString CommandLineAsGiven([[maybe_unused]] int argc, [[maybe_unused]] char *argv[]) {
-#ifdef Q_OS_WIN
-    return CommandLineTail(RawCommandLine());
-#else
+// The program's arguments as text, the program's name first: the one place
+// where the system's bytes become text.
+QStringList ArgumentsAsGiven(int argc, char *argv[]) {
     QStringList arguments;
     for (int i = 0; i < argc; ++i)
         arguments.append(QString::fromLocal8Bit(argv[i]));
-    return CommandLineFromArguments(arguments);
+    return arguments;
+}
+
+// Which run the command line asks for; the one-document form keeps the
+// text after the program's name as it was given (see command_line.h).
+CommandLineChoice CommandLineAsGiven(int argc, char *argv[]) {
+    CommandLineChoice choice = ChooseCommandLine(ArgumentsAsGiven(argc, argv));
+#ifdef Q_OS_WIN
+    if (choice.kind == CommandLineChoice::SingleDocument)
+        choice.document = CommandLineTail(RawCommandLine());
 #endif
+    return choice;
 }
 
 } // namespace
@@ -36,13 +47,19 @@ int main(int argc, char *argv[]) {
     if (IsClipboardKeeperRun(argc, argv))
         return RunClipboardKeeper(argc, argv);
 
-    // The document path is taken from the command line as it was given,
-    // before Qt removes the options it understands.
-    const QString commandLine = CommandLineAsGiven(argc, argv);
+    // The command line is read as it was given, before Qt removes the
+    // options it understands; help, version and mistakes end here.
+    const CommandLineChoice choice = CommandLineAsGiven(argc, argv);
+    if (const int status = FinishWithoutRunning(choice); status >= 0)
+        return status;
+    const bool withOptions = choice.kind == CommandLineChoice::Options;
+    const QString commandLine = choice.document;
 
     // A command-line run needs no window and goes on without a display; an
     // interactive one cannot, and says so in one line.
-    const bool commandLineMode = !commandLine.isEmpty();
+    const bool commandLineMode = choice.kind != CommandLineChoice::Interactive;
+    if (commandLineMode)
+        QuietQtMessages();
     const DisplayChoice display = ChooseDisplay(DisplayEnvironment::Current(), commandLineMode);
     if (display.unavailable) {
         WriteStandardErrorLine(NoDisplayText());
@@ -71,18 +88,27 @@ int main(int argc, char *argv[]) {
     CDialog::SetRichEditFactory(&CreateRichTextControl);
 
     QtMessageBoxService messageBoxes(MessageBoxAudience{windowless, commandLineMode});
+    DocumentMessageBoxes documentMessages(RunStreams::Standard().writeErrorLine);
     SystemClock clock;
     QSettingsStore settings;
     QtClipboard clipboard;
     QtShell shell;
     QtFileDialogs fileDialogs;
-    const AppServices services{&messageBoxes, &clock, &settings, &clipboard, &shell, &fileDialogs};
+    IMessageBoxService *boxes =
+        withOptions ? static_cast<IMessageBoxService *>(&documentMessages) : &messageBoxes;
+    const AppServices services{boxes, &clock, &settings, &clipboard, &shell, &fileDialogs};
 
     CRevisionApp app(services, UserLocale::System(), QCoreApplication::applicationDirPath());
     app.SetLoopDialogFactory(&CreateLoopDialogs);
     app.SetUserDataFolder(QStandardPaths::writableLocation(QStandardPaths::AppDataLocation));
-    app.InitInstance(commandLine);
-    const int status = app.ExitInstance();
+    int status = 0;
+    if (withOptions) {
+        status =
+            RunCommandLineOptions(app, choice.options, documentMessages, RunStreams::Standard());
+    } else {
+        app.InitInstance(commandLine);
+        status = app.ExitInstance();
+    }
     // What this program put on the clipboard outlives it: a detached keeper
     // takes it over and serves it until another program copies something.
     HandClipboardToKeeper(QCoreApplication::applicationFilePath());

@@ -3,6 +3,7 @@
 #include "app/data_paths.h"
 #include "document/calc_document_file.h"
 #include "document/settings.h"
+#include "engine/index_series.h"
 #include "engine/number_text.h"
 #include "engine/revision_calc.h"
 #include "platform/clock.h"
@@ -34,38 +35,13 @@ void CRevisionApp::SetUserDataFolder(const QString &folder) {
 }
 
 bool CRevisionApp::InitInstance(const QString &commandLine) {
-    ReadDecimalSeparator(m_locale);
-    m_bCommandLine = false;
-    m_bCommandLineFailed = false;
-    m_nDlgLeft = DialogPosition::kNone;
-    // The settings store is already bound to MORVA/Calvor, and the Rich
-    // Text clipboard format (m_cfRichText) needs no registration: it is a
-    // MIME type.
+    BeginRun();
 
     LoopDialogs dialogs;
     if (m_dialogFactory)
         dialogs = m_dialogFactory(*this);
 
-    // Both files lie next to the executable, whatever the current folder,
-    // or in the user's data folder when the program is installed.
-    const DataPaths paths = ChooseDataPaths(m_executableFolder, m_userDataFolder);
-    m_strReportPath = paths.ReportPath();
-    m_strIndicesPath = paths.IndicesPath();
-    PrepareDataFolder(paths);
-
-    // Only our own temporary names, and only where no other copy is writing.
-    RemoveLeftoverFiles(m_strIndicesPath);
-    RemoveLeftoverFiles(m_strReportPath);
-    m_services.settings->RemoveLeftovers();
-
-    // An existing file that could not be read (held by another copy past the
-    // wait, a read error, no right to read it) is never written back: its
-    // values would be lost for the zeros of this run.
-    const ReadStatus indices = ReadIndexFile();
-    if (indices == ReadStatus::Ok || indices == ReadStatus::Missing)
-        WriteIndexFile();
-    m_doc.Clear();
-    ReadSettings();
+    PrepareSharedState();
 
     if (!commandLine.isEmpty())
         RunCommandLine(commandLine);
@@ -80,20 +56,93 @@ bool CRevisionApp::InitInstance(const QString &commandLine) {
     return false;
 }
 
-void CRevisionApp::RunCommandLine(const QString &path) {
+bool CRevisionApp::StartUp() {
+    BeginRun();
+    return PrepareSharedState();
+}
+
+void CRevisionApp::SetIndexFileForRun(const QString &path) {
+    m_strIndexFileForRun = path;
+}
+
+void CRevisionApp::BeginRun() {
+    ReadDecimalSeparator(m_locale);
+    m_bCommandLine = false;
+    m_bCommandLineFailed = false;
+    m_nDlgLeft = DialogPosition::kNone;
+    // The settings store is already bound to MORVA/Calvor, and the Rich
+    // Text clipboard format (m_cfRichText) needs no registration: it is a
+    // MIME type.
+}
+
+bool CRevisionApp::PrepareSharedState() {
+    // Both files lie next to the executable, whatever the current folder,
+    // or in the user's data folder when the program is installed.
+    const DataPaths paths = ChooseDataPaths(m_executableFolder, m_userDataFolder);
+    m_strReportPath = paths.ReportPath();
+    m_strIndicesPath = paths.IndicesPath();
+    // With an index file for the run, the user's own is neither started
+    // nor read nor written: only the folder of Calcul.rtf is made.
+    if (m_strIndexFileForRun.isEmpty())
+        PrepareDataFolder(paths);
+    else
+        QDir().mkpath(paths.folder);
+
+    // Only our own temporary names, and only where no other copy is writing.
+    RemoveLeftoverFiles(m_strIndicesPath);
+    RemoveLeftoverFiles(m_strReportPath);
+    m_services.settings->RemoveLeftovers();
+
+    bool indicesRead = true;
+    if (!m_strIndexFileForRun.isEmpty()) {
+        indicesRead = m_indices.ReadIndexFile(m_strIndexFileForRun) == ReadStatus::Ok;
+        if (!indicesRead)
+            MessageBox(*m_services.messageBoxes,
+                       FormatPrintf(LoadString(IDS_RUN_INDEX_FILE_UNREADABLE),
+                                    {QDir::toNativeSeparators(m_strIndexFileForRun)}),
+                       MB_OK | MB_ICONSTOP);
+    } else {
+        // An existing file that could not be read (held by another copy
+        // past the wait, a read error, no right to read it) is never
+        // written back: its values would be lost for the zeros of this run.
+        const ReadStatus indices = ReadIndexFile();
+        if (indices == ReadStatus::Ok || indices == ReadStatus::Missing)
+            WriteIndexFile();
+    }
+    m_doc.Clear();
+    ReadSettings();
+    return indicesRead;
+}
+
+bool CRevisionApp::CalculateDocument(const QString &path, const CommandLineDelivery &delivery) {
+    // A document that does not open must not be calculated on what the
+    // previous one left.
+    m_doc.Clear();
+    m_lastRows.clear();
+    m_delivery = delivery;
+    const bool calculated = RunCommandLine(path);
+    m_delivery = CommandLineDelivery();
+    return calculated;
+}
+
+bool CRevisionApp::RunCommandLine(const QString &path) {
     const OpenOutcome opened = OpenDocument(path);
-    if (opened == OpenOutcome::CutShort) {
+    if (opened == OpenOutcome::CutShort ||
+        (opened != OpenOutcome::Opened && !m_delivery.calculateUnopened)) {
         // The end-of-file message has been shown; calculating on the dates
         // read before the end would only add a second, misleading message.
         m_bCommandLineFailed = true;
-        return;
+        return false;
     }
     // A document that did not open leaves the cleared one, which the
     // calculation refuses with its own message: the user sees why nothing
     // was exported.
     m_bCommandLine = true;
     const bool calculated = CalculateRevision();
-    m_bCommandLineFailed = opened != OpenOutcome::Opened || !calculated;
+    const bool failed = opened != OpenOutcome::Opened || !calculated;
+    if (failed)
+        m_bCommandLineFailed = true;
+    return !failed;
 }
 
 int CRevisionApp::RunDialogLoop(LoopDialogs &dialogs) {
@@ -130,8 +179,9 @@ int CRevisionApp::ExitInstance() {
 bool CRevisionApp::CalculateRevision() {
     IMessageBoxService &boxes = *m_services.messageBoxes;
     m_report.Clear();
+    m_lastRows.clear();
 
-    const RevisionOutcome outcome = CheckAndWalk(m_doc, m_indices);
+    RevisionOutcome outcome = CheckAndWalk(m_doc, m_indices);
     switch (outcome.refusal) {
     case 0:
         break;
@@ -150,7 +200,14 @@ bool CRevisionApp::CalculateRevision() {
 
     PackedDate today;
     today.SetToday(*m_services.clock);
-    const ReportSettings settings{m_nCible, m_strSymbole, m_locale};
+    // A form asked for on the command line is built as the target that
+    // receives it would have it built.
+    int cible = m_nCible;
+    if (m_delivery.form == ReportForm::Table)
+        cible = 0;
+    else if (m_delivery.form == ReportForm::Tabs)
+        cible = 2;
+    const ReportSettings settings{cible, m_strSymbole, m_locale};
     m_report.AppendReportHeader(m_doc, outcome.referenceValue, today, settings);
     for (const RevisionRow &row : outcome.rows)
         m_report.AppendReportRow(row, settings);
@@ -160,19 +217,26 @@ bool CRevisionApp::CalculateRevision() {
                                 {static_cast<long long>(outcome.zeroIndexYear)}),
                    MB_OK);
     }
-    m_report.AppendReportClosing(m_nCible);
+    m_report.AppendReportClosing(cible);
+    m_lastRows = std::move(outcome.rows);
 
-    // Nothing on Linux keeps another program from replacing a file that a
-    // word processor shows: its lock file is the only sign that it does.
-    if (IsHeldByWordProcessor(m_strReportPath)) {
-        MessageBoxId(boxes, IDS_REPORT_FILE_ERROR, MB_OK | MB_ICONSTOP);
-        return false;
+    if (m_delivery.writeReport) {
+        const QString &reportPath =
+            m_delivery.reportPath.isEmpty() ? m_strReportPath : m_delivery.reportPath;
+        // Nothing on Linux keeps another program from replacing a file that
+        // a word processor shows: its lock file is the only sign that it does.
+        if (IsHeldByWordProcessor(reportPath)) {
+            MessageBoxId(boxes, IDS_REPORT_FILE_ERROR, MB_OK | MB_ICONSTOP);
+            return false;
+        }
+        const QByteArray &report =
+            m_delivery.form == ReportForm::Tabs ? m_report.Tabs() : m_report.Table();
+        if (!ShowWriteOutcome(WriteWholeFile(reportPath, report), reportPath,
+                              IDS_REPORT_FILE_ERROR))
+            return false;
     }
-    if (!ShowWriteOutcome(WriteWholeFile(m_strReportPath, m_report.Table()), m_strReportPath,
-                          IDS_REPORT_FILE_ERROR))
-        return false;
 
-    if (m_bCommandLine)
+    if (m_bCommandLine && m_delivery.exportResult)
         ExportResult();
     return true;
 }
@@ -290,4 +354,21 @@ void CRevisionApp::RestoreWindowPosition(IWindowGeometry &window) const {
 
 QByteArray CRevisionApp::FormatMoney(double amount) const {
     return MoneyText(amount, m_strSymbole);
+}
+
+// placeholder until the update lands
+int CRevisionApp::UpdateIndicesFromCommandLine([[maybe_unused]] const QString &series,
+                                               [[maybe_unused]] bool replaceDiffering) {
+    return 1;
+}
+
+// placeholder until the update lands
+std::optional<IndexSeries> SeriesFromShortName(const QString &name) {
+    const IndexSeries series[] = {IndexSeries::Irl, IndexSeries::Ilc, IndexSeries::Ilat,
+                                  IndexSeries::Icc};
+    const char *names[] = {"IRL", "ILC", "ILAT", "ICC"};
+    for (int i = 0; i < 4; ++i)
+        if (name.compare(QLatin1String(names[i]), Qt::CaseInsensitive) == 0)
+            return series[i];
+    return std::nullopt;
 }

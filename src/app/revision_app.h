@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/command_line_options.h"
 #include "engine/calc_types.h"
 #include "engine/index_table.h"
 #include "engine/revision_report.h"
@@ -13,6 +14,7 @@
 #include <functional>
 #include <memory>
 #include <optional>
+#include <vector>
 
 enum class OpenOutcome;
 enum class ReadStatus;
@@ -24,6 +26,19 @@ class IMessageBoxService;
 class IShell;
 class ISettingsStore;
 class IWindowGeometry;
+
+// Where a command-line calculation's result goes. The defaults are the
+// one-document run's: the report in Calcul.rtf, then exported.
+struct CommandLineDelivery {
+    bool writeReport = true;
+    QString reportPath; // empty: Calcul.rtf
+    bool exportResult = true;
+    ReportForm form = ReportForm::AsSettings;
+    // False: a document that does not open is not calculated (its own
+    // message says why); true: the cleared document is calculated and
+    // refused with the calculation's message, as the one-document run does.
+    bool calculateUnopened = true;
+};
 
 // What the application asks of its platform; tests give fakes.
 struct AppServices {
@@ -72,6 +87,23 @@ public:
     // loop. Always returns false, as the program has no message loop of its
     // own after it.
     bool InitInstance(const QString &commandLine);
+    // The start-up steps of InitInstance without a mode after them, for a
+    // command-line run of several documents. False when the index file
+    // given for the run could not be read (its message has been shown).
+    bool StartUp();
+    // Before start-up: read the index values from `path` instead of
+    // Indices.txt, and never write them anywhere; Indices.txt is left as it
+    // is. Message 251 when it cannot be read.
+    void SetIndexFileForRun(const QString &path);
+    // Command-line mode for one document of a run (after StartUp): opens
+    // it into a cleared document and calculates it, the result delivered
+    // as `delivery` says. True when it opened and was calculated.
+    bool CalculateDocument(const QString &path, const CommandLineDelivery &delivery);
+    // Brings the index table up to date from the published series `series`
+    // (its short name; empty: the series the table holds), after start-up
+    // and instead of a calculation; messages on standard error. Returns the
+    // process exit status.
+    int UpdateIndicesFromCommandLine(const QString &series, bool replaceDiffering);
     // Shutdown: writes the settings. Returns the process exit status: 1
     // after a command-line run that failed (document not opened,
     // calculation refused, report not written), else 0.
@@ -102,6 +134,8 @@ public:
     const AppServices &Services() const { return m_services; }
     IMessageBoxService &MessageBoxes() const { return *m_services.messageBoxes; }
     bool CommandLineFailed() const { return m_bCommandLineFailed; }
+    // The rows of the last calculation that was not refused.
+    const std::vector<RevisionRow> &LastRows() const { return m_lastRows; }
     // The value that ended the last dialog loop: 0, or a value without a
     // dialog (2 after "Quitter", -1 when a dialog could not be shown).
     int LoopEndValue() const { return m_nLoopEnd; }
@@ -125,7 +159,9 @@ public:
     bool m_bCommandLine = false;
 
 private:
-    void RunCommandLine(const QString &path);
+    void BeginRun();
+    bool PrepareSharedState();
+    bool RunCommandLine(const QString &path);
     // Tells the user why a write failed, the same way for every file:
     // message `cannotCreateId` when nothing could be replaced, the
     // full-disk message with the file's full path when the bytes could not
@@ -140,4 +176,7 @@ private:
     LoopDialogFactory m_dialogFactory;
     bool m_bCommandLineFailed = false;
     int m_nLoopEnd = 0;
+    QString m_strIndexFileForRun;
+    CommandLineDelivery m_delivery;
+    std::vector<RevisionRow> m_lastRows;
 };

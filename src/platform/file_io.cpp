@@ -390,7 +390,12 @@ Attempt FileUseLock::Impl::TryOnce() {
     }
     // The holder's process number, for whoever looks; the system's lock is
     // what counts, so an empty file (a kill before this write) is harmless.
-    if (::ftruncate(opened, 0) == 0) {
+    // A new lock file is empty already: emptying it again would make ext4
+    // flush it to the disk when it is closed, milliseconds for every file
+    // read or written.
+    struct stat lockFile {};
+    const bool empty = ::fstat(opened, &lockFile) == 0 && lockFile.st_size == 0;
+    if (empty || ::ftruncate(opened, 0) == 0) {
         const QByteArray pid = QByteArray::number(QCoreApplication::applicationPid()) + '\n';
         calls.Write(opened, pid.constData(), pid.size());
     }

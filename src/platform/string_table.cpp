@@ -25,6 +25,13 @@ constexpr std::array kEntries{
     Entry{IDS_BAD_DATE, u"La date %s est incorrecte.\nVérifiez que son jour, son mois et son "
                         u"année sont valides.\nAttention, son année doit être comprise entre %d "
                         u"et %d inclus."},
+    Entry{IDS_REPORT_CLASH, u"Le rapport %s remplacerait un document ou le rapport d'un autre "
+                            u"document de ce calcul : ce document n'est pas calculé."},
+    Entry{IDS_RUN_INDEX_FILE_UNREADABLE,
+          u"Le fichier d'indices %s n'a pas pu être lu : aucun document n'est calculé."},
+    Entry{IDS_OUTPUT_NOT_A_FOLDER, u"%s n'est pas un dossier : avec plusieurs documents, "
+                                   u"--output nomme le dossier des rapports."},
+    Entry{IDS_OUTPUT_FOLDER_FAILED, u"Le dossier %s n'a pas pu être créé."},
     Entry{IDS_NO_REFERENCE_INDEX, u"Vous devez entrer l'indice de départ."},
     Entry{IDS_NO_RENT, u"Vous devez le montant du loyer."},
     Entry{IDS_START_AFTER_END,
