@@ -84,7 +84,11 @@ public:
     int ExportResult();
 
     // The index file: message 200 when it cannot be read (the table keeps
-    // what it held) or written (then a quit request too).
+    // what it held) or written (then a quit request too). A write that has
+    // replaced the file without keeping its previous content as the backup
+    // says so (212); an existing file that could not be replaced keeps its
+    // content, which stays in use with the values of the table (214, no
+    // quit request).
     ReadStatus ReadIndexFile();
     void WriteIndexFile();
     void ReadSettings();
@@ -126,6 +130,14 @@ public:
 
 private:
     void RunCommandLine(const QString &path);
+    // Start-up's rewrite of an index file just read: a canonical file is
+    // left as it is; one too large to be read whole is left with a message
+    // (210); a file that cannot be rewritten is used as it was read, with a
+    // message (211) and no quit request.
+    void NormaliseIndexFile();
+    // Message `id` with the index file's full path as %1 and its backup's as
+    // %2, with the stop icon.
+    void ShowIndexFileMessage(unsigned id);
     // Tells the user why a write failed, the same way for every file:
     // message `cannotCreateId` when nothing could be replaced, the
     // full-disk message with the file's full path when the bytes could not
@@ -140,4 +152,5 @@ private:
     LoopDialogFactory m_dialogFactory;
     bool m_bCommandLineFailed = false;
     int m_nLoopEnd = 0;
+    IndexFileFacts m_indexFileFacts; // of the last read of the index file
 };

@@ -510,6 +510,14 @@ WriteStatus EditWholeFile(const QString &path,
     return Replace(path, how);
 }
 
+QString FollowedFilePath(const QString &path) {
+    return FollowLinks(path);
+}
+
+bool PathExists(const QString &path) {
+    return !path.isEmpty() && EntryAt(path).exists;
+}
+
 QString BackupPathFor(const QString &path) {
     return path + QStringLiteral(".bak");
 }

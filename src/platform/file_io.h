@@ -88,6 +88,13 @@ WriteStatus WriteWholeFile(const QString &path, const QByteArray &bytes,
 WriteStatus EditWholeFile(const QString &path,
                           const std::function<QByteArray(const QByteArray &)> &edit);
 
+// The file that `path` names once its symbolic links are followed, as an
+// absolute path: the file that is read or replaced.
+QString FollowedFilePath(const QString &path);
+
+// True when something is at `path` (a link to nothing included).
+bool PathExists(const QString &path);
+
 // "<path>.bak".
 QString BackupPathFor(const QString &path);
 
