@@ -2,6 +2,7 @@
 #include "app/revision_app.h"
 #include "platform/clock.h"
 #include "platform/qsettings_store.h"
+#include "platform/system_path.h"
 #include "platform/user_locale.h"
 #include "platform_widgets/clipboard_keeper.h"
 #include "platform_widgets/dialog.h"
@@ -25,7 +26,7 @@ QString CommandLineAsGiven([[maybe_unused]] int argc, [[maybe_unused]] char *arg
 #else
     QStringList arguments;
     for (int i = 0; i < argc; ++i)
-        arguments.append(QString::fromLocal8Bit(argv[i]));
+        arguments.append(DecodeSystemPath(argv[i]));
     return CommandLineFromArguments(arguments);
 #endif
 }

@@ -12,6 +12,7 @@
 #include "platform/office_lock.h"
 #include "platform/services.h"
 #include "platform/string_table.h"
+#include "platform/system_path.h"
 #include "platform_widgets/dialog.h"
 
 #include <QDir>
@@ -20,7 +21,7 @@
 namespace {
 
 QString NativeFullPath(const QString &path) {
-    return QDir::toNativeSeparators(QFileInfo(path).absoluteFilePath());
+    return QDir::toNativeSeparators(AbsoluteSystemPath(path));
 }
 
 } // namespace

@@ -97,13 +97,13 @@ Entry EntryAt(const QString &path) {
 #endif
 
 QString FolderOf(const QString &path) {
-    return QFileInfo(path).absolutePath();
+    return SystemPathFolder(path);
 }
 
 // The file that `path` names once its symbolic links are followed. A chain
 // of links that does not end is left as it stands; opening it then fails.
 QString FollowLinks(const QString &path) {
-    QString current = QFileInfo(path).absoluteFilePath();
+    QString current = AbsoluteSystemPath(path);
 #ifdef Q_OS_WIN
     for (int hop = 0; hop < kMaxLinkHops; ++hop) {
         const QFileInfo info(current);
@@ -163,8 +163,7 @@ QStringList FolderEntries(const QString &folder) {
 }
 
 QString TemporaryPrefix(const QString &file) {
-    const QFileInfo info(file);
-    return info.absolutePath() + QStringLiteral("/.") + info.fileName() +
+    return SystemPathFolder(file) + QStringLiteral("/.") + SystemPathName(file) +
            QLatin1String(kTemporaryMark);
 }
 
@@ -192,11 +191,11 @@ QString RandomChars() {
 // Removes the temporary files of `file` and of its backup. The caller holds
 // the file's lock, so no other copy of the program is writing them.
 void RemoveTemporaryFilesOf(const QString &file) {
-    const QFileInfo info(file);
-    const QString backupName = QFileInfo(BackupPathFor(info.absoluteFilePath())).fileName();
-    const QString folder = info.absolutePath();
+    const QString name = SystemPathName(file);
+    const QString backupName = name + QStringLiteral(".bak");
+    const QString folder = SystemPathFolder(file);
     for (const QString &entry : FolderEntries(folder)) {
-        if (IsTemporaryNameOf(entry, info.fileName()) || IsTemporaryNameOf(entry, backupName)) {
+        if (IsTemporaryNameOf(entry, name) || IsTemporaryNameOf(entry, backupName)) {
             const QString path = folder + u'/' + entry;
             if (EntryAt(path).isFile)
                 FileCalls().Remove(path);
@@ -659,6 +658,7 @@ bool FileUseLock::Take(int waitMilliseconds) {
 }
 
 QString FileUseLock::LockPathFor(const QString &path) {
-    const QFileInfo info(FollowLinks(path));
-    return info.absolutePath() + QStringLiteral("/.") + info.fileName() + QStringLiteral(".lock");
+    const QString file = FollowLinks(path);
+    return SystemPathFolder(file) + QStringLiteral("/.") + SystemPathName(file) +
+           QStringLiteral(".lock");
 }

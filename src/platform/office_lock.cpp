@@ -2,6 +2,7 @@
 
 #include "platform/file_io.h"
 #include "platform/file_system.h"
+#include "platform/system_path.h"
 
 #include <QDir>
 #include <QFile>
@@ -22,8 +23,8 @@ constexpr qint64 kMaxLockBytes = 4096;
 } // namespace
 
 QString OfficeLockPathFor(const QString &documentPath) {
-    const QFileInfo info(documentPath);
-    return info.absolutePath() + QStringLiteral("/.~lock.") + info.fileName() + u'#';
+    return SystemPathFolder(documentPath) + QStringLiteral("/.~lock.") +
+           SystemPathName(documentPath) + u'#';
 }
 
 QString OfficeLockHost(const QByteArray &line) {

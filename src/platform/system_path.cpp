@@ -1,5 +1,11 @@
 #include "platform/system_path.h"
 
+#include <QDir>
+
+#ifndef Q_OS_WIN
+#include <unistd.h>
+#endif
+
 namespace {
 
 constexpr char32_t kEscapeBase = 0xDC00; // + byte, for the bytes 0x80 to 0xFF
@@ -107,4 +113,28 @@ QByteArray EncodeSystemPath(const QString &path) {
         }
     }
     return out;
+}
+
+QString AbsoluteSystemPath(const QString &path) {
+#ifdef Q_OS_WIN
+    return QDir::cleanPath(QDir::isAbsolutePath(path) ? path : QDir::current().filePath(path));
+#else
+    if (path.startsWith(u'/'))
+        return QDir::cleanPath(path);
+    char buffer[4096];
+    const QString current =
+        ::getcwd(buffer, sizeof buffer) ? DecodeSystemPath(buffer) : QDir::currentPath();
+    return QDir::cleanPath(current + u'/' + path);
+#endif
+}
+
+QString SystemPathFolder(const QString &path) {
+    const QString absolute = AbsoluteSystemPath(path);
+    const qsizetype slash = absolute.lastIndexOf(u'/');
+    return slash <= 0 ? absolute.left(slash + 1) : absolute.left(slash);
+}
+
+QString SystemPathName(const QString &path) {
+    const QString absolute = AbsoluteSystemPath(path);
+    return absolute.mid(absolute.lastIndexOf(u'/') + 1);
 }

@@ -16,3 +16,11 @@ QString DecodeSystemPath(QByteArrayView bytes);
 // The system's bytes of `path`. A lone surrogate that decoding cannot have
 // made is written as U+FFFD.
 QByteArray EncodeSystemPath(const QString &path);
+
+// `path` made absolute against the current folder and cleaned of "." and
+// ".." parts, by string alone: Qt's own file classes convert names through
+// the locale on the way and would lose the bytes that are not UTF-8.
+QString AbsoluteSystemPath(const QString &path);
+// The folder part and the name part of AbsoluteSystemPath(path).
+QString SystemPathFolder(const QString &path);
+QString SystemPathName(const QString &path);

@@ -78,6 +78,36 @@ TEST_F(DataPathsTest, InstalledOrReadOnlyCopiesUseTheUserFolder) {
     }
 }
 
+// A relative XDG_DATA_HOME is ignored, as the XDG rules say: the folder is
+// never taken under the current one.
+TEST_F(DataPathsTest, ARelativeDataHomeIsIgnoredForTheHomeFolder) {
+    Install("shipped");
+    const QByteArray home = qgetenv("HOME"), dataHome = qgetenv("XDG_DATA_HOME");
+    const QString fakeHome = QDir(m_root.path()).filePath(QStringLiteral("home"));
+    const QString underHome = fakeHome + QStringLiteral("/.local/share/MORVA/Calvor");
+    qputenv("HOME", QFile::encodeName(fakeHome));
+    const struct {
+        const char *dataHome;
+        QString given; // as the system's standard paths give it
+        QString folder;
+    } cases[] = {
+        {"relative/data", QStringLiteral("relative/data/MORVA/Calvor"), underHome},
+        {"", QStringLiteral("MORVA/Calvor"), underHome},
+        {"/abs/data", QStringLiteral("/abs/data/MORVA/Calvor"),
+         QStringLiteral("/abs/data/MORVA/Calvor")},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.dataHome);
+        qputenv("XDG_DATA_HOME", c.dataHome);
+        EXPECT_EQ(ChooseDataPaths(Bin(), c.given).folder, c.folder);
+    }
+    qputenv("HOME", home);
+    if (dataHome.isNull())
+        qunsetenv("XDG_DATA_HOME");
+    else
+        qputenv("XDG_DATA_HOME", dataHome);
+}
+
 TEST_F(DataPathsTest, InstalledProgramStartsFromTheShippedIndicesOnlyWhenTheUserHasNone) {
     IndexTable shipped;
     shipped.Set(IndexTable::PositionOf(2024, 1), 145.17f);

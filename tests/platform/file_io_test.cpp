@@ -648,6 +648,8 @@ TEST_F(FileIoTest, NamesThatAreNotUtf8AreUsedWithTheirOwnBytes) {
         EXPECT_EQ(decoded.isValidUtf16() && !decoded.contains(QChar(0xFFFD)),
                   QString::fromUtf8(name).toUtf8() == name);
         const QString path = Folder() + u'/' + decoded;
+        EXPECT_EQ(EncodeSystemPath(FileUseLock::LockPathFor(path)),
+                  QFile::encodeName(Folder()) + "/." + name + ".lock");
         ASSERT_EQ(WriteWholeFile(path, "CLV"), WriteStatus::Ok);
         EXPECT_EQ(ReadWholeFile(path).bytes, QByteArray("CLV"));
         struct stat st {};
