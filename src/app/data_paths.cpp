@@ -59,7 +59,7 @@ DataPaths ChooseDataPaths(const QString &executableFolder, const QString &givenU
 
 void PrepareDataFolder(const DataPaths &paths) {
     if (!QDir().mkpath(paths.folder) || paths.shippedIndices.isEmpty() ||
-        QFileInfo::exists(paths.IndicesPath()))
+        PathExists(paths.IndicesPath()))
         return;
     const ReadResult shipped = ReadWholeFile(paths.shippedIndices);
     if (shipped.status == ReadStatus::Ok)

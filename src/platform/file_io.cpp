@@ -45,10 +45,11 @@ struct Entry {
     bool exists = false;
     bool isLink = false;
     bool isFile = false; // a regular file
-    bool isDir = false;
+    // May not be written: the process lacks the right, or the entry carries
+    // no write permission bit at all (the superuser would pass the first
+    // test, but a read-only entry must stay read-only for it too).
     bool readOnly = false;
     qint64 size = 0;
-    qint64 ageMilliseconds = 0; // since its last change
 };
 
 #ifdef Q_OS_WIN
@@ -61,10 +62,8 @@ Entry EntryAt(const QString &path) {
     entry.exists = info.exists() || info.isSymLink();
     entry.isLink = info.isSymLink();
     entry.isFile = !entry.isLink && info.isFile();
-    entry.isDir = !entry.isLink && info.isDir();
     entry.readOnly = !info.isWritable() || (info.permissions() & kAnyWrite) == 0;
     entry.size = info.size();
-    entry.ageMilliseconds = info.lastModified().msecsTo(QDateTime::currentDateTime());
     return entry;
 }
 #else
@@ -76,9 +75,6 @@ qint64 MillisecondsOf(const timespec &t) {
     return static_cast<qint64>(t.tv_sec) * 1000 + t.tv_nsec / 1000000;
 }
 
-// A file or folder that may not be written: the process lacks the right, or
-// the entry carries no write permission bit at all (the superuser would pass
-// the first test, but a read-only entry must stay read-only for it too).
 Entry EntryAt(const QString &path) {
     Entry entry;
     struct stat st {};
@@ -87,11 +83,9 @@ Entry EntryAt(const QString &path) {
     entry.exists = true;
     entry.isLink = S_ISLNK(st.st_mode);
     entry.isFile = S_ISREG(st.st_mode);
-    entry.isDir = S_ISDIR(st.st_mode);
     entry.readOnly = ::access(EncodeSystemPath(path).constData(), W_OK) != 0 ||
                      (st.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0;
     entry.size = static_cast<qint64>(st.st_size);
-    entry.ageMilliseconds = QDateTime::currentMSecsSinceEpoch() - MillisecondsOf(st.st_mtim);
     return entry;
 }
 #endif
