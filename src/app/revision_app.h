@@ -65,9 +65,10 @@ public:
     // Start-up: reads the decimal separator, sets the paths of Indices.txt
     // and Calcul.rtf (beside the executable, or in the user's data folder
     // for an installed copy), removes what killed writes left beside the
-    // files, reads the index file and writes it straight back (unless it
-    // exists but could not be read: it is then left as it is, and the run
-    // goes on with zeros), clears the document and reads the settings; then
+    // files, reads the index file and writes it straight back in its
+    // canonical form (unless it exists but could not be read: it is then
+    // left as it is, and the run goes on with zeros; see
+    // NormaliseIndexFile), clears the document and reads the settings; then
     // command-line mode when `commandLine` holds a path, else the dialog
     // loop. Always returns false, as the program has no message loop of its
     // own after it.
