@@ -5,6 +5,7 @@
 #include "app/revision_app.h"
 #include "platform/clock.h"
 #include "platform/qsettings_store.h"
+#include "platform/system_path.h"
 #include "platform/user_locale.h"
 #include "platform_widgets/clipboard_keeper.h"
 #include "platform_widgets/dialog.h"
@@ -26,7 +27,7 @@ namespace {
 QStringList ArgumentsAsGiven(int argc, char *argv[]) {
     QStringList arguments;
     for (int i = 0; i < argc; ++i)
-        arguments.append(QString::fromLocal8Bit(argv[i]));
+        arguments.append(DecodeSystemPath(argv[i]));
     return arguments;
 }
 

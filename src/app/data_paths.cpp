@@ -18,6 +18,19 @@ bool IsWritableFolder(const QString &path) {
     return info.isDir() && info.isWritable() && (info.permissions() & anyWrite) != 0;
 }
 
+// The user's data folder as the XDG rules give it: a relative
+// XDG_DATA_HOME is ignored for ~/.local/share, so that the files never land
+// under whatever the current folder happens to be.
+QString AbsoluteUserDataFolder(const QString &folder) {
+    if (folder.isEmpty() || QDir::isAbsolutePath(folder))
+        return folder;
+    QString below = folder;
+    const QString dataHome = qEnvironmentVariable("XDG_DATA_HOME");
+    if (!dataHome.isEmpty() && folder.startsWith(dataHome))
+        below = folder.mid(dataHome.size());
+    return QDir::cleanPath(QDir::homePath() + QStringLiteral("/.local/share/") + below);
+}
+
 } // namespace
 
 QString DataPaths::IndicesPath() const {
@@ -33,7 +46,8 @@ QString ShippedDataFolder(const QString &executableFolder) {
                                .filePath(QStringLiteral(CALVOR_SHIPPED_DATA_DIR)));
 }
 
-DataPaths ChooseDataPaths(const QString &executableFolder, const QString &userDataFolder) {
+DataPaths ChooseDataPaths(const QString &executableFolder, const QString &givenUserFolder) {
+    const QString userDataFolder = AbsoluteUserDataFolder(givenUserFolder);
     const QString besideExecutable = QFileInfo(executableFolder).absoluteFilePath();
     const QString shipped = QDir(ShippedDataFolder(executableFolder)).filePath(IndexFileName());
     const bool installed = QFileInfo(shipped).isFile();
@@ -45,7 +59,7 @@ DataPaths ChooseDataPaths(const QString &executableFolder, const QString &userDa
 
 void PrepareDataFolder(const DataPaths &paths) {
     if (!QDir().mkpath(paths.folder) || paths.shippedIndices.isEmpty() ||
-        QFileInfo::exists(paths.IndicesPath()))
+        PathExists(paths.IndicesPath()))
         return;
     const ReadResult shipped = ReadWholeFile(paths.shippedIndices);
     if (shipped.status == ReadStatus::Ok)

@@ -28,6 +28,8 @@ QString ShippedDataFolder(const QString &executableFolder);
 // `executableFolder`; `userDataFolder` is the user's data folder for the
 // program, used when the executable's folder is not to be written. Without
 // a user folder (no home folder known) the files stay beside the executable.
+// A relative user folder comes from a relative XDG_DATA_HOME, which the XDG
+// rules say to ignore: the folder is then taken under ~/.local/share.
 DataPaths ChooseDataPaths(const QString &executableFolder, const QString &userDataFolder);
 
 // Makes the folder ready before the index file is first read: creates it

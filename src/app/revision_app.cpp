@@ -13,10 +13,19 @@
 #include "platform/office_lock.h"
 #include "platform/services.h"
 #include "platform/string_table.h"
+#include "platform/system_path.h"
 #include "platform_widgets/dialog.h"
 
 #include <QDir>
 #include <QFileInfo>
+
+namespace {
+
+QString NativeFullPath(const QString &path) {
+    return QDir::toNativeSeparators(AbsoluteSystemPath(path));
+}
+
+} // namespace
 
 CRevisionApp::CRevisionApp(const AppServices &services, const UserLocale &locale,
                            const QString &executableFolder)
@@ -106,7 +115,9 @@ bool CRevisionApp::PrepareSharedState() {
         // past the wait, a read error, no right to read it) is never
         // written back: its values would be lost for the zeros of this run.
         const ReadStatus indices = ReadIndexFile();
-        if (indices == ReadStatus::Ok || indices == ReadStatus::Missing)
+        if (indices == ReadStatus::Ok)
+            NormaliseIndexFile();
+        else if (indices == ReadStatus::Missing)
             WriteIndexFile();
     }
     m_doc.Clear();
@@ -224,8 +235,19 @@ bool CRevisionApp::CalculateRevision() {
         const QString &reportPath =
             m_delivery.reportPath.isEmpty() ? m_strReportPath : m_delivery.reportPath;
         // Nothing on Linux keeps another program from replacing a file that
-        // a word processor shows: its lock file is the only sign that it does.
-        if (IsHeldByWordProcessor(reportPath)) {
+        // a word processor shows: its lock file is the only sign that it
+        // does. One that cannot be read is trusted, but the user is told
+        // where it lies so that a stale one can be removed.
+        const WordProcessorLock lock = FindWordProcessorLock(reportPath);
+        if (lock.held && lock.unreadable) {
+            MessageBox(boxes,
+                       FormatFrameworkMessage(LoadString(IDS_REPORT_LOCK_UNREADABLE),
+                                              NativeFullPath(FollowedFilePath(reportPath)),
+                                              NativeFullPath(lock.lockPath)),
+                       MB_OK | MB_ICONSTOP);
+            return false;
+        }
+        if (lock.held) {
             MessageBoxId(boxes, IDS_REPORT_FILE_ERROR, MB_OK | MB_ICONSTOP);
             return false;
         }
@@ -259,16 +281,61 @@ int CRevisionApp::ExportResult() {
 }
 
 ReadStatus CRevisionApp::ReadIndexFile() {
-    const ReadStatus status = m_indices.ReadIndexFile(m_strIndicesPath);
+    m_indexFileFacts = IndexFileFacts();
+    const ReadStatus status = m_indices.ReadIndexFile(m_strIndicesPath, &m_indexFileFacts);
     if (status != ReadStatus::Ok)
         MessageBoxId(*m_services.messageBoxes, IDS_INDEX_FILE_ERROR, MB_OK | MB_ICONSTOP);
     return status;
 }
 
 void CRevisionApp::WriteIndexFile() {
-    if (!ShowWriteOutcome(m_indices.WriteIndexFile(m_strIndicesPath), m_strIndicesPath,
-                          IDS_INDEX_FILE_ERROR))
+    BackupOutcome backup = BackupOutcome::NotNeeded;
+    const WriteStatus status = m_indices.WriteIndexFile(m_strIndicesPath, &backup);
+    if (status == WriteStatus::Ok && backup == BackupOutcome::NotKept) {
+        ShowIndexFileMessage(IDS_INDEX_BACKUP_NOT_KEPT);
+        return;
+    }
+    // A file that is there and keeps its content (read-only, held by
+    // another copy): the values typed stay in use for this run.
+    if (status == WriteStatus::CannotCreate && PathExists(m_strIndicesPath)) {
+        ShowIndexFileMessage(IDS_INDEX_FILE_NOT_SAVED);
+        return;
+    }
+    if (!ShowWriteOutcome(status, m_strIndicesPath, IDS_INDEX_FILE_ERROR))
         PostQuitMessage(0);
+}
+
+void CRevisionApp::NormaliseIndexFile() {
+    if (m_indexFileFacts.tooLarge) {
+        ShowIndexFileMessage(IDS_INDEX_FILE_TOO_LARGE);
+        return;
+    }
+    if (m_indexFileFacts.canonical)
+        return;
+    BackupOutcome backup = BackupOutcome::NotNeeded;
+    const WriteStatus status = m_indices.WriteIndexFile(m_strIndicesPath, &backup);
+    // The file has been read: whatever befalls the rewrite, its values are
+    // the table's and the run goes on with them.
+    switch (status) {
+    case WriteStatus::Ok:
+        if (backup == BackupOutcome::NotKept)
+            ShowIndexFileMessage(IDS_INDEX_BACKUP_NOT_KEPT);
+        break;
+    case WriteStatus::CannotCreate:
+        ShowIndexFileMessage(IDS_INDEX_FILE_NOT_REWRITTEN);
+        break;
+    case WriteStatus::WriteFailed:
+        ShowWriteOutcome(status, m_strIndicesPath, IDS_INDEX_FILE_NOT_REWRITTEN);
+        break;
+    }
+}
+
+void CRevisionApp::ShowIndexFileMessage(unsigned id) {
+    const QString file = FollowedFilePath(m_strIndicesPath);
+    MessageBox(*m_services.messageBoxes,
+               FormatFrameworkMessage(LoadString(id), NativeFullPath(file),
+                                      NativeFullPath(BackupPathFor(file))),
+               MB_OK | MB_ICONSTOP);
 }
 
 void CRevisionApp::ReadSettings() {
@@ -328,11 +395,8 @@ bool CRevisionApp::ShowWriteOutcome(WriteStatus status, const QString &path,
         return false;
     case WriteStatus::WriteFailed:
         // The old file is still in place.
-        MessageBox(
-            boxes,
-            FormatFrameworkMessage(LoadString(IDS_DISK_FULL),
-                                   QDir::toNativeSeparators(QFileInfo(path).absoluteFilePath())),
-            MB_OK | MB_ICONSTOP);
+        MessageBox(boxes, FormatFrameworkMessage(LoadString(IDS_DISK_FULL), NativeFullPath(path)),
+                   MB_OK | MB_ICONSTOP);
         return false;
     }
     return false;

@@ -80,9 +80,10 @@ public:
     // Start-up: reads the decimal separator, sets the paths of Indices.txt
     // and Calcul.rtf (beside the executable, or in the user's data folder
     // for an installed copy), removes what killed writes left beside the
-    // files, reads the index file and writes it straight back (unless it
-    // exists but could not be read: it is then left as it is, and the run
-    // goes on with zeros), clears the document and reads the settings; then
+    // files, reads the index file and writes it straight back in its
+    // canonical form (unless it exists but could not be read: it is then
+    // left as it is, and the run goes on with zeros; see
+    // NormaliseIndexFile), clears the document and reads the settings; then
     // command-line mode when `commandLine` holds a path, else the dialog
     // loop. Always returns false, as the program has no message loop of its
     // own after it.
@@ -116,7 +117,11 @@ public:
     int ExportResult();
 
     // The index file: message 200 when it cannot be read (the table keeps
-    // what it held) or written (then a quit request too).
+    // what it held) or written (then a quit request too). A write that has
+    // replaced the file without keeping its previous content as the backup
+    // says so (212); an existing file that could not be replaced keeps its
+    // content, which stays in use with the values of the table (214, no
+    // quit request).
     ReadStatus ReadIndexFile();
     void WriteIndexFile();
     void ReadSettings();
@@ -162,6 +167,14 @@ private:
     void BeginRun();
     bool PrepareSharedState();
     bool RunCommandLine(const QString &path);
+    // Start-up's rewrite of an index file just read: a canonical file is
+    // left as it is; one too large to be read whole is left with a message
+    // (210); a file that cannot be rewritten is used as it was read, with a
+    // message (211) and no quit request.
+    void NormaliseIndexFile();
+    // Message `id` with the index file's full path as %1 and its backup's as
+    // %2, with the stop icon.
+    void ShowIndexFileMessage(unsigned id);
     // Tells the user why a write failed, the same way for every file:
     // message `cannotCreateId` when nothing could be replaced, the
     // full-disk message with the file's full path when the bytes could not
@@ -179,4 +192,5 @@ private:
     QString m_strIndexFileForRun;
     CommandLineDelivery m_delivery;
     std::vector<RevisionRow> m_lastRows;
+    IndexFileFacts m_indexFileFacts; // of the last read of the index file
 };

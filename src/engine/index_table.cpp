@@ -127,15 +127,30 @@ QByteArray IndexTable::IndexFileText() const {
     return out;
 }
 
-ReadStatus IndexTable::ReadIndexFile(const QString &path) {
-    const ReadResult file = ReadWholeFile(path);
-    if (file.status == ReadStatus::Ok)
-        ReadIndexText(file.bytes);
+ReadStatus IndexTable::ReadIndexFile(const QString &path, IndexFileFacts *facts) {
+    ReadResult file = ReadWholeFile(path, kMaxFileBytes + 1);
+    if (file.status != ReadStatus::Ok)
+        return file.status;
+    const bool tooLarge = file.bytes.size() > kMaxFileBytes;
+    if (tooLarge) {
+        // The last line read may be cut short: a value cut in its digits
+        // would be another value.
+        file.bytes.truncate(kMaxFileBytes);
+        const qsizetype end = file.bytes.lastIndexOf('\n');
+        const bool littleEndian16 = file.bytes.startsWith("\xff\xfe");
+        file.bytes.truncate(end < 0 ? 0 : end + (littleEndian16 ? 2 : 1));
+    }
+    ReadIndexText(file.bytes);
+    if (facts) {
+        facts->tooLarge = tooLarge;
+        facts->canonical = !tooLarge && file.bytes == IndexFileText();
+    }
     return file.status;
 }
 
-WriteStatus IndexTable::WriteIndexFile(const QString &path) const {
+WriteStatus IndexTable::WriteIndexFile(const QString &path, BackupOutcome *backup) const {
     // The file is the user's only copy of the values typed in over the
-    // years: whatever a rewrite changes stays recoverable in the backup.
-    return WriteWholeFile(path, IndexFileText(), KeepPrevious::AsBackup);
+    // years: whatever a rewrite changes stays recoverable in the backup
+    // where one can be kept, and the caller says so where it cannot.
+    return WriteWholeFile(path, IndexFileText(), KeepPrevious::AsBackupWhenPossible, backup);
 }

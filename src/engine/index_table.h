@@ -6,6 +6,7 @@
 
 #include <array>
 
+enum class BackupOutcome;
 enum class ReadStatus;
 enum class WriteStatus;
 
@@ -21,10 +22,19 @@ enum class WriteStatus;
 // number (0 when it has none). Reading also takes what editors make of the
 // file: a UTF-8 byte-order mark, UTF-16 with its byte-order mark, and lines
 // ended by a lone CR.
+// What reading the index file found besides its values.
+struct IndexFileFacts {
+    bool canonical = false; // the file holds exactly the text writing gives
+    bool tooLarge = false;  // only its first IndexTable::kMaxFileBytes were read
+};
+
 class IndexTable {
 public:
     static constexpr int kSize = 548;
     static constexpr int kListedSize = 544; // 1970 Q1 to 2105 Q4
+    // The canonical file is about 15 KB: a file past this size is read only
+    // as far as this, up to its last whole line, and is never read whole.
+    static constexpr qint64 kMaxFileBytes = 1024 * 1024;
 
     // Element `position`, or 0 for a position outside the table, so that no
     // date, however far off, reads outside it.
@@ -41,8 +51,13 @@ public:
     // the file with the canonical text, keeping a previous file whose bytes
     // differ as "Indices.txt.bak"; nothing is shown, the caller tells the
     // user.
-    ReadStatus ReadIndexFile(const QString &path);
-    WriteStatus WriteIndexFile(const QString &path) const;
+    // `facts`, when given, says whether the file was canonical or too large
+    // to be read whole. A previous file that cannot be kept as the backup
+    // (its name taken by a folder, a pipe or a read-only file, a failed
+    // write) does not stop the write of the new one: `backup`, when given,
+    // says what became of it.
+    ReadStatus ReadIndexFile(const QString &path, IndexFileFacts *facts = nullptr);
+    WriteStatus WriteIndexFile(const QString &path, BackupOutcome *backup = nullptr) const;
     // The same on the file's bytes: Windows-1252 text, or UTF-16 or UTF-8
     // with a byte-order mark; lines end with LF, CR LF or CR.
     void ReadIndexText(QByteArrayView text);

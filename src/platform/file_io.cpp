@@ -1,6 +1,7 @@
 #include "platform/file_io.h"
 
 #include "platform/file_system.h"
+#include "platform/system_path.h"
 
 #include <QCoreApplication>
 #include <QDateTime>
@@ -13,6 +14,7 @@
 #include <cerrno>
 
 #ifndef Q_OS_WIN
+#include <dirent.h>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -34,26 +36,90 @@ constexpr char kTemporaryMark[] = ".calvor-";
 constexpr int kTemporaryRandomChars = 6;
 constexpr int kTemporaryNameAttempts = 16;
 
+// A lock file holds a process number and a line end, nothing more.
+constexpr qint64 kMaxLockFileBytes = 32;
+
+// What the system says of a name, without following a link at the name
+// itself (links are followed beforehand, where they are to be).
+struct Entry {
+    bool exists = false;
+    bool isLink = false;
+    bool isFile = false; // a regular file
+    // May not be written: the process lacks the right, or the entry carries
+    // no write permission bit at all (the superuser would pass the first
+    // test, but a read-only entry must stay read-only for it too).
+    bool readOnly = false;
+    qint64 size = 0;
+};
+
+#ifdef Q_OS_WIN
 constexpr QFileDevice::Permissions kAnyWrite =
     QFileDevice::WriteOwner | QFileDevice::WriteGroup | QFileDevice::WriteOther;
 
-// A file or folder that may not be written: the process lacks the right, or
-// the entry carries no write permission bit at all (the superuser would pass
-// the first test, but a read-only entry must stay read-only for it too).
-bool IsReadOnly(const QFileInfo &info) {
-    return !info.isWritable() || (info.permissions() & kAnyWrite) == 0;
+Entry EntryAt(const QString &path) {
+    const QFileInfo info(path);
+    Entry entry;
+    entry.exists = info.exists() || info.isSymLink();
+    entry.isLink = info.isSymLink();
+    entry.isFile = !entry.isLink && info.isFile();
+    entry.readOnly = !info.isWritable() || (info.permissions() & kAnyWrite) == 0;
+    entry.size = info.size();
+    return entry;
+}
+#else
+bool LinkStatus(const QString &path, struct stat &st) {
+    return ::lstat(EncodeSystemPath(path).constData(), &st) == 0;
+}
+
+qint64 MillisecondsOf(const timespec &t) {
+    return static_cast<qint64>(t.tv_sec) * 1000 + t.tv_nsec / 1000000;
+}
+
+Entry EntryAt(const QString &path) {
+    Entry entry;
+    struct stat st {};
+    if (!LinkStatus(path, st))
+        return entry;
+    entry.exists = true;
+    entry.isLink = S_ISLNK(st.st_mode);
+    entry.isFile = S_ISREG(st.st_mode);
+    entry.readOnly = ::access(EncodeSystemPath(path).constData(), W_OK) != 0 ||
+                     (st.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0;
+    entry.size = static_cast<qint64>(st.st_size);
+    return entry;
+}
+#endif
+
+QString FolderOf(const QString &path) {
+    return SystemPathFolder(path);
 }
 
 // The file that `path` names once its symbolic links are followed. A chain
 // of links that does not end is left as it stands; opening it then fails.
 QString FollowLinks(const QString &path) {
-    QString current = QFileInfo(path).absoluteFilePath();
+    QString current = AbsoluteSystemPath(path);
+#ifdef Q_OS_WIN
     for (int hop = 0; hop < kMaxLinkHops; ++hop) {
         const QFileInfo info(current);
         if (!info.isSymbolicLink())
             break;
         current = info.symLinkTarget();
     }
+#else
+    // Read with the system's bytes, so that a name that is not UTF-8 is
+    // followed too.
+    for (int hop = 0; hop < kMaxLinkHops; ++hop) {
+        const QByteArray native = EncodeSystemPath(current);
+        char target[4096];
+        const ssize_t length = ::readlink(native.constData(), target, sizeof target);
+        if (length <= 0 || length >= static_cast<ssize_t>(sizeof target))
+            break;
+        QString next = DecodeSystemPath(QByteArrayView(target, length));
+        if (!next.startsWith(u'/'))
+            next = FolderOf(current) + u'/' + next;
+        current = QDir::cleanPath(next);
+    }
+#endif
     return current;
 }
 
@@ -65,14 +131,33 @@ int PermissionsOf(const QString &path) {
     return -1;
 #else
     struct stat st {};
-    if (::stat(QFile::encodeName(path).constData(), &st) != 0)
+    if (!LinkStatus(path, st))
         return -1;
     return static_cast<int>(st.st_mode & 07777);
 #endif
 }
 
-QString TemporaryPrefix(const QFileInfo &file) {
-    return file.absolutePath() + QStringLiteral("/.") + file.fileName() +
+// The names in `folder`, hidden ones included.
+QStringList FolderEntries(const QString &folder) {
+#ifdef Q_OS_WIN
+    return QDir(folder).entryList(QDir::Files | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
+#else
+    QStringList names;
+    DIR *dir = ::opendir(EncodeSystemPath(folder).constData());
+    if (dir == nullptr)
+        return names;
+    while (const dirent *entry = ::readdir(dir)) {
+        const QByteArrayView name(entry->d_name);
+        if (name != "." && name != "..")
+            names.append(DecodeSystemPath(name));
+    }
+    ::closedir(dir);
+    return names;
+#endif
+}
+
+QString TemporaryPrefix(const QString &file) {
+    return SystemPathFolder(file) + QStringLiteral("/.") + SystemPathName(file) +
            QLatin1String(kTemporaryMark);
 }
 
@@ -99,14 +184,16 @@ QString RandomChars() {
 
 // Removes the temporary files of `file` and of its backup. The caller holds
 // the file's lock, so no other copy of the program is writing them.
-void RemoveTemporaryFilesOf(const QFileInfo &file) {
-    const QString backupName = QFileInfo(BackupPathFor(file.absoluteFilePath())).fileName();
-    const QDir folder(file.absolutePath());
-    const QStringList entries =
-        folder.entryList(QDir::Files | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
-    for (const QString &entry : entries) {
-        if (IsTemporaryNameOf(entry, file.fileName()) || IsTemporaryNameOf(entry, backupName))
-            FileCalls().Remove(folder.filePath(entry));
+void RemoveTemporaryFilesOf(const QString &file) {
+    const QString name = SystemPathName(file);
+    const QString backupName = name + QStringLiteral(".bak");
+    const QString folder = SystemPathFolder(file);
+    for (const QString &entry : FolderEntries(folder)) {
+        if (IsTemporaryNameOf(entry, name) || IsTemporaryNameOf(entry, backupName)) {
+            const QString path = folder + u'/' + entry;
+            if (EntryAt(path).isFile)
+                FileCalls().Remove(path);
+        }
     }
 }
 
@@ -162,14 +249,11 @@ void DateAfter(int fd, const QString &replaced) {
 #else
     struct stat old {};
     struct stat now {};
-    if (::stat(QFile::encodeName(replaced).constData(), &old) != 0 || ::fstat(fd, &now) != 0)
+    if (!LinkStatus(replaced, old) || ::fstat(fd, &now) != 0)
         return;
-    const auto milliseconds = [](const timespec &t) {
-        return static_cast<long long>(t.tv_sec) * 1000 + t.tv_nsec / 1000000;
-    };
-    if (milliseconds(now.st_mtim) > milliseconds(old.st_mtim))
+    if (MillisecondsOf(now.st_mtim) > MillisecondsOf(old.st_mtim))
         return;
-    const long long later = milliseconds(old.st_mtim) + 1;
+    const long long later = MillisecondsOf(old.st_mtim) + 1;
     timespec times[2];
     times[0].tv_sec = 0;
     times[0].tv_nsec = UTIME_OMIT;
@@ -190,12 +274,12 @@ bool WriteAll(FileSystemCalls &calls, int fd, const QByteArray &bytes) {
     return true;
 }
 
-// Replaces `file` (a regular file or none, links followed) with `bytes`
-// through a temporary file in its folder.
-WriteStatus ReplaceThroughTemporary(const QString &file, const QByteArray &bytes, int permissions) {
+// Writes `bytes` to a new temporary file beside `file`, flushed to the disk;
+// `temporary` names it on success.
+WriteStatus WriteTemporary(const QString &file, const QByteArray &bytes, int permissions,
+                           QString &temporary) {
     FileSystemCalls &calls = FileCalls();
-    const QString prefix = TemporaryPrefix(QFileInfo(file));
-    QString temporary;
+    const QString prefix = TemporaryPrefix(file);
     int fd = -1;
     for (int attempt = 0; attempt < kTemporaryNameAttempts && fd < 0; ++attempt) {
         temporary = prefix + RandomChars();
@@ -214,89 +298,169 @@ WriteStatus ReplaceThroughTemporary(const QString &file, const QByteArray &bytes
         calls.Remove(temporary);
         return WriteStatus::WriteFailed;
     }
-    if (!calls.Rename(temporary, file)) {
-        calls.Remove(temporary);
+    return WriteStatus::Ok;
+}
+
+// Puts the written `temporary` in the place of `file`.
+WriteStatus PutInPlace(const QString &temporary, const QString &file) {
+    if (!FileCalls().Rename(temporary, file)) {
+        FileCalls().Remove(temporary);
         return WriteStatus::CannotCreate;
     }
     return WriteStatus::Ok;
 }
 
+// Replaces `file` (a regular file or none, links followed) with `bytes`
+// through a temporary file in its folder.
+WriteStatus ReplaceThroughTemporary(const QString &file, const QByteArray &bytes, int permissions) {
+    QString temporary;
+    const WriteStatus written = WriteTemporary(file, bytes, permissions, temporary);
+    return written == WriteStatus::Ok ? PutInPlace(temporary, file) : written;
+}
+
+// The folder checks that refuse a file before anything is written: a folder
+// where no file can be created.
+bool MayCreateIn(const QString &folder) {
+#ifdef Q_OS_WIN
+    // Windows folders often carry a read-only attribute that does not stop
+    // files being created in them.
+    Q_UNUSED(folder);
+    return true;
+#else
+    // Links to the folder are followed: the folder is the user's choice.
+    const QByteArray native = EncodeSystemPath(folder);
+    struct stat st {};
+    return ::stat(native.constData(), &st) == 0 && S_ISDIR(st.st_mode) &&
+           ::access(native.constData(), W_OK) == 0 && (st.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH));
+#endif
+}
+
 // The checks that refuse a file before anything is written: not a regular
 // file, read-only, or in a folder where no file can be created.
-bool MayReplace(const QFileInfo &info) {
-    if (info.exists() && (!info.isFile() || IsReadOnly(info)))
+bool MayReplace(const QString &file) {
+    const Entry entry = EntryAt(file);
+    if (entry.exists && (!entry.isFile || entry.readOnly))
         return false;
-#ifndef Q_OS_WIN
-    // Windows folders often carry a read-only attribute that does not stop
-    // files being created in them; elsewhere the folder's bits decide.
-    const QFileInfo folder(info.absolutePath());
-    if (!folder.isDir() || IsReadOnly(folder))
-        return false;
-#endif
-    return true;
+    return MayCreateIn(FolderOf(file));
+}
+
+// The backup's name may hold nothing, a file that may be replaced, or a
+// link, which is replaced itself: whatever it points to is not ours to
+// write. A folder, a pipe, a device or a read-only file keeps its place.
+bool MayReplaceBackup(const QString &backup) {
+    const Entry entry = EntryAt(backup);
+    return !entry.exists || entry.isLink || (entry.isFile && !entry.readOnly);
 }
 
 struct Replacement {
     std::function<QByteArray(const QByteArray &)> edit; // the new bytes from the old
     qint64 knownSize = -1; // size of the new bytes when they do not depend on the old
-    bool keepBackup = false;
+    KeepPrevious keep = KeepPrevious::No;
+    BackupOutcome *backup = nullptr;
 };
 
 WriteStatus Replace(const QString &path, const Replacement &how) {
+    BackupOutcome unused = BackupOutcome::NotNeeded;
+    BackupOutcome &backupOutcome = how.backup ? *how.backup : unused;
+    backupOutcome = BackupOutcome::NotNeeded;
     if (path.isEmpty())
         return WriteStatus::CannotCreate;
     const QString target = FollowLinks(path);
-    const QFileInfo info(target);
-    if (!MayReplace(info))
+    if (!MayReplace(target))
         return WriteStatus::CannotCreate;
     FileUseLock lock(target);
     if (!lock.Acquire())
         return WriteStatus::CannotCreate;
     if (lock.Held())
-        RemoveTemporaryFilesOf(info);
+        RemoveTemporaryFilesOf(target);
 
-    const bool exists = info.exists();
-    const bool oldNeeded = how.knownSize < 0 || how.keepBackup;
+    const Entry info = EntryAt(target);
+    const bool exists = info.exists;
+    const bool keepBackup = how.keep != KeepPrevious::No;
+    const bool oldNeeded = how.knownSize < 0 || keepBackup;
+    // A previous file too large to be copied into its backup is only read
+    // as far as needed to know that; it is then moved there whole.
+    const qint64 oldLimit = keepBackup && how.knownSize >= 0 ? kMaxCopiedBackupBytes + 1 : -1;
     ReadResult old;
     old.status = ReadStatus::Missing;
     // The old bytes are needed to edit them or keep them, and otherwise only
     // to leave a file that already holds the new bytes as it is.
-    if (exists && (oldNeeded || info.size() == how.knownSize)) {
-        old = ReadFileAt(target, -1);
+    if (exists && (oldNeeded || info.size == how.knownSize)) {
+        old = ReadFileAt(target, oldLimit);
         if (old.status != ReadStatus::Ok && old.status != ReadStatus::Missing && oldNeeded)
             return WriteStatus::CannotCreate;
     }
     const bool haveOld = old.status == ReadStatus::Ok;
+    const bool oldTooLarge = oldLimit >= 0 && old.bytes.size() >= oldLimit;
     const QByteArray bytes = how.edit(old.bytes);
-    if (haveOld && old.bytes == bytes)
+    if (haveOld && !oldTooLarge && old.bytes == bytes)
         return WriteStatus::Ok;
 
     const int permissions = exists ? PermissionsOf(target) : -1;
-    if (how.keepBackup && haveOld) {
-        const QString backup = FollowLinks(BackupPathFor(target));
-        if (!MayReplace(QFileInfo(backup)))
+    if (!keepBackup || !haveOld)
+        return ReplaceThroughTemporary(target, bytes, permissions);
+
+    const bool strict = how.keep == KeepPrevious::AsBackup;
+    const QString backup = BackupPathFor(target);
+    if (oldTooLarge) {
+        // The new file is ready before the old one moves, so that only the
+        // instant between the two renames lacks the file.
+        QString temporary;
+        const WriteStatus written = WriteTemporary(target, bytes, permissions, temporary);
+        if (written != WriteStatus::Ok)
+            return written;
+        const bool moved = MayReplaceBackup(backup) && FileCalls().Rename(target, backup);
+        if (!moved && strict) {
+            FileCalls().Remove(temporary);
             return WriteStatus::CannotCreate;
-        const WriteStatus kept = ReplaceThroughTemporary(backup, old.bytes, permissions);
-        if (kept != WriteStatus::Ok)
-            return kept;
+        }
+        backupOutcome = moved ? BackupOutcome::Kept : BackupOutcome::NotKept;
+        return PutInPlace(temporary, target);
     }
+    const WriteStatus kept = MayReplaceBackup(backup)
+                                 ? ReplaceThroughTemporary(backup, old.bytes, permissions)
+                                 : WriteStatus::CannotCreate;
+    if (kept != WriteStatus::Ok && strict)
+        return kept;
+    backupOutcome = kept == WriteStatus::Ok ? BackupOutcome::Kept : BackupOutcome::NotKept;
     return ReplaceThroughTemporary(target, bytes, permissions);
 }
 
 #ifndef Q_OS_WIN
-qint64 AgeMilliseconds(const QFileInfo &info) {
-    return info.lastModified().msecsTo(QDateTime::currentDateTime());
-}
-
+// True while `path` still names the file open as `fd` (a link at the name
+// is another file).
 bool SameFile(int fd, const QString &path) {
     struct stat opened {
     }, named{};
-    return ::fstat(fd, &opened) == 0 && ::stat(QFile::encodeName(path).constData(), &named) == 0 &&
-           opened.st_dev == named.st_dev && opened.st_ino == named.st_ino;
+    return ::fstat(fd, &opened) == 0 && LinkStatus(path, named) && opened.st_dev == named.st_dev &&
+           opened.st_ino == named.st_ino;
+}
+
+// Only a regular file with no other name may serve as the lock: a link
+// planted at the name, a pipe or a device is never one, and a hard link
+// would share the lock's bytes with another file.
+bool UsableAsLock(const struct stat &st) {
+    return S_ISREG(st.st_mode) && st.st_nlink == 1;
+}
+
+// True when the open lock file holds nothing but a process number: what a
+// copy of the program leaves when it is killed while holding it.
+bool HoldsOnlyAProcessNumber(int fd, const struct stat &st) {
+    if (st.st_size > kMaxLockFileBytes)
+        return false;
+    char bytes[kMaxLockFileBytes + 1];
+    const qint64 got = FileCalls().Read(fd, bytes, sizeof bytes);
+    if (got < 0 || got > kMaxLockFileBytes)
+        return false;
+    for (qint64 i = 0; i < got; ++i) {
+        if (!((bytes[i] >= '0' && bytes[i] <= '9') || bytes[i] == '\n'))
+            return false;
+    }
+    return true;
 }
 #endif
 
-enum class Attempt { Taken, Held, NoLockPossible, Again };
+enum class Attempt { Taken, Held, NoLockPossible, Again, Refused };
 
 } // namespace
 
@@ -305,13 +469,14 @@ ReadResult ReadWholeFile(const QString &path, qint64 maxBytes) {
     if (path.isEmpty())
         return result;
     const QString target = FollowLinks(path);
-    const QFileInfo info(target);
-    if (!info.exists()) {
+    const Entry info = EntryAt(target);
+    // A link still there after the links were followed ends nowhere.
+    if (!info.exists || info.isLink) {
         result.status = ReadStatus::Missing;
         return result;
     }
     // Only regular files: a device or a pipe could deliver bytes forever.
-    if (!info.isFile())
+    if (!info.isFile)
         return result;
     FileUseLock lock(target);
     if (!lock.Acquire()) {
@@ -321,11 +486,13 @@ ReadResult ReadWholeFile(const QString &path, qint64 maxBytes) {
     return ReadFileAt(target, maxBytes);
 }
 
-WriteStatus WriteWholeFile(const QString &path, const QByteArray &bytes, KeepPrevious keep) {
+WriteStatus WriteWholeFile(const QString &path, const QByteArray &bytes, KeepPrevious keep,
+                           BackupOutcome *backup) {
     Replacement how;
     how.edit = [&bytes](const QByteArray &) { return bytes; };
     how.knownSize = bytes.size();
-    how.keepBackup = keep == KeepPrevious::AsBackup;
+    how.keep = keep;
+    how.backup = backup;
     return Replace(path, how);
 }
 
@@ -334,6 +501,14 @@ WriteStatus EditWholeFile(const QString &path,
     Replacement how;
     how.edit = edit;
     return Replace(path, how);
+}
+
+QString FollowedFilePath(const QString &path) {
+    return FollowLinks(path);
+}
+
+bool PathExists(const QString &path) {
+    return !path.isEmpty() && EntryAt(path).exists;
 }
 
 QString BackupPathFor(const QString &path) {
@@ -346,37 +521,57 @@ void RemoveLeftoverFiles(const QString &path) {
     const QString target = FollowLinks(path);
     FileUseLock lock(target);
     if (lock.TryAcquire() && lock.Held())
-        RemoveTemporaryFilesOf(QFileInfo(target));
+        RemoveTemporaryFilesOf(target);
 }
 
 struct FileUseLock::Impl {
     QString lockPath;
     int fd = -1;
-    bool passed = false; // acquired, with or without a real lock
+    bool passed = false;    // acquired, with or without a real lock
+    bool removable = false; // the lock file may be removed on release
 
     Attempt TryOnce();
 };
 
 Attempt FileUseLock::Impl::TryOnce() {
     FileSystemCalls &calls = FileCalls();
+#ifdef Q_OS_WIN
     const int opened = calls.Open(lockPath, OpenFor::Locking);
     if (opened < 0) {
-        const QFileInfo info(lockPath);
-        // No lock file and none can be made: a read-only folder.
-        if (!info.exists())
-            return Attempt::NoLockPossible;
-#ifdef Q_OS_WIN
-        // Held open without sharing by another copy; it goes when closed.
-        return Attempt::Held;
+        // No lock file and none can be made: a read-only folder. Otherwise
+        // held open without sharing by another copy; it goes when closed.
+        return EntryAt(lockPath).exists ? Attempt::Held : Attempt::NoLockPossible;
+    }
+    fd = opened;
+    return Attempt::Taken;
 #else
+    bool created = true;
+    int opened = calls.Open(lockPath, OpenFor::CreatingLock);
+    if (opened < 0 && errno == EEXIST) {
+        created = false;
+        opened = calls.Open(lockPath, OpenFor::Locking);
+        if (opened < 0 && errno == ENOENT)
+            return Attempt::Again; // its holder removed it meanwhile
+    }
+    if (opened < 0) {
+        struct stat st {};
+        // No lock file and none can be made: a read-only folder.
+        if (!LinkStatus(lockPath, st))
+            return errno == ENOENT ? Attempt::NoLockPossible : Attempt::Refused;
+        if (!UsableAsLock(st))
+            return Attempt::Refused;
         // A lock file that cannot even be opened tells nothing of its holder:
         // once it is older than any lock in use it is stale.
-        if (AgeMilliseconds(info) > kStaleLockAgeMilliseconds && calls.Remove(lockPath))
+        const qint64 age = QDateTime::currentMSecsSinceEpoch() - MillisecondsOf(st.st_mtim);
+        if (age > kStaleLockAgeMilliseconds && calls.Remove(lockPath))
             return Attempt::Again;
         return Attempt::Held;
-#endif
     }
-#ifndef Q_OS_WIN
+    struct stat st {};
+    if (::fstat(opened, &st) != 0 || !UsableAsLock(st)) {
+        calls.Close(opened);
+        return Attempt::Refused;
+    }
     if (::flock(opened, LOCK_EX | LOCK_NB) != 0) {
         const int error = errno;
         calls.Close(opened);
@@ -390,18 +585,14 @@ Attempt FileUseLock::Impl::TryOnce() {
     }
     // The holder's process number, for whoever looks; the system's lock is
     // what counts, so an empty file (a kill before this write) is harmless.
-    // A new lock file is empty already: emptying it again would make ext4
-    // flush it to the disk when it is closed, milliseconds for every file
-    // read or written.
-    struct stat lockFile {};
-    const bool empty = ::fstat(opened, &lockFile) == 0 && lockFile.st_size == 0;
-    if (empty || ::ftruncate(opened, 0) == 0) {
+    if (created) {
         const QByteArray pid = QByteArray::number(QCoreApplication::applicationPid()) + '\n';
         calls.Write(opened, pid.constData(), pid.size());
     }
-#endif
+    removable = created || HoldsOnlyAProcessNumber(opened, st);
     fd = opened;
     return Attempt::Taken;
+#endif
 }
 
 FileUseLock::FileUseLock(const QString &path)
@@ -413,8 +604,10 @@ FileUseLock::~FileUseLock() {
     if (m_impl->fd < 0)
         return;
 #ifndef Q_OS_WIN
-    // Removed while still held, so that nobody locks a file on its way out.
-    FileCalls().Remove(m_impl->lockPath);
+    // Removed while still held, so that nobody locks a file on its way out;
+    // only the lock file itself, never what took its name meanwhile.
+    if (m_impl->removable && SameFile(m_impl->fd, m_impl->lockPath))
+        FileCalls().Remove(m_impl->lockPath);
 #endif
     FileCalls().Close(m_impl->fd);
 }
@@ -443,6 +636,8 @@ bool FileUseLock::Take(int waitMilliseconds) {
         case Attempt::NoLockPossible:
             m_impl->passed = true;
             return true;
+        case Attempt::Refused:
+            return false;
         case Attempt::Again:
             if (++retries < kLockRetriesAfterRemoval)
                 continue;
@@ -457,6 +652,7 @@ bool FileUseLock::Take(int waitMilliseconds) {
 }
 
 QString FileUseLock::LockPathFor(const QString &path) {
-    const QFileInfo info(FollowLinks(path));
-    return info.absolutePath() + QStringLiteral("/.") + info.fileName() + QStringLiteral(".lock");
+    const QString file = FollowLinks(path);
+    return SystemPathFolder(file) + QStringLiteral("/.") + SystemPathName(file) +
+           QStringLiteral(".lock");
 }

@@ -49,7 +49,21 @@ enum class WriteStatus {
     WriteFailed,
 };
 
-enum class KeepPrevious { No, AsBackup };
+// AsBackup: nothing is replaced unless the previous file is kept.
+// AsBackupWhenPossible: the new file is written even when the previous one
+// cannot be kept (the backup's name taken by a folder, a pipe, a read-only
+// file; a failed write of the backup), and the caller is told.
+enum class KeepPrevious { No, AsBackup, AsBackupWhenPossible };
+
+enum class BackupOutcome {
+    NotNeeded, // no previous file, or one that already held the new bytes
+    Kept,      // the previous file is now BackupPathFor(path)
+    NotKept,   // the previous file could not be kept; it was replaced all the same
+};
+
+// A previous file larger than this is not copied into its backup: it is
+// moved there whole instead, in one step and without reading it.
+constexpr qint64 kMaxCopiedBackupBytes = 1024 * 1024;
 
 // Replaces the file's content in one step: the bytes go to a temporary file
 // in the same folder, are flushed to the disk, and the temporary file then
@@ -57,11 +71,15 @@ enum class KeepPrevious { No, AsBackup };
 // half-way leaves the old content whole. A file that already holds exactly
 // these bytes is left as it is. With KeepPrevious::AsBackup an existing file
 // whose bytes differ is first kept whole as BackupPathFor(path) (one
-// generation); when it cannot be read or kept, nothing is replaced.
+// generation); when it cannot be read or kept, nothing is replaced. With
+// KeepPrevious::AsBackupWhenPossible only a previous file that cannot be
+// read stops the write; `backup`, when given, says what became of it. A
+// symbolic link at the backup's name is replaced itself, never written
+// through.
 // A file or folder without any write permission bit counts as read-only even
 // for the superuser, as a read-only attribute would.
 WriteStatus WriteWholeFile(const QString &path, const QByteArray &bytes,
-                           KeepPrevious keep = KeepPrevious::No);
+                           KeepPrevious keep = KeepPrevious::No, BackupOutcome *backup = nullptr);
 
 // The same with the new bytes made by `edit` from the file's current bytes
 // (empty when it does not exist), read under the same lock, so that two
@@ -69,6 +87,13 @@ WriteStatus WriteWholeFile(const QString &path, const QByteArray &bytes,
 // file that cannot be read is left alone (CannotCreate).
 WriteStatus EditWholeFile(const QString &path,
                           const std::function<QByteArray(const QByteArray &)> &edit);
+
+// The file that `path` names once its symbolic links are followed, as an
+// absolute path: the file that is read or replaced.
+QString FollowedFilePath(const QString &path);
+
+// True when something is at `path` (a link to nothing included).
+bool PathExists(const QString &path);
 
 // "<path>.bak".
 QString BackupPathFor(const QString &path);
@@ -84,6 +109,16 @@ void RemoveLeftoverFiles(const QString &path);
 // file that no running copy holds, empty or not, is taken over at once; one
 // that cannot even be opened is taken over once it is older than a couple
 // of seconds.
+//
+// The lock file's name lies in a folder others may write to (a shared
+// folder), so nothing at that name is trusted: a symbolic link is never
+// followed, a pipe never waited on, and only a regular file with no other
+// name (no hard link) is locked; anything else refuses the file at once, as
+// a file in use. The process number is written only into a lock file this
+// process has just created, and on release the lock file is removed only
+// when it was created here or holds nothing but a process number (a lock
+// left by a killed copy): no other file is ever emptied, written or
+// removed.
 class FileUseLock {
 public:
     static constexpr int kWaitMilliseconds = 3000;

@@ -1,11 +1,11 @@
 #include "platform/file_system.h"
 
-#include <QFile>
 #include <QThread>
 
 #include <cerrno>
 #include <climits>
 
+#include "platform/system_path.h"
 #include "platform/windows_api.h"
 
 #ifdef Q_OS_WIN
@@ -41,7 +41,7 @@ std::wstring NativePath(const QString &path) {
 }
 #else
 QByteArray NativePath(const QString &path) {
-    return QFile::encodeName(path);
+    return EncodeSystemPath(path);
 }
 #endif
 
@@ -60,6 +60,7 @@ int FileSystemCalls::Open(const QString &path, OpenFor purpose, int permissions)
         flags |= _O_WRONLY | _O_CREAT | _O_EXCL;
         break;
     case OpenFor::Locking:
+    case OpenFor::CreatingLock:
         flags |= _O_RDWR | _O_CREAT | _O_TEMPORARY;
         break;
     }
@@ -69,24 +70,31 @@ int FileSystemCalls::Open(const QString &path, OpenFor purpose, int permissions)
         return -1;
     return fd;
 #else
-    int flags = O_CLOEXEC;
+    // A link planted at the name is never followed and a pipe or a device
+    // never waited on: what a name leads to is for the caller to check.
+    int flags = O_CLOEXEC | O_NOFOLLOW | O_NOCTTY | O_NONBLOCK;
     switch (purpose) {
     case OpenFor::Reading:
-        flags |= O_RDONLY | O_NONBLOCK;
+        flags |= O_RDONLY;
         break;
     case OpenFor::CreatingNew:
         flags |= O_WRONLY | O_CREAT | O_EXCL;
         break;
     case OpenFor::Locking:
-        flags |= O_RDWR | O_CREAT;
+        flags |= O_RDWR;
+        break;
+    case OpenFor::CreatingLock:
+        flags |= O_RDWR | O_CREAT | O_EXCL;
         break;
     }
     const QByteArray native = NativePath(path);
     int fd = RetriedWhenInterrupted([&] { return ::open(native.constData(), flags, 0666); });
     // Another user's lock file may be read but not written: a lock on a
     // descriptor opened for reading still excludes.
-    if (fd < 0 && errno == EACCES && purpose == OpenFor::Locking)
-        fd = ::open(native.constData(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0 && errno == EACCES && purpose == OpenFor::Locking) {
+        const int readOnly = (flags & ~O_RDWR) | O_RDONLY;
+        fd = RetriedWhenInterrupted([&] { return ::open(native.constData(), readOnly); });
+    }
     if (fd >= 0 && permissions >= 0 && purpose == OpenFor::CreatingNew)
         ::fchmod(fd, static_cast<mode_t>(permissions)); // best effort, as a copy would
     return fd;

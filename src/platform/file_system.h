@@ -16,11 +16,16 @@
 class FileSystemCalls {
 public:
     enum class OpenFor {
-        Reading,     // an existing file, read only, never blocking on a pipe
-        CreatingNew, // a file that must not exist yet, write only
-        Locking,     // a lock file, created when missing; on Windows held
-                     // without sharing and deleted when closed
+        Reading,      // an existing file, read only, never blocking on a pipe
+        CreatingNew,  // a file that must not exist yet, write only
+        Locking,      // an existing lock file, read and write (read only when
+                      // it may not be written); on Windows created when
+                      // missing, held without sharing and deleted when closed
+        CreatingLock, // a lock file that must not exist yet, read and write;
+                      // on Windows the same as Locking
     };
+    // On Unix no purpose opens through a symbolic link at the name itself
+    // or waits on a pipe; the caller checks what it opened (fstat).
 
     FileSystemCalls() = default;
     virtual ~FileSystemCalls() = default;

@@ -1,9 +1,19 @@
 #include "platform/office_lock.h"
 
+#include "platform/file_io.h"
+#include "platform/file_system.h"
+#include "platform/system_path.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QSysInfo>
+
+#include <cerrno>
+
+#ifndef Q_OS_WIN
+#include <sys/stat.h>
+#endif
 
 namespace {
 
@@ -13,8 +23,8 @@ constexpr qint64 kMaxLockBytes = 4096;
 } // namespace
 
 QString OfficeLockPathFor(const QString &documentPath) {
-    const QFileInfo info(documentPath);
-    return info.absolutePath() + QStringLiteral("/.~lock.") + info.fileName() + u'#';
+    return SystemPathFolder(documentPath) + QStringLiteral("/.~lock.") +
+           SystemPathName(documentPath) + u'#';
 }
 
 QString OfficeLockHost(const QByteArray &line) {
@@ -45,24 +55,55 @@ bool SameHost(const QString &a, const QString &b) {
     return firstLabel(a).compare(firstLabel(b), Qt::CaseInsensitive) == 0;
 }
 
+WordProcessorLock
+FindWordProcessorLock(const QString &documentPath, const QString &thisHost,
+                      const std::function<bool(uint ownerId)> &wordProcessorRunsFor) {
+    WordProcessorLock lock;
+    lock.lockPath = OfficeLockPathFor(FollowedFilePath(documentPath));
+    FileSystemCalls &calls = FileCalls();
+    const int fd = calls.Open(lock.lockPath, FileSystemCalls::OpenFor::Reading);
+    if (fd < 0) {
+        // There, but unreadable: trusted. Missing, or a link planted at the
+        // name: no lock.
+        lock.unreadable = errno == EACCES || errno == EPERM;
+        lock.held = lock.unreadable;
+        return lock;
+    }
+    uint owner = 0;
+#ifndef Q_OS_WIN
+    // Checked on the open file: only a regular file is a lock, and reading a
+    // pipe or a device of that name could wait for ever.
+    struct stat st {};
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        calls.Close(fd);
+        return lock;
+    }
+    owner = static_cast<uint>(st.st_uid);
+#endif
+    char bytes[kMaxLockBytes];
+    const qint64 got = calls.Read(fd, bytes, kMaxLockBytes);
+    calls.Close(fd);
+    if (got < 0) {
+        lock.unreadable = true;
+        lock.held = true;
+        return lock;
+    }
+    const QString host = OfficeLockHost(QByteArray(bytes, static_cast<qsizetype>(got)));
+    lock.held = (!host.isEmpty() && !SameHost(host, thisHost)) || wordProcessorRunsFor(owner);
+    return lock;
+}
+
+WordProcessorLock FindWordProcessorLock(const QString &documentPath) {
+    return FindWordProcessorLock(documentPath, QSysInfo::machineHostName(), &WordProcessorRunsFor);
+}
+
 bool IsHeldByWordProcessor(const QString &documentPath, const QString &thisHost,
                            const std::function<bool(uint ownerId)> &wordProcessorRunsFor) {
-    const QFileInfo lock(OfficeLockPathFor(documentPath));
-    // Only a regular file is a lock; reading a pipe of that name could wait
-    // for ever.
-    if (!lock.isFile())
-        return false;
-    QFile file(lock.filePath());
-    if (!file.open(QIODevice::ReadOnly))
-        return true; // there, but unreadable: trusted
-    const QString host = OfficeLockHost(file.read(kMaxLockBytes));
-    if (!host.isEmpty() && !SameHost(host, thisHost))
-        return true;
-    return wordProcessorRunsFor(lock.ownerId());
+    return FindWordProcessorLock(documentPath, thisHost, wordProcessorRunsFor).held;
 }
 
 bool IsHeldByWordProcessor(const QString &documentPath) {
-    return IsHeldByWordProcessor(documentPath, QSysInfo::machineHostName(), &WordProcessorRunsFor);
+    return FindWordProcessorLock(documentPath).held;
 }
 
 bool WordProcessorRunsFor(uint uid) {

@@ -22,6 +22,25 @@ QString OfficeLockHost(const QByteArray &line);
 // whatever the letter case, so a short name matches a fully qualified one.
 bool SameHost(const QString &a, const QString &b);
 
+// What the lock file beside a document says. The document is the file that
+// is written: a symbolic link is followed to its target, whose folder holds
+// the lock.
+struct WordProcessorLock {
+    bool held = false;       // a word processor holds the document open
+    bool unreadable = false; // a lock file is there but may not be read (another
+                             // user's): trusted, as nothing tells it stale
+    QString lockPath;        // the lock file looked for
+};
+
+// The lock file is opened without following a link at its name and without
+// waiting on a pipe, and only a regular file counts; its first line alone
+// is read.
+WordProcessorLock
+FindWordProcessorLock(const QString &documentPath, const QString &thisHost,
+                      const std::function<bool(uint ownerId)> &wordProcessorRunsFor);
+// The same with this machine's name and its running processes.
+WordProcessorLock FindWordProcessorLock(const QString &documentPath);
+
 // True when a word processor holds the document open: its lock file exists
 // and is not stale. A lock written on another host always counts, as nothing
 // here can see that machine's processes. A lock written on this host (or

@@ -25,6 +25,24 @@ constexpr std::array kEntries{
     Entry{IDS_BAD_DATE, u"La date %s est incorrecte.\nVérifiez que son jour, son mois et son "
                         u"année sont valides.\nAttention, son année doit être comprise entre %d "
                         u"et %d inclus."},
+    Entry{IDS_INDEX_FILE_TOO_LARGE,
+          u"Le fichier %1 dépasse 1 Mo : seuls les indices de son premier mégaoctet sont "
+          u"utilisés, et le fichier est laissé tel quel."},
+    Entry{IDS_INDEX_FILE_NOT_REWRITTEN,
+          u"Le fichier %1 n'a pas pu être remis en forme (il est en lecture seule ou "
+          u"inaccessible). Ses indices sont utilisés, et le fichier est laissé tel quel."},
+    Entry{IDS_INDEX_BACKUP_NOT_KEPT,
+          u"L'ancien contenu de %1 n'a pas pu être conservé dans %2 (ce nom est pris par un "
+          u"dossier, un fichier en lecture seule ou spécial, ou son écriture a échoué). Les "
+          u"indices ont bien été enregistrés dans %1."},
+    Entry{IDS_REPORT_LOCK_UNREADABLE,
+          u"Le fichier %1 semble ouvert dans un traitement de texte : son fichier de "
+          u"verrouillage %2 existe mais ne peut pas être lu. Fermez le document ; si aucun "
+          u"traitement de texte ne l'a ouvert, supprimez ce fichier de verrouillage."},
+    Entry{IDS_INDEX_FILE_NOT_SAVED,
+          u"Le fichier %1 n'a pas pu être enregistré (il est en lecture seule ou inaccessible) "
+          u"et garde son contenu. Les indices saisis restent utilisés jusqu'à la fermeture de "
+          u"Calvor."},
     Entry{IDS_REPORT_CLASH, u"Le rapport %s remplacerait un document ou le rapport d'un autre "
                             u"document de ce calcul : ce document n'est pas calculé."},
     Entry{IDS_RUN_INDEX_FILE_UNREADABLE,

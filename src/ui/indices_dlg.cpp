@@ -97,8 +97,9 @@ void CIndicesDlg::StoreListedValues() {
 
 void CIndicesDlg::OnOK() {
     StoreListedValues();
-    // A failed write has shown its message and asked the program to end;
-    // the dialog ends all the same.
+    // A failed write has shown its message (and, when no file could be
+    // written at all, asked the program to end); the dialog ends all the
+    // same, and the values stay in the table.
     m_app.WriteIndexFile();
     EndDialog(IDOK);
 }

@@ -78,6 +78,23 @@ TEST_F(DataPathsTest, InstalledOrReadOnlyCopiesUseTheUserFolder) {
     }
 }
 
+// A relative XDG_DATA_HOME is ignored, as the XDG rules say: the folder is
+// never taken under the current one.
+TEST_F(DataPathsTest, ARelativeDataHomeIsIgnoredForTheHomeFolder) {
+    Install("shipped");
+    const QByteArray home = qgetenv("HOME"), dataHome = qgetenv("XDG_DATA_HOME");
+    const QString fakeHome = QDir(m_root.path()).filePath(QStringLiteral("home"));
+    qputenv("HOME", QFile::encodeName(fakeHome));
+    qputenv("XDG_DATA_HOME", "relative/data");
+    EXPECT_EQ(ChooseDataPaths(Bin(), QStringLiteral("relative/data/MORVA/Calvor")).folder,
+              fakeHome + QStringLiteral("/.local/share/MORVA/Calvor"));
+    EXPECT_EQ(ChooseDataPaths(Bin(), User()).folder, User());
+    qputenv("HOME", home);
+    qputenv("XDG_DATA_HOME", dataHome);
+    if (dataHome.isNull())
+        qunsetenv("XDG_DATA_HOME");
+}
+
 TEST_F(DataPathsTest, InstalledProgramStartsFromTheShippedIndicesOnlyWhenTheUserHasNone) {
     IndexTable shipped;
     shipped.Set(IndexTable::PositionOf(2024, 1), 145.17f);

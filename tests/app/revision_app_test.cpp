@@ -7,6 +7,7 @@
 #include "engine/revision_report.h"
 #include "platform/clock.h"
 #include "platform/file_io.h"
+#include "platform/message_format.h"
 #include "platform/office_lock.h"
 #include "platform/string_table.h"
 #include "platform_widgets/dialog.h"
@@ -188,25 +189,52 @@ TEST_F(RevisionAppTest, MissingIndexFileThatCannotBeCreatedIsReportedTwiceAndEnd
 }
 
 // The index file is the user's only copy of years of values: start-up never
-// replaces one it could not read, and keeps what a rewrite replaces.
+// replaces one it could not read, and keeps what a rewrite replaces. A file
+// that was read is used whatever becomes of its rewrite, and the messages
+// say what happened to which file.
 TEST_F(RevisionAppTest, StartUpNeverReplacesAnIndexFileItCouldNotRead) {
     const QByteArray values = "100\r\n101,5\r\n";
-    enum Situation { kFolder, kReadError, kNotReadable, kHeld, kReadOnly, kNotCanonical };
+    enum Situation {
+        kFolder,
+        kReadError,
+        kNotReadable,
+        kHeld,
+        kReadOnly,
+        kReadOnlyCanonical,
+        kNotCanonical,
+        kBackupFolder,
+        kTooLarge,
+    };
     const struct {
         const char *name;
         Situation situation;
-        int messages; // of message 200
+        unsigned message; // shown once; 0: none
         bool quits;
         float first; // element 0 after start-up
+        bool rewritten;
+        bool backupKept;
     } cases[] = {
-        {"a folder in the file's place", kFolder, 1, false, 0.0f},
-        {"read error", kReadError, 1, false, 0.0f},
-        {"not readable", kNotReadable, 1, false, 0.0f},
-        {"held by another copy past the wait", kHeld, 1, false, 0.0f},
-        {"read-only file: read, then not written", kReadOnly, 1, true, 100.0f},
-        {"normalised, the old file kept as the backup", kNotCanonical, 0, false, 100.0f},
+        {"a folder in the file's place", kFolder, IDS_INDEX_FILE_ERROR, false, 0.0f, false, false},
+        {"read error", kReadError, IDS_INDEX_FILE_ERROR, false, 0.0f, false, false},
+        {"not readable", kNotReadable, IDS_INDEX_FILE_ERROR, false, 0.0f, false, false},
+        {"held by another copy past the wait", kHeld, IDS_INDEX_FILE_ERROR, false, 0.0f, false,
+         false},
+        {"read-only file: read, used, left as it is", kReadOnly, IDS_INDEX_FILE_NOT_REWRITTEN,
+         false, 100.0f, false, false},
+        {"read-only canonical file: nothing to say", kReadOnlyCanonical, 0, false, 100.0f, false,
+         false},
+        {"normalised, the old file kept as the backup", kNotCanonical, 0, false, 100.0f, true,
+         true},
+        {"backup's name taken by a folder", kBackupFolder, IDS_INDEX_BACKUP_NOT_KEPT, false, 100.0f,
+         true, false},
+        {"too large: its first values used, left as it is", kTooLarge, IDS_INDEX_FILE_TOO_LARGE,
+         false, 100.0f, false, false},
     };
     const QString path = InFolder(QStringLiteral("Indices.txt"));
+    const QString backup = BackupPathFor(path);
+    IndexTable canonical;
+    canonical.Set(0, 100.0f);
+    canonical.Set(1, 101.5f);
     for (const auto &c : cases) {
         SCOPED_TRACE(c.name);
         boxes.Clear();
@@ -214,12 +242,20 @@ TEST_F(RevisionAppTest, StartUpNeverReplacesAnIndexFileItCouldNotRead) {
         ClearQuitRequest();
         QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner);
         QFile::remove(path);
-        QFile::remove(BackupPathFor(path));
+        QFile::remove(backup);
         QDir(folder).rmdir(QStringLiteral("Indices.txt"));
+        QDir(folder).rmdir(QStringLiteral("Indices.txt.bak"));
+        QByteArray before = values;
+        if (c.situation == kReadOnlyCanonical)
+            before = canonical.IndexFileText();
+        if (c.situation == kTooLarge)
+            before += QByteArray(IndexTable::kMaxFileBytes, ';') + "\r\n7\r\n";
         ASSERT_TRUE(c.situation == kFolder ? QDir(folder).mkdir(QStringLiteral("Indices.txt"))
-                                           : WriteFileBytes(path, values));
-        if (c.situation == kReadOnly)
+                                           : WriteFileBytes(path, before));
+        if (c.situation == kReadOnly || c.situation == kReadOnlyCanonical)
             QFile::setPermissions(path, QFile::ReadOwner);
+        ASSERT_TRUE(c.situation != kBackupFolder ||
+                    QDir(folder).mkdir(QStringLiteral("Indices.txt.bak")));
         FaultyFiles faults;
         if (c.situation == kReadError || c.situation == kNotReadable)
             faults.Fail(c.situation == kReadError ? FaultyFiles::kRead : FaultyFiles::kOpen,
@@ -228,14 +264,22 @@ TEST_F(RevisionAppTest, StartUpNeverReplacesAnIndexFileItCouldNotRead) {
         ASSERT_TRUE(c.situation != kHeld || other.Acquire());
 
         App().InitInstance(QString());
-        EXPECT_EQ(boxes.Texts(), QStringList(c.messages, LoadString(IDS_INDEX_FILE_ERROR)));
+        QStringList expected;
+        if (c.message == IDS_INDEX_FILE_ERROR)
+            expected << LoadString(c.message);
+        else if (c.message != 0)
+            expected << FormatFrameworkMessage(LoadString(c.message), path, backup);
+        EXPECT_EQ(boxes.Texts(), expected);
         EXPECT_EQ(IsQuitPending(), c.quits);
         EXPECT_EQ(App().m_indices.At(0), c.first);
+        EXPECT_EQ(App().m_indices.At(2), 0.0f); // never a value past the first megabyte
         if (c.situation != kFolder) {
-            const bool rewritten = c.situation == kNotCanonical;
-            EXPECT_EQ(ReadFileBytes(path), rewritten ? App().m_indices.IndexFileText() : values);
-            EXPECT_EQ(ReadFileBytes(BackupPathFor(path)), rewritten ? values : QByteArray());
+            EXPECT_EQ(ReadFileBytes(path), c.rewritten ? App().m_indices.IndexFileText() : before);
+            if (c.backupKept) {
+                EXPECT_EQ(ReadFileBytes(backup), values);
+            }
         }
+        QFile::remove(backup);
     }
 }
 
@@ -489,6 +533,41 @@ TEST_F(RevisionAppTest, UnwritableReportKeepsTheOldFileAndFails) {
             EXPECT_TRUE(a.CalculateRevision());
             EXPECT_EQ(ReadFileBytes(a.m_strReportPath), a.m_report.Table());
         }
+    }
+}
+
+// The word processor's lock is looked for beside the file that is written;
+// one that cannot be read is trusted, and the message says where it lies.
+TEST_F(RevisionAppTest, ReportLockIsFoundBesideALinkedReportAndAnUnreadableOneIsNamed) {
+    const struct {
+        const char *name;
+        bool unreadable;
+    } cases[] = {{"lock beside the linked report's target", false}, {"unreadable lock", true}};
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.name);
+        boxes.Clear();
+        app.reset();
+        CRevisionApp &a = CalculatingApp(SampleDocument(500.0));
+        const QString target = InFolder(QStringLiteral("docs/loyer.rtf"));
+        ASSERT_TRUE(QDir(folder).mkpath(QStringLiteral("docs")));
+        ASSERT_TRUE(WriteFileBytes(target, "old report"));
+        QFile::remove(a.m_strReportPath);
+        ASSERT_TRUE(QFile::link(target, a.m_strReportPath));
+        const QString writerLock = OfficeLockPathFor(target);
+        ASSERT_TRUE(WriteFileBytes(writerLock, ",Anne,autre-poste,08.12.2026 09:39,file:///x;"));
+        FaultyFiles faults;
+        if (c.unreadable)
+            faults.Fail(FaultyFiles::kOpen, EACCES, QStringLiteral(".~lock."));
+
+        EXPECT_FALSE(a.CalculateRevision());
+        EXPECT_EQ(boxes.Texts(),
+                  QStringList{c.unreadable
+                                  ? FormatFrameworkMessage(LoadString(IDS_REPORT_LOCK_UNREADABLE),
+                                                           target, writerLock)
+                                  : LoadString(IDS_REPORT_FILE_ERROR)});
+        EXPECT_EQ(ReadFileBytes(target), QByteArray("old report"));
+        EXPECT_TRUE(QFileInfo(a.m_strReportPath).isSymLink());
+        ASSERT_TRUE(QFile::remove(writerLock));
     }
 }
 

@@ -335,3 +335,44 @@ TEST_F(IndexFileTest, FullDiskLeavesTheOldFileWhole) {
         4096, [&] { return table.WriteIndexFile(m_path) == WriteStatus::WriteFailed; }));
     EXPECT_EQ(ReadFileBytes(m_path), original);
 }
+
+// Past its first megabyte a file is not read: the values come from its last
+// whole line before that, and the file, never copied, moves whole to the
+// backup when the table is written.
+TEST_F(IndexFileTest, AFileLargerThanAMegabyteIsReadOnlyToItsLastWholeLine) {
+    ReadDecimalSeparator(LocaleWithSeparator(","));
+    const qsizetype limit = IndexTable::kMaxFileBytes;
+    const QByteArray head = "100\r\n;";
+    const QByteArray comment(limit - head.size() - 4, 'c');
+    const struct {
+        const char *name;
+        QByteArray text;
+        bool tooLarge;
+        std::vector<float> values;
+    } cases[] = {
+        {"exactly a megabyte", head + comment + "\r\n7\r", false, {100, 7}},
+        {"a value cut at the limit", head + comment + "\r\n123,45\r\n", true, {100}},
+        {"UTF-16 cut at the limit",
+         Utf16(QStringLiteral("1\r\n;") + QString(limit / 2, u'c') + QStringLiteral("\r\n9"), true),
+         true,
+         {1}},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.name);
+        ASSERT_TRUE(WriteFileBytes(m_path, c.text));
+        QFile::remove(BackupPathFor(m_path));
+        IndexTable table = FilledTable(kUnreached);
+        IndexFileFacts facts;
+        ASSERT_EQ(table.ReadIndexFile(m_path, &facts), ReadStatus::Ok);
+        EXPECT_EQ(facts.tooLarge, c.tooLarge);
+        EXPECT_FALSE(facts.canonical);
+        for (std::size_t i = 0; i <= c.values.size(); ++i)
+            EXPECT_EQ(table.At(int(i)), i < c.values.size() ? c.values[i] : kUnreached) << i;
+        BackupOutcome backup = BackupOutcome::NotNeeded;
+        ASSERT_EQ(table.WriteIndexFile(m_path, &backup), WriteStatus::Ok);
+        EXPECT_EQ(backup, BackupOutcome::Kept);
+        EXPECT_EQ(ReadFileBytes(BackupPathFor(m_path)), c.text);
+        ASSERT_EQ(table.ReadIndexFile(m_path, &facts), ReadStatus::Ok);
+        EXPECT_TRUE(facts.canonical);
+    }
+}

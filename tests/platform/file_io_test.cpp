@@ -1,5 +1,6 @@
 #include "platform/file_io.h"
 #include "platform/file_system.h"
+#include "platform/system_path.h"
 #include "support/fakes.h"
 #include "support/faulty_files.h"
 
@@ -469,5 +470,190 @@ TEST_F(FileIoTest, AKillAtAnyCallOfAWriteLeavesTheOldOrTheNewFileWhole) {
             EXPECT_EQ(c.write(), WriteStatus::Ok);
             EXPECT_EQ(next.pauses, 0); // no lock left in the way
         }
+    }
+}
+
+// The lock file's name lies in a folder others may write to: whatever is
+// planted there is never written through, emptied or removed, and never
+// blocks the run.
+TEST_F(FileIoTest, WhatIsPlantedAtTheLockNameIsNeitherWrittenThroughNorRemoved) {
+    QTemporaryDir elsewhere;
+    ASSERT_TRUE(elsewhere.isValid());
+    const QString victim = QDir(elsewhere.path()).filePath(QStringLiteral("victim.txt"));
+    const QByteArray victimBytes = "the victim's own bytes";
+    const QString lockPath = FileUseLock::LockPathFor(Path("bail.clv"));
+    enum Planted { kLinkToFile, kLinkToNothing, kHardLink, kFifo, kFolder, kOtherFile, kStale };
+    const struct {
+        const char *name;
+        Planted planted;
+        bool used;  // the operation goes on; otherwise refused as a file in use
+        bool stays; // the planted entry is still there afterwards
+    } cases[] = {
+        {"link to another file", kLinkToFile, false, true},
+        {"link to nothing", kLinkToNothing, false, true},
+        {"hard link to another file", kHardLink, false, true},
+        {"pipe", kFifo, false, true},
+        {"folder", kFolder, false, true},
+        {"a file that is not a lock: locked, kept as it is", kOtherFile, true, true},
+        {"a lock left by a killed copy: taken over, removed", kStale, true, false},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.name);
+        ASSERT_TRUE(WriteFileBytes(victim, victimBytes));
+        ASSERT_TRUE(WriteFileBytes(Path("bail.clv"), "CLV"));
+        const QByteArray native = QFile::encodeName(lockPath);
+        const QByteArray nativeVictim = QFile::encodeName(victim);
+        switch (c.planted) {
+        case kLinkToFile:
+            ASSERT_EQ(::symlink(nativeVictim.constData(), native.constData()), 0);
+            break;
+        case kLinkToNothing:
+            ASSERT_EQ(::symlink((nativeVictim + ".new").constData(), native.constData()), 0);
+            break;
+        case kHardLink:
+            ASSERT_EQ(::link(nativeVictim.constData(), native.constData()), 0);
+            break;
+        case kFifo:
+            ASSERT_EQ(::mkfifo(native.constData(), 0644), 0);
+            break;
+        case kFolder:
+            ASSERT_TRUE(QDir().mkdir(lockPath));
+            break;
+        case kOtherFile:
+            ASSERT_TRUE(WriteFileBytes(lockPath, victimBytes));
+            break;
+        case kStale:
+            ASSERT_TRUE(WriteFileBytes(lockPath, "15348\n"));
+            break;
+        }
+        FaultyFiles counting;
+        const ReadResult read = ReadWholeFile(Path("bail.clv"));
+        EXPECT_EQ(read.status, c.used ? ReadStatus::Ok : ReadStatus::InUse);
+        if (c.planted == kStale) {
+            ASSERT_TRUE(WriteFileBytes(lockPath, "15348\n"));
+        }
+        EXPECT_EQ(WriteWholeFile(Path("bail.clv"), "new"),
+                  c.used ? WriteStatus::Ok : WriteStatus::CannotCreate);
+        EXPECT_EQ(counting.pauses, 0); // refused at once, never waited on
+        EXPECT_EQ(ReadFileBytes(victim), victimBytes);
+        EXPECT_FALSE(QFileInfo::exists(victim + QStringLiteral(".new")));
+        EXPECT_EQ(ReadFileBytes(Path("bail.clv")), c.used ? QByteArray("new") : QByteArray("CLV"));
+        struct stat st {};
+        EXPECT_EQ(::lstat(native.constData(), &st) == 0, c.stays);
+        if (c.planted == kOtherFile) {
+            EXPECT_EQ(ReadFileBytes(lockPath), victimBytes);
+        }
+        if (c.planted == kFolder)
+            QDir().rmdir(lockPath);
+        else
+            ::unlink(native.constData());
+    }
+}
+
+// The new file is written whatever stands at the backup's name, and the
+// caller is told when the previous file could not be kept there; a link at
+// that name is replaced itself, never written through.
+TEST_F(FileIoTest, ABackupThatCannotBeKeptNeverStopsTheWriteNorGoesThroughALink) {
+    QTemporaryDir elsewhere;
+    ASSERT_TRUE(elsewhere.isValid());
+    const QString victim = QDir(elsewhere.path()).filePath(QStringLiteral("victim.txt"));
+    const QString path = Path("Indices.txt");
+    const QString backup = BackupPathFor(path);
+    const QByteArray large(kMaxCopiedBackupBytes + 10, 'x');
+    enum AtBackup { kNothing, kLinkToNull, kLinkToFile, kFolder, kFifo, kReadOnly, kFailedSync };
+    const struct {
+        const char *name;
+        AtBackup at;
+        QByteArray old;
+        BackupOutcome outcome;
+    } cases[] = {
+        {"nothing", kNothing, "old", BackupOutcome::Kept},
+        {"link to /dev/null", kLinkToNull, "old", BackupOutcome::Kept},
+        {"link to another file", kLinkToFile, "old", BackupOutcome::Kept},
+        {"folder", kFolder, "old", BackupOutcome::NotKept},
+        {"pipe", kFifo, "old", BackupOutcome::NotKept},
+        {"read-only file", kReadOnly, "old", BackupOutcome::NotKept},
+        {"failed flush of the backup", kFailedSync, "old", BackupOutcome::NotKept},
+        {"previous file too large to copy: moved whole", kNothing, large, BackupOutcome::Kept},
+        {"too large, folder at the backup's name", kFolder, large, BackupOutcome::NotKept},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.name);
+        ASSERT_TRUE(WriteFileBytes(victim, "victim"));
+        ASSERT_TRUE(WriteFileBytes(path, c.old));
+        const QByteArray native = QFile::encodeName(backup);
+        switch (c.at) {
+        case kNothing:
+        case kFailedSync:
+            break;
+        case kLinkToNull:
+            ASSERT_TRUE(QFile::link(QStringLiteral("/dev/null"), backup));
+            break;
+        case kLinkToFile:
+            ASSERT_TRUE(QFile::link(victim, backup));
+            break;
+        case kFolder:
+            ASSERT_TRUE(QDir().mkdir(backup));
+            break;
+        case kFifo:
+            ASSERT_EQ(::mkfifo(native.constData(), 0644), 0);
+            break;
+        case kReadOnly:
+            ASSERT_TRUE(WriteFileBytes(backup, "older"));
+            ASSERT_TRUE(QFile::setPermissions(backup, QFile::ReadOwner));
+            break;
+        }
+        FaultyFiles faults;
+        if (c.at == kFailedSync)
+            faults.Fail(FaultyFiles::kSync, EIO, QStringLiteral(".bak"));
+        BackupOutcome outcome = BackupOutcome::NotNeeded;
+        ASSERT_EQ(WriteWholeFile(path, "new", KeepPrevious::AsBackupWhenPossible, &outcome),
+                  WriteStatus::Ok);
+        EXPECT_EQ(outcome, c.outcome);
+        EXPECT_EQ(ReadFileBytes(path), QByteArray("new"));
+        EXPECT_EQ(ReadFileBytes(victim), QByteArray("victim"));
+        EXPECT_TRUE(QFileInfo(QStringLiteral("/dev/null")).exists());
+        if (c.outcome == BackupOutcome::Kept) {
+            EXPECT_FALSE(QFileInfo(backup).isSymLink());
+            EXPECT_EQ(ReadFileBytes(backup), c.old);
+        }
+        if (c.at == kReadOnly) {
+            EXPECT_EQ(ReadFileBytes(backup), QByteArray("older"));
+        }
+        // Refused as before when the backup must be kept.
+        if (c.outcome == BackupOutcome::NotKept && c.at != kFailedSync) {
+            EXPECT_EQ(WriteWholeFile(path, "newer", KeepPrevious::AsBackup),
+                      WriteStatus::CannotCreate);
+            EXPECT_EQ(ReadFileBytes(path), QByteArray("new"));
+        }
+        QFile::setPermissions(backup, QFile::ReadOwner | QFile::WriteOwner);
+        if (!QDir().rmdir(backup))
+            ::unlink(native.constData());
+        for (const QString &entry : Entries(Folder()))
+            EXPECT_EQ(entry, QStringLiteral("Indices.txt"));
+    }
+}
+
+// Names are the system's bytes, UTF-8 or not: each one comes back whole.
+TEST_F(FileIoTest, NamesThatAreNotUtf8AreUsedWithTheirOwnBytes) {
+    const QByteArray names[] = {
+        "plain.clv",        "\xc3\xa9t\xc3\xa9.clv", "\xe9t\xe9.clv",
+        "\xff\xfe",         "\xed\xa0\x80.clv",      "\xc0\xaf",
+        "\xf4\x90\x80\x80", "\xf0\x9f\x98\x80.rtf",  "\xe2\x82",
+    };
+    for (const QByteArray &name : names) {
+        SCOPED_TRACE(name.toHex().toStdString());
+        const QString decoded = DecodeSystemPath(name);
+        EXPECT_EQ(EncodeSystemPath(decoded), name);
+        EXPECT_EQ(decoded.isValidUtf16() && !decoded.contains(QChar(0xFFFD)),
+                  QString::fromUtf8(name).toUtf8() == name);
+        const QString path = Folder() + u'/' + decoded;
+        EXPECT_EQ(EncodeSystemPath(FileUseLock::LockPathFor(path)),
+                  QFile::encodeName(Folder()) + "/." + name + ".lock");
+        ASSERT_EQ(WriteWholeFile(path, "CLV"), WriteStatus::Ok);
+        EXPECT_EQ(ReadWholeFile(path).bytes, QByteArray("CLV"));
+        struct stat st {};
+        EXPECT_EQ(::stat((QFile::encodeName(Folder()) + '/' + name).constData(), &st), 0);
+        ASSERT_TRUE(FileCalls().Remove(path));
     }
 }

@@ -1,5 +1,6 @@
 #include "platform/office_lock.h"
 #include "support/fakes.h"
+#include "support/faulty_files.h"
 
 #include <QDir>
 #include <QFile>
@@ -9,6 +10,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
+
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
@@ -51,6 +55,64 @@ TEST(OfficeLock, HeldUnlessMissingOrStale) {
             return c.wordProcessorRuns;
         });
         EXPECT_EQ(held, c.held);
+    }
+}
+
+// The lock is looked for beside the file that is written, and nothing at
+// its name can make the check wait or be taken for a lock.
+TEST(OfficeLock, FoundBesideALinkedReportsTargetAndNeverWaitedOn) {
+    const QByteArray elsewhere = ",Anne,bureau,08.12.2026 09:39,file:///x;";
+    enum Kind { kFile, kFifo, kLinkToLock, kUnreadable };
+    const struct {
+        const char *name;
+        bool reportIsALink; // Calcul.rtf -> docs/loyer.rtf, the lock beside the target
+        Kind kind;
+        bool held;
+        bool unreadable;
+    } cases[] = {
+        {"lock beside the link's target", true, kFile, true, false},
+        {"a pipe at the lock's name", false, kFifo, false, false},
+        {"a link at the lock's name", false, kLinkToLock, false, false},
+        {"unreadable: trusted, and said so", false, kUnreadable, true, true},
+        {"unreadable beside the link's target", true, kUnreadable, true, true},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.name);
+        QTemporaryDir dir;
+        ASSERT_TRUE(dir.isValid());
+        const QString report = QDir(dir.path()).filePath(QStringLiteral("Calcul.rtf"));
+        QString written = report;
+        if (c.reportIsALink) {
+            ASSERT_TRUE(QDir(dir.path()).mkdir(QStringLiteral("docs")));
+            written = QDir(dir.path()).filePath(QStringLiteral("docs/loyer.rtf"));
+            ASSERT_TRUE(WriteFileBytes(written, "{\\rtf1}"));
+            ASSERT_TRUE(QFile::link(written, report));
+        }
+        const QString lock = OfficeLockPathFor(written);
+        const QByteArray native = QFile::encodeName(lock);
+        switch (c.kind) {
+        case kFile:
+        case kUnreadable:
+            ASSERT_TRUE(WriteFileBytes(lock, elsewhere));
+            break;
+        case kFifo:
+            ASSERT_EQ(::mkfifo(native.constData(), 0644), 0);
+            break;
+        case kLinkToLock: {
+            const QString real = QDir(dir.path()).filePath(QStringLiteral("real-lock"));
+            ASSERT_TRUE(WriteFileBytes(real, elsewhere));
+            ASSERT_TRUE(QFile::link(real, lock));
+            break;
+        }
+        }
+        FaultyFiles faults;
+        if (c.kind == kUnreadable)
+            faults.Fail(FaultyFiles::kOpen, EACCES, QStringLiteral(".~lock."));
+        const WordProcessorLock found =
+            FindWordProcessorLock(report, QStringLiteral("poste"), [](uint) { return false; });
+        EXPECT_EQ(found.held, c.held);
+        EXPECT_EQ(found.unreadable, c.unreadable);
+        EXPECT_EQ(found.lockPath, lock);
     }
 }
 

@@ -2,6 +2,8 @@
 
 #include "app/revision_app.h"
 #include "engine/number_text.h"
+#include "platform/file_io.h"
+#include "platform/message_format.h"
 #include "platform/string_table.h"
 #include "support/fakes.h"
 #include "support/modal_test_support.h"
@@ -148,6 +150,41 @@ TEST_F(IndicesDlgTest, EditsAreReadAsNumbersOkStoresThemAndRewritesTheFileCancel
         EXPECT_EQ(app.m_indices.At(544), 644.0f);
         EXPECT_EQ(ReadFileBytes(app.m_strIndicesPath),
                   ok && c.writable ? app.m_indices.IndexFileText() : QByteArray());
+    }
+}
+
+// OK never loses the values typed: a backup that cannot be kept does not
+// stop the write, and a file that cannot be replaced keeps its content while
+// the values stay in use; each says which file.
+TEST_F(IndicesDlgTest, OkKeepsTheValuesWhenTheBackupOrTheFileCannotBeWritten) {
+    const QByteArray old = "7\r\n";
+    enum Situation { kBackupFolder, kReadOnlyFile };
+    const struct {
+        const char *name;
+        Situation situation;
+        unsigned message;
+        bool written;
+    } cases[] = {
+        {"backup's name taken by a folder", kBackupFolder, IDS_INDEX_BACKUP_NOT_KEPT, true},
+        {"read-only file", kReadOnlyFile, IDS_INDEX_FILE_NOT_SAVED, false},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.name);
+        Reset(true);
+        const QString path = app.m_strIndicesPath;
+        const QString backup = BackupPathFor(path);
+        ASSERT_TRUE(WriteFileBytes(path, old));
+        ASSERT_TRUE(c.situation == kBackupFolder ? QDir().mkdir(backup)
+                                                 : QFile::setPermissions(path, QFile::ReadOwner));
+        CIndicesDlg dlg(app);
+        EXPECT_EQ(RunModal(dlg, [&] { QTest::keyClick(View(dlg), Qt::Key_Return); }), IDOK);
+        EXPECT_EQ(boxes.Texts(),
+                  QStringList{FormatFrameworkMessage(LoadString(c.message), path, backup)});
+        EXPECT_FALSE(IsQuitPending());
+        EXPECT_EQ(app.m_indices.At(5), 1234.57f);
+        EXPECT_EQ(ReadFileBytes(path), c.written ? app.m_indices.IndexFileText() : old);
+        QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner);
+        QDir().rmdir(backup);
     }
 }
 
