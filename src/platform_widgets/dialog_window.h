@@ -18,6 +18,9 @@ class CDialog;
 class QKeyEvent;
 class QLineEdit;
 
+// A label's text with its mnemonic marks removed: "&&" gives "&".
+QString WithoutMnemonic(const QString &text);
+
 class DialogWindow final : public QDialog {
     Q_OBJECT
 
@@ -43,6 +46,9 @@ public:
     QWidget *Control(int id) const;
     const Item *ItemOf(const QWidget *widget) const;
     bool IsTabStop(const QWidget *widget) const;
+    // The name a screen reader gives a value label whose text has changed
+    // (its subject, its part and the value it shows).
+    void RenameValueLabel(QWidget *label);
 
 public Q_SLOTS:
     void reject() override;
@@ -60,6 +66,10 @@ private:
     QWidget *CreateControl(const DialogControl &control);
     QSize FittingBaseUnits(const DialogTemplate &dialogTemplate) const;
     void LinkControls();
+    // Gives every control that does not show its own text the name a
+    // screen reader announces: its label's text, or the window's caption,
+    // with its part.
+    void NameControls(const DialogTemplate &dialogTemplate);
     void Notify(int id, int code, const NotifyInfo &info = NotifyInfo());
     void NotifyFocus(QLineEdit *edit, bool in);
 
@@ -68,5 +78,6 @@ private:
     bool m_notifying = false;
     QLineEdit *m_mouseFocusPending = nullptr; // focused by a press not yet handled
     QSize m_baseUnits;
-    QMargins m_frame; // the frame last seen around the window
+    QMargins m_frame;                // the frame last seen around the window
+    std::vector<QString> m_subjects; // by item: the accessible name's stem
 };

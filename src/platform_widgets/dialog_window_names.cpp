@@ -1,0 +1,84 @@
+#include "platform_widgets/dialog_window.h"
+
+#include <QLabel>
+
+namespace {
+
+// Controls whose own text says what they are: Qt names them by it.
+bool ShowsOwnText(ControlKind kind) {
+    switch (kind) {
+    case ControlKind::PushButton:
+    case ControlKind::DefPushButton:
+    case ControlKind::RadioButton:
+    case ControlKind::GroupBox:
+        return true;
+    default:
+        return false;
+    }
+}
+
+// A label's text as the stem of a name: without mnemonic, blanks and the
+// closing colon ("&Signature du bail:" gives "Signature du bail").
+QString LabelSubject(const DialogControl &label) {
+    QString text = (label.style & SS_NOPREFIX) ? label.text : WithoutMnemonic(label.text);
+    text = text.trimmed();
+    while (text.endsWith(u':'))
+        text.chop(1);
+    return text.trimmed();
+}
+
+QString WithPart(const QString &subject, const QString &part) {
+    if (part.isEmpty())
+        return subject;
+    if (subject.isEmpty())
+        return part;
+    return subject + QStringLiteral(", ") + part;
+}
+
+} // namespace
+
+void DialogWindow::NameControls(const DialogTemplate &dialogTemplate) {
+    // A control that shows no text of its own is named after the label
+    // before it in the template: the label of a row names every field of
+    // the row, each with its part. A control with a text of its own
+    // between them (a button, a group box) ends the search; without a
+    // label, the control is named after the window's caption (a list or a
+    // text view that fills the window).
+    m_subjects.assign(m_items.size(), QString());
+    for (std::size_t i = 0; i < m_items.size(); ++i) {
+        const DialogControl &control = dialogTemplate.controls[i];
+        const bool valueLabel = control.kind == ControlKind::Label && !control.part.isEmpty();
+        if (ShowsOwnText(control.kind) || (control.kind == ControlKind::Label && !valueLabel))
+            continue;
+        QString subject = dialogTemplate.caption;
+        for (std::size_t j = i; j-- > 0;) {
+            const DialogControl &before = dialogTemplate.controls[j];
+            if (ShowsOwnText(before.kind))
+                break;
+            if (before.kind == ControlKind::Label && before.part.isEmpty() &&
+                !before.text.isEmpty()) {
+                subject = LabelSubject(before);
+                break;
+            }
+        }
+        m_subjects[i] = WithPart(subject, control.part);
+        if (valueLabel)
+            RenameValueLabel(m_items[i].widget);
+        else
+            m_items[i].widget->setAccessibleName(m_subjects[i]);
+    }
+}
+
+void DialogWindow::RenameValueLabel(QWidget *widget) {
+    auto *label = qobject_cast<QLabel *>(widget);
+    const Item *item = ItemOf(widget);
+    if (!label || !item || m_subjects.size() != m_items.size())
+        return;
+    const QString &subject = m_subjects[static_cast<std::size_t>(item - m_items.data())];
+    if (subject.isEmpty())
+        return;
+    // The value stays part of the name: a screen reader announces a label
+    // by its name alone.
+    const QString value = label->text();
+    label->setAccessibleName(value.isEmpty() ? subject : subject + QStringLiteral(": ") + value);
+}
