@@ -72,7 +72,9 @@ bool DialogWindow::Build(const DialogTemplate &dialogTemplate) {
         if (control.kind == ControlKind::ComboDropDownList)
             rect.setHeight(widget->sizeHint().height());
         widget->setGeometry(rect);
+        m_natural.push_back(rect);
     }
+    m_naturalClient = client;
     m_notifying = true;
     return true;
 }
@@ -170,6 +172,7 @@ QWidget *DialogWindow::CreateControl(const DialogControl &control) {
     }
     case ControlKind::ComboDropDownList: {
         auto *combo = new QComboBox(this);
+        MarkNamedComboBox(combo);
         QStringList items = control.items;
         if (style & CBS_SORT) {
             std::stable_sort(items.begin(), items.end(), [](const QString &a, const QString &b) {

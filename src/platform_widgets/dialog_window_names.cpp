@@ -1,6 +1,50 @@
 #include "platform_widgets/dialog_window.h"
 
+#include <QAccessibleWidget>
+#include <QComboBox>
 #include <QLabel>
+
+namespace {
+
+// Marks the drop-down lists of dialogs, which the factory below serves.
+constexpr char kNamedCombo[] = "calvorNamedCombo";
+
+// A drop-down list of a dialog as a screen reader sees it: named by its
+// accessible name, its selection as its value. (Qt's own interface names a
+// drop-down list by its selection on Linux, so that "T 1" is all a reader
+// announces.)
+class NamedComboAccessible final : public QAccessibleWidget {
+public:
+    explicit NamedComboAccessible(QComboBox *combo)
+        : QAccessibleWidget(combo, QAccessible::ComboBox) {}
+
+    QString text(QAccessible::Text t) const override {
+        const auto *combo = static_cast<const QComboBox *>(widget());
+        if (t == QAccessible::Name && !combo->accessibleName().isEmpty())
+            return combo->accessibleName();
+        if (t == QAccessible::Name || t == QAccessible::Value)
+            return combo->currentText();
+        return QAccessibleWidget::text(t);
+    }
+};
+
+QAccessibleInterface *DialogAccessibleFactory(const QString &className, QObject *object) {
+    if (className != QLatin1String("QComboBox") || !object->property(kNamedCombo).toBool())
+        return nullptr;
+    return new NamedComboAccessible(static_cast<QComboBox *>(object));
+}
+
+} // namespace
+
+void MarkNamedComboBox(QComboBox *combo) {
+    // Before anything asks for the list's interface, which is made once.
+    static const bool installed = [] {
+        QAccessible::installFactory(DialogAccessibleFactory);
+        return true;
+    }();
+    (void)installed;
+    combo->setProperty(kNamedCombo, true);
+}
 
 namespace {
 
@@ -62,10 +106,12 @@ void DialogWindow::NameControls(const DialogTemplate &dialogTemplate) {
             }
         }
         m_subjects[i] = WithPart(subject, control.part);
-        if (valueLabel)
-            RenameValueLabel(m_items[i].widget);
-        else
-            m_items[i].widget->setAccessibleName(m_subjects[i]);
+        QWidget *widget = m_items[i].widget;
+        if (valueLabel) {
+            RenameValueLabel(widget);
+            continue;
+        }
+        widget->setAccessibleName(m_subjects[i]);
     }
 }
 

@@ -62,6 +62,11 @@ void CPreviewDlg::DoDataExchange(CDataExchange &) {
 bool CPreviewDlg::OnInitDialog() {
     if (!CDialog::OnInitDialog())
         return false;
+    // Each button wide enough for its text in the dialog's font.
+    for (QPushButton *button : {m_btnBack.data(), m_btnExport.data()}) {
+        if (button && button->width() < button->sizeHint().width())
+            button->resize(button->sizeHint().width(), button->height());
+    }
     if (m_report)
         m_report->SetSelectionBar(true);
     if (m_app.m_wpPreview)
@@ -75,10 +80,15 @@ bool CPreviewDlg::OnInitDialog() {
     return true;
 }
 
-void CPreviewDlg::OnSize(int, int cx, int cy) {
+void CPreviewDlg::OnSize(int type, int cx, int cy) {
     // Sizes arrive while the window is being built, and with a zero width
     // while it is minimised: the controls then stay where they are.
     if (!m_btnBack || !m_btnExport || !m_report || cx == 0)
+        return;
+    // The smallest window follows the buttons' widths; a window that grows
+    // to it has been laid out for its new size already.
+    ApplyMinimumSize();
+    if (type != SIZE_MINIMIZED && GetClientRect().size() != QSize(cx, cy) && !IsZoomed())
         return;
     const QSize back = m_btnBack->size();
     // The band under the text grows with buttons made taller by a large
@@ -86,9 +96,12 @@ void CPreviewDlg::OnSize(int, int cx, int cy) {
     const int band = std::max(kButtonBand, back.height() + 2 * kMargin);
     m_report->setGeometry(kMargin, kMargin, std::max(cx - 2 * kMargin, 0),
                           std::max(cy - kMargin - band, 0));
-    m_btnBack->move(cx / 2 - back.width() - kButtonGap, cy - back.height() - kMargin);
+    // On a screen too small for the smallest window, the buttons stay
+    // within the window rather than symmetric about its middle.
+    m_btnBack->move(std::max(cx / 2 - back.width() - kButtonGap, 0), cy - back.height() - kMargin);
     const QSize exportSize = m_btnExport->size();
-    m_btnExport->move(cx / 2 + kButtonGap, cy - exportSize.height() - kMargin);
+    m_btnExport->move(std::max(std::min(cx / 2 + kButtonGap, cx - exportSize.width()), 0),
+                      cy - exportSize.height() - kMargin);
 }
 
 void CPreviewDlg::OnPaint() {
@@ -98,6 +111,18 @@ void CPreviewDlg::OnPaint() {
 
 void CPreviewDlg::OnGetMinMaxInfo(QSize &minTrackSize) {
     minTrackSize = QSize(kMinTrackWidth, kMinTrackHeight);
+    // Never so small that a button is cut: with the desktop's font, or a
+    // large one, the buttons are wider than the fixed minimum allows.
+    const QWidget *back = GetDlgItem(IDCANCEL);
+    const QWidget *exportButton = GetDlgItem(IDOK);
+    if (!back || !exportButton)
+        return;
+    const QSize frame = WindowRect().size() - GetClientRect().size();
+    const int widest = std::max(back->width(), exportButton->width());
+    const int tallest = std::max(back->height(), exportButton->height());
+    const int band = std::max(kButtonBand, tallest + 2 * kMargin);
+    minTrackSize =
+        minTrackSize.expandedTo(QSize(2 * (widest + kButtonGap + kMargin), band + kMargin) + frame);
 }
 
 void CPreviewDlg::OnBackToData() {
