@@ -101,6 +101,7 @@ private:
     std::vector<QString> m_subjects; // by item: the accessible name's stem
     std::vector<QRect> m_natural;    // by item: the rectangle the template gives
     QSize m_naturalClient;           // the client size the template gives
+    std::vector<QRect> m_applied;    // by item: the rectangle FitControls gave
     QScrollArea *m_scroll = nullptr;
     QWidget *m_content = nullptr; // what m_scroll scrolls: the controls' parent
 };

@@ -131,8 +131,19 @@ QSize DialogWindow::FitControls(QSize room) {
     const bool fits = client.width() <= room.width() && client.height() <= room.height();
     if (!fits && !m_scroll)
         ScrollControls();
-    for (std::size_t i = 0; i < m_items.size(); ++i)
-        m_items[i].widget->setGeometry(rects[i]);
+    // What the dialog itself did to a control since it was last placed
+    // here (the data dialog moves its year fields) is kept.
+    if (m_applied.empty())
+        m_applied = m_natural;
+    for (std::size_t i = 0; i < m_items.size(); ++i) {
+        QWidget *widget = m_items[i].widget;
+        const QRect &before = m_applied[i];
+        const QRect now(rects[i].topLeft() + (widget->pos() - before.topLeft()),
+                        rects[i].size() + (widget->size() - before.size()));
+        if (now != widget->geometry())
+            widget->setGeometry(now);
+        m_applied[i] = rects[i];
+    }
     if (!m_scroll)
         return client;
     m_content->setFixedSize(client);

@@ -244,9 +244,12 @@ TEST(EveryDialog, ChildFitsItsScreen) {
                 }
                 if (unmoved && !(t.style & WS_THICKFRAME) &&
                     control.kind != ControlKind::ComboDropDownList) {
-                    EXPECT_EQ(rect, DialogUnitsToPixels(
-                                        QRect(control.x, control.y, control.cx, control.cy),
-                                        dialog.BaseUnits()));
+                    // Where the template places it (the data dialog moves its
+                    // year fields one pixel left itself).
+                    const QRect expected = DialogUnitsToPixels(
+                        QRect(control.x, control.y, control.cx, control.cy), dialog.BaseUnits());
+                    EXPECT_EQ(rect.size(), expected.size());
+                    EXPECT_LE((rect.topLeft() - expected.topLeft()).manhattanLength(), 1);
                 }
                 // None over another, but for a frame and what it holds.
                 for (const auto &[other, otherRect] : placed) {
