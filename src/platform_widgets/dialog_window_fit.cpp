@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QLabel>
 #include <QScrollArea>
+#include <QStyle>
 
 #include <algorithm>
 #include <cmath>
@@ -147,7 +148,15 @@ QSize DialogWindow::FitControls(QSize room) {
     if (!m_scroll)
         return client;
     m_content->setFixedSize(client);
-    const QSize shown = client.boundedTo(room);
+    // Room for the scroll bar across the side that scrolls, where the
+    // screen has it, so that the other side need not scroll as well.
+    const int bar = style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, m_scroll);
+    QSize wanted = client;
+    if (client.width() > room.width())
+        wanted.rheight() += bar;
+    if (client.height() > room.height())
+        wanted.rwidth() += bar;
+    const QSize shown = wanted.boundedTo(room);
     m_scroll->setGeometry(QRect(QPoint(0, 0), shown));
     return shown;
 }
