@@ -168,3 +168,24 @@ TEST_F(IndicesDlgTest, EditsAreReadAsNumbersOkStoresThemAndRewritesTheFileCancel
 }
 
 } // namespace
+
+namespace {
+
+TEST_F(IndicesDlgTest, EditBoxStaysWithinTheList) {
+    Reset(true);
+    CIndicesDlg dlg(app);
+    RunThenLeave(dlg, [&] {
+        QTreeView *view = View(dlg);
+        // The row cut by the list's lower edge, whose cell runs past it.
+        const QModelIndex cut = view->indexAt(QPoint(2, view->viewport()->height() - 2));
+        ASSERT_TRUE(cut.isValid());
+        ASSERT_GT(view->visualRect(cut).bottom(), view->viewport()->rect().bottom());
+        EXPECT_TRUE(dlg.m_listIndices.EditLabel(cut.row()));
+        QLineEdit *editor = Editor(dlg);
+        ASSERT_NE(editor, nullptr);
+        EXPECT_TRUE(view->viewport()->rect().contains(editor->geometry()));
+        QTest::keyClick(editor, Qt::Key_Escape);
+    });
+}
+
+} // namespace
