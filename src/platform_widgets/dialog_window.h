@@ -53,10 +53,10 @@ public:
     bool IsTabStop(const QWidget *widget) const;
     // Places the controls in a client area of at most `room` and returns
     // the client size the window needs. Where the template fits, as the
-    // template says. Otherwise the controls close up vertically: every
-    // position and height scaled down together, no control smaller than
-    // it needs to show its text (a list or a text view, which scroll, down
-    // to a few lines), none moved over another. Where even that does not
+    // template says. Otherwise the controls close up, across and down:
+    // every position and size scaled down together, no control smaller
+    // than it needs to show its text (a list or a text view, which scroll,
+    // down to a few lines), none moved over another. Where even that does not
     // fit, the controls go into an area that scrolls, so that each can
     // still be reached. Can be called again with another room.
     QSize FitControls(QSize room);
@@ -86,7 +86,9 @@ private:
     // screen reader announces: its label's text, or the window's caption,
     // with its part.
     void NameControls(const DialogTemplate &dialogTemplate);
-    // The heights under which a control would no longer show its text.
+    // The widths and heights under which a control would no longer show
+    // its text.
+    std::vector<int> MinimumWidths() const;
     std::vector<int> MinimumHeights() const;
     void ScrollControls();
     void Notify(int id, int code, const NotifyInfo &info = NotifyInfo());

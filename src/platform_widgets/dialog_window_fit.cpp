@@ -14,7 +14,7 @@ namespace {
 // A list or a text view keeps this many lines of text when it shrinks.
 constexpr int kScrollingLines = 4;
 // Rounds of closing up: each scales by what the last one left over.
-constexpr int kFitRounds = 8;
+constexpr int kFitRounds = 24;
 
 bool Scrolls(ControlKind kind, unsigned style) {
     return kind == ControlKind::ListView || kind == ControlKind::RichEdit ||
@@ -36,7 +36,8 @@ bool SideBySide(const QRect &a, const QRect &b) {
 
 struct Layout {
     std::vector<QRect> rects;
-    int height = 0;
+    int bottom = 0; // below the lowest control
+    int height = 0; // with the margin under it
 };
 
 // The template's rectangles with every top and height scaled by `factor`,
@@ -83,11 +84,72 @@ Layout CloseUp(const std::vector<QRect> &natural, const std::vector<int> &minimu
     int bottom = 0;
     for (const QRect &rect : out.rects)
         bottom = std::max(bottom, rect.bottom() + 1);
+    out.bottom = bottom;
     out.height = bottom + std::max(Scaled(client.height() - lowest, factor), 0);
     return out;
 }
 
+// The same rectangle with its axes swapped, so that closing up across
+// is closing up down.
+QRect Transposed(const QRect &rect) {
+    return QRect(rect.y(), rect.x(), rect.height(), rect.width());
+}
+
+// Closes `natural` up until it takes at most `room` down, or as little as
+// the minimums allow.
+Layout FitDown(const std::vector<QRect> &natural, const std::vector<int> &minimum, QSize client,
+               int room) {
+    double factor = static_cast<double>(room) / client.height();
+    Layout layout;
+    for (int round = 0; round < kFitRounds; ++round) {
+        layout = CloseUp(natural, minimum, client, factor);
+        if (layout.height <= room)
+            break;
+        factor *= static_cast<double>(room) / layout.height;
+    }
+    // The margin under the controls gives way last.
+    if (layout.height > room && layout.bottom <= room)
+        layout.height = room;
+    return layout;
+}
+
 } // namespace
+
+std::vector<int> DialogWindow::MinimumWidths() const {
+    std::vector<int> minimum(m_items.size());
+    for (std::size_t i = 0; i < m_items.size(); ++i) {
+        const Item &item = m_items[i];
+        QWidget *widget = item.widget;
+        const int natural = m_natural[i].width();
+        int needed = natural;
+        switch (item.kind) {
+        case ControlKind::PushButton:
+        case ControlKind::DefPushButton:
+        case ControlKind::RadioButton:
+        case ControlKind::ComboDropDownList:
+            needed = widget->sizeHint().width();
+            break;
+        case ControlKind::GroupBox:
+            needed = fontMetrics().height(); // it grows to hold its buttons
+            break;
+        case ControlKind::Label: {
+            // A label that wraps would grow taller; one whose text comes
+            // later is left as wide as the template makes it.
+            auto *label = static_cast<QLabel *>(widget);
+            if (!label->wordWrap() && !label->text().isEmpty()) {
+                const QString shown =
+                    (item.style & SS_NOPREFIX) ? label->text() : WithoutMnemonic(label->text());
+                needed = fontMetrics().horizontalAdvance(shown) + 2;
+            }
+            break;
+        }
+        default: // edits, lists and text views keep their width
+            break;
+        }
+        minimum[i] = std::min(natural, std::max(needed, 1));
+    }
+    return minimum;
+}
 
 std::vector<int> DialogWindow::MinimumHeights() const {
     std::vector<int> minimum(m_items.size());
@@ -116,16 +178,18 @@ std::vector<int> DialogWindow::MinimumHeights() const {
 QSize DialogWindow::FitControls(QSize room) {
     std::vector<QRect> rects = m_natural;
     QSize client = m_naturalClient;
+    if (client.width() > room.width() && client.width() > 0) {
+        std::vector<QRect> across;
+        across.reserve(rects.size());
+        for (const QRect &rect : rects)
+            across.push_back(Transposed(rect));
+        const Layout layout = FitDown(across, MinimumWidths(), client.transposed(), room.width());
+        for (std::size_t i = 0; i < rects.size(); ++i)
+            rects[i] = Transposed(layout.rects[i]);
+        client.setWidth(layout.height);
+    }
     if (client.height() > room.height() && client.height() > 0) {
-        const std::vector<int> minimum = MinimumHeights();
-        double factor = static_cast<double>(room.height()) / client.height();
-        Layout layout;
-        for (int round = 0; round < kFitRounds; ++round) {
-            layout = CloseUp(m_natural, minimum, m_naturalClient, factor);
-            if (layout.height <= room.height())
-                break;
-            factor *= static_cast<double>(room.height()) / layout.height;
-        }
+        const Layout layout = FitDown(rects, MinimumHeights(), client, room.height());
         rects = layout.rects;
         client.setHeight(layout.height);
     }

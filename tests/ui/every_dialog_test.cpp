@@ -272,9 +272,16 @@ TEST(EveryDialog, ControlsStayInsideWindowsThatFitTheScreen) {
         bool unmoved; // the templates fit: nothing may move
     };
     const Config configs[] = {
-        {"1", 0, {1280, 1024}, true}, {"1", 0, {1024, 600}, true},    {"2", 0, {1280, 1024}, false},
-        {"2", 0, {1024, 600}, false}, {"1", 20, {1280, 1024}, false}, {"1", 20, {1024, 600}, false},
-        {"1", 14, {1024, 600}, true}, {"1", 16, {1024, 600}, false},
+        {"1", 0, {1280, 1024}, true},
+        {"1", 0, {1024, 600}, true},
+        {"2", 0, {1280, 1024}, false},
+        {"2", 0, {1024, 600}, false},
+        {"1", 20, {1280, 1024}, false},
+        {"1", 20, {1024, 600}, false},
+        {"1", 14, {1024, 600}, true},
+        {"1", 16, {1024, 600}, false},
+        // Narrower than the data dialog at 20 pt: its controls close up across.
+        {"1", 20, {800, 600}, false},
     };
     QTemporaryDir dir;
     for (const Config &config : configs) {
