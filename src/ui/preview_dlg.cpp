@@ -91,17 +91,32 @@ void CPreviewDlg::OnSize(int type, int cx, int cy) {
     if (type != SIZE_MINIMIZED && GetClientRect().size() != QSize(cx, cy) && !IsZoomed())
         return;
     const QSize back = m_btnBack->size();
+    const QSize exportSize = m_btnExport->size();
+    int backX = cx / 2 - back.width() - kButtonGap;
+    int exportX = cx / 2 + kButtonGap;
+    int backY = cy - back.height() - kMargin;
+    const int exportY = cy - exportSize.height() - kMargin;
     // The band under the text grows with buttons made taller by a large
     // font, so that they never cover the text.
-    const int band = std::max(kButtonBand, back.height() + 2 * kMargin);
+    int band = std::max(kButtonBand, back.height() + 2 * kMargin);
+    // A screen too small for the smallest window: the buttons come closer
+    // together, or where even that leaves no room, one above the other.
+    const int space = cx - back.width() - exportSize.width();
+    if (backX < 0 || exportX + exportSize.width() > cx) {
+        if (space >= 3 * kMargin) {
+            backX = space / 3;
+            exportX = cx - exportSize.width() - space / 3;
+        } else {
+            backX = std::max((cx - back.width()) / 2, 0);
+            exportX = std::max((cx - exportSize.width()) / 2, 0);
+            backY = exportY - back.height() - kMargin;
+            band = back.height() + exportSize.height() + 3 * kMargin;
+        }
+    }
     m_report->setGeometry(kMargin, kMargin, std::max(cx - 2 * kMargin, 0),
                           std::max(cy - kMargin - band, 0));
-    // On a screen too small for the smallest window, the buttons stay
-    // within the window rather than symmetric about its middle.
-    m_btnBack->move(std::max(cx / 2 - back.width() - kButtonGap, 0), cy - back.height() - kMargin);
-    const QSize exportSize = m_btnExport->size();
-    m_btnExport->move(std::max(std::min(cx / 2 + kButtonGap, cx - exportSize.width()), 0),
-                      cy - exportSize.height() - kMargin);
+    m_btnBack->move(backX, backY);
+    m_btnExport->move(exportX, exportY);
 }
 
 void CPreviewDlg::OnPaint() {

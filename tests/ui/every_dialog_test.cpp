@@ -259,6 +259,20 @@ TEST(EveryDialog, ChildFitsItsScreen) {
                 }
                 placed.emplace_back(&control, rect);
             }
+            // In a dialog that scrolls, a button given the focus is scrolled
+            // into view, so that the keyboard reaches each one.
+            if (!scroll)
+                return;
+            for (std::size_t i = 0; i < t.controls.size(); ++i) {
+                const ControlKind kind = t.controls[i].kind;
+                if (kind != ControlKind::PushButton && kind != ControlKind::DefPushButton)
+                    continue;
+                QWidget *button = items[i].widget;
+                dialog.GotoDlgCtrl(button);
+                EXPECT_TRUE(scroll->viewport()->rect().contains(
+                    QRect(button->mapTo(scroll->viewport(), QPoint(0, 0)), button->size())))
+                    << t.controls[i].text.toStdString() << " out of view";
+            }
         });
     }
 }
@@ -282,6 +296,8 @@ TEST(EveryDialog, ControlsStayInsideWindowsThatFitTheScreen) {
         {"1", 16, {1024, 600}, false},
         // Narrower than the data dialog at 20 pt: its controls close up across.
         {"1", 20, {800, 600}, false},
+        // Both at once: the dialogs scroll, the preview's buttons stack.
+        {"2", 20, {1024, 600}, false},
     };
     QTemporaryDir dir;
     for (const Config &config : configs) {
