@@ -178,20 +178,26 @@ std::vector<int> DialogWindow::MinimumHeights() const {
 QSize DialogWindow::FitControls(QSize room) {
     std::vector<QRect> rects = m_natural;
     QSize client = m_naturalClient;
+    // Each way is closed up only where that makes it fit: a dialog that
+    // must scroll anyway keeps the template's arrangement that way.
     if (client.width() > room.width() && client.width() > 0) {
         std::vector<QRect> across;
         across.reserve(rects.size());
         for (const QRect &rect : rects)
             across.push_back(Transposed(rect));
         const Layout layout = FitDown(across, MinimumWidths(), client.transposed(), room.width());
-        for (std::size_t i = 0; i < rects.size(); ++i)
-            rects[i] = Transposed(layout.rects[i]);
-        client.setWidth(layout.height);
+        if (layout.height <= room.width()) {
+            for (std::size_t i = 0; i < rects.size(); ++i)
+                rects[i] = Transposed(layout.rects[i]);
+            client.setWidth(layout.height);
+        }
     }
     if (client.height() > room.height() && client.height() > 0) {
         const Layout layout = FitDown(rects, MinimumHeights(), client, room.height());
-        rects = layout.rects;
-        client.setHeight(layout.height);
+        if (layout.height <= room.height()) {
+            rects = layout.rects;
+            client.setHeight(layout.height);
+        }
     }
     const bool fits = client.width() <= room.width() && client.height() <= room.height();
     if (!fits && !m_scroll)
