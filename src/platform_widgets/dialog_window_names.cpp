@@ -48,16 +48,19 @@ void MarkNamedComboBox(QComboBox *combo) {
 
 namespace {
 
-// Controls whose own text says what they are: Qt names them by it.
-bool ShowsOwnText(ControlKind kind) {
-    switch (kind) {
-    case ControlKind::PushButton:
-    case ControlKind::DefPushButton:
-    case ControlKind::RadioButton:
-    case ControlKind::GroupBox:
-        return true;
-    default:
+// Controls whose own text says what they are (buttons, group boxes and
+// any kind that has a title): Qt names them by it. The text of an edit, a
+// list or a text view is what it holds, not its name.
+bool ShowsOwnText(const DialogControl &control) {
+    switch (control.kind) {
+    case ControlKind::Label:
+    case ControlKind::Edit:
+    case ControlKind::ComboDropDownList:
+    case ControlKind::ListView:
+    case ControlKind::RichEdit:
         return false;
+    default:
+        return !control.text.isEmpty();
     }
 }
 
@@ -92,12 +95,12 @@ void DialogWindow::NameControls(const DialogTemplate &dialogTemplate) {
     for (std::size_t i = 0; i < m_items.size(); ++i) {
         const DialogControl &control = dialogTemplate.controls[i];
         const bool valueLabel = control.kind == ControlKind::Label && !control.part.isEmpty();
-        if (ShowsOwnText(control.kind) || (control.kind == ControlKind::Label && !valueLabel))
+        if (ShowsOwnText(control) || (control.kind == ControlKind::Label && !valueLabel))
             continue;
         QString subject = dialogTemplate.caption;
         for (std::size_t j = i; j-- > 0;) {
             const DialogControl &before = dialogTemplate.controls[j];
-            if (ShowsOwnText(before.kind))
+            if (ShowsOwnText(before))
                 break;
             if (before.kind == ControlKind::Label && before.part.isEmpty() &&
                 !before.text.isEmpty()) {
