@@ -50,8 +50,16 @@ constexpr std::array kEntries{
     Entry{IDS_OUTPUT_NOT_A_FOLDER, u"%s n'est pas un dossier : avec plusieurs documents, "
                                    u"--output nomme le dossier des rapports."},
     Entry{IDS_OUTPUT_FOLDER_FAILED, u"Le dossier %s n'a pas pu être créé."},
+    Entry{IDS_AMOUNT_NOT_A_NUMBER,
+          u"Le montant tapé n'est pas un nombre. Tapez-le en chiffres, avec "
+          u"au plus un séparateur décimal, par exemple %s."},
+    Entry{IDS_INDEX_NOT_A_NUMBER,
+          u"L'indice tapé n'est pas un nombre. Tapez-le en chiffres, avec au "
+          u"plus un séparateur décimal, par exemple %s. L'ancienne valeur "
+          u"est gardée."},
+    Entry{IDS_INDEX_TOO_LARGE, u"Un indice ne peut pas dépasser %s. L'ancienne valeur est gardée."},
     Entry{IDS_NO_REFERENCE_INDEX, u"Vous devez entrer l'indice de départ."},
-    Entry{IDS_NO_RENT, u"Vous devez le montant du loyer."},
+    Entry{IDS_NO_RENT, u"Vous devez entrer le montant du loyer."},
     Entry{IDS_START_AFTER_END,
           u"La date de début de calcul doit être avant la date de fin de calcul."},
     Entry{IDS_ZERO_INDEX, u"Arrêt du calcul: l'indice est nul pour l'année %d."},

@@ -236,9 +236,10 @@ void CDialog::SetDlgItemText(int id, const QString &text) {
         plain->setPlainText(text);
     else if (auto *rich = qobject_cast<QTextEdit *>(w))
         rich->setPlainText(text);
-    else if (auto *label = qobject_cast<QLabel *>(w))
+    else if (auto *label = qobject_cast<QLabel *>(w)) {
         label->setText(text);
-    else if (auto *button = qobject_cast<QAbstractButton *>(w))
+        m_window->RenameValueLabel(label);
+    } else if (auto *button = qobject_cast<QAbstractButton *>(w))
         button->setText(text);
     else if (auto *group = qobject_cast<QGroupBox *>(w))
         group->setTitle(text);

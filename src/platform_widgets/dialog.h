@@ -160,6 +160,9 @@ protected:
     virtual void OnPaint();
     // The smallest size the user can drag the window's frame to.
     virtual void OnGetMinMaxInfo(QSize &minTrackSize);
+    // Asks OnGetMinMaxInfo again, for a minimum that follows the controls'
+    // sizes (never more than the screen's free area).
+    void ApplyMinimumSize();
 
     // Looks (id, code) up in a message table and calls its handler; falls
     // back to the base OnCommand when the table has no such line.
@@ -173,7 +176,6 @@ private:
     void DestroyWindow();
     void CenterWindow();
     void FitToScreen();
-    void ApplyMinimumSize();
     // The desktop has framed the window, or changed its frame: the sizes
     // that count the frame are applied again, and a window still where it
     // was centred is centred with its real frame.

@@ -72,12 +72,17 @@ void CDialog::FitToScreen() {
     // No window opens larger than the screen's free area, frame included.
     const QSize area = screen->availableGeometry().size();
     const QSize frame = m_window->frameGeometry().size() - m_window->size();
-    const QSize client = m_window->size().boundedTo(area - frame).expandedTo(QSize(1, 1));
-    if (client == m_window->size())
+    const QSize room = (area - frame).expandedTo(QSize(1, 1));
+    if (m_template.style & WS_THICKFRAME) {
+        // A window the user can resize lays its controls out itself.
+        const QSize client = m_window->size().boundedTo(room);
+        if (client != m_window->size())
+            m_window->resize(client);
         return;
-    if (m_template.style & WS_THICKFRAME)
-        m_window->resize(client);
-    else
+    }
+    // The others bring their controls closer, or scroll them, to fit.
+    const QSize client = m_window->FitControls(room);
+    if (client != m_window->size())
         m_window->setFixedSize(client);
 }
 
@@ -86,9 +91,13 @@ void CDialog::ApplyMinimumSize() {
         return;
     QSize minTrack(0, 0);
     OnGetMinMaxInfo(minTrack);
-    // The minimum is of the whole window, frame included.
+    // The minimum is of the whole window, frame included, and never more
+    // than the screen's free area.
     const QSize frame = m_window->frameGeometry().size() - m_window->size();
-    m_window->setMinimumSize((minTrack - frame).expandedTo(QSize(0, 0)));
+    QSize minimum = (minTrack - frame).expandedTo(QSize(0, 0));
+    if (QScreen *screen = ScreenOf(m_window))
+        minimum = minimum.boundedTo(screen->availableGeometry().size() - frame);
+    m_window->setMinimumSize(minimum.expandedTo(QSize(0, 0)));
 }
 
 void CDialog::OnFrameChanged() {

@@ -46,8 +46,10 @@ enum ControlStyle : unsigned {
 inline constexpr int IDC_STATIC = -1;
 
 // One control: its id (IDC_STATIC for controls nothing refers to), kind, text,
-// position and size in dialog units, styles, and for a drop-down list the
-// items it gets when the window is created.
+// position and size in dialog units, styles, for a drop-down list the items
+// it gets when the window is created, and the part of its label's subject
+// the control holds when several share one label (a date's "jour", "mois"
+// and "année"): a screen reader names the control by its label and part.
 struct DialogControl {
     int id;
     ControlKind kind;
@@ -55,6 +57,7 @@ struct DialogControl {
     int x, y, cx, cy;
     unsigned style = 0;
     QStringList items = {};
+    QString part = {};
 };
 
 // Styles of a dialog window. Every window has a caption with its title, a

@@ -15,9 +15,6 @@
 
 #include <algorithm>
 
-namespace {
-
-// A label's text with its mnemonic marks removed: "&&" gives "&".
 QString WithoutMnemonic(const QString &text) {
     QString out;
     out.reserve(text.size());
@@ -30,8 +27,6 @@ QString WithoutMnemonic(const QString &text) {
     }
     return out;
 }
-
-} // namespace
 
 DialogWindow::DialogWindow(CDialog &owner, QWidget *parent)
     : QDialog(parent)
@@ -61,6 +56,7 @@ bool DialogWindow::Build(const DialogTemplate &dialogTemplate) {
     }
 
     LinkControls();
+    NameControls(dialogTemplate);
     m_baseUnits = FittingBaseUnits(dialogTemplate);
     const QSize client =
         DialogUnitsToPixels(QRect(0, 0, dialogTemplate.cx, dialogTemplate.cy), m_baseUnits).size();
@@ -76,7 +72,9 @@ bool DialogWindow::Build(const DialogTemplate &dialogTemplate) {
         if (control.kind == ControlKind::ComboDropDownList)
             rect.setHeight(widget->sizeHint().height());
         widget->setGeometry(rect);
+        m_natural.push_back(rect);
     }
+    m_naturalClient = client;
     m_notifying = true;
     return true;
 }
@@ -127,8 +125,10 @@ QWidget *DialogWindow::CreateControl(const DialogControl &control) {
         return button;
     }
     case ControlKind::RadioButton: {
+        // Exclusive through the group LinkControls puts it in; auto-exclusive
+        // as well, so that it is reported to screen readers as a radio
+        // button (the group takes precedence over auto-exclusivity).
         auto *button = new QRadioButton(control.text, this);
-        button->setAutoExclusive(false);
         connect(button, &QAbstractButton::clicked, this, [this, id] { Notify(id, BN_CLICKED); });
         return button;
     }
@@ -172,6 +172,7 @@ QWidget *DialogWindow::CreateControl(const DialogControl &control) {
     }
     case ControlKind::ComboDropDownList: {
         auto *combo = new QComboBox(this);
+        MarkNamedComboBox(combo);
         QStringList items = control.items;
         if (style & CBS_SORT) {
             std::stable_sort(items.begin(), items.end(), [](const QString &a, const QString &b) {

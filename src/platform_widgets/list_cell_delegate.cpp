@@ -103,3 +103,10 @@ void ListCellDelegate::setModelData(QWidget *editor, QAbstractItemModel *,
     if (auto *edit = qobject_cast<QLineEdit *>(editor))
         m_commit(edit->text());
 }
+
+void ListCellDelegate::updateEditorGeometry(QWidget *editor, const QStyleOptionViewItem &option,
+                                            const QModelIndex &index) const {
+    QStyledItemDelegate::updateEditorGeometry(editor, option, index);
+    if (const QWidget *area = editor->parentWidget())
+        editor->setGeometry(editor->geometry().intersected(area->rect()));
+}

@@ -28,6 +28,10 @@ public:
     bool eventFilter(QObject *object, QEvent *event) override;
     void setModelData(QWidget *editor, QAbstractItemModel *model,
                       const QModelIndex &index) const override;
+    // The edit box over the cell, cut to the list's visible area so that it
+    // never spills past the list's edge.
+    void updateEditorGeometry(QWidget *editor, const QStyleOptionViewItem &option,
+                              const QModelIndex &index) const override;
 
 private:
     Commit m_commit;

@@ -33,6 +33,7 @@ constexpr int kIndexDecimals = 2;
 
 constexpr unsigned kLabel = SS_LEFTNOWORDWRAP | WS_GROUP;
 constexpr unsigned kEdit = WS_BORDER | ES_AUTOHSCROLL;
+constexpr unsigned kValue = SS_RIGHT | SS_NOPREFIX | WS_GROUP;
 
 // The document date bound to a date row.
 PackedDate &RowDate(CalcDocument &doc, int row) {
@@ -55,6 +56,12 @@ void FailWithDateInvalid(CDataExchange &dx, int id) {
 } // namespace
 
 DialogTemplate CalcDataDlgTemplate() {
+    // What each field of a row holds, for the name a screen reader gives it.
+    const QString day = QStringLiteral("jour");
+    const QString month = QStringLiteral("mois");
+    const QString year = QStringLiteral("année");
+    const QString quarter = QStringLiteral("trimestre");
+    const QString value = QStringLiteral("valeur");
     const QStringList quarters = {QStringLiteral("T 1"), QStringLiteral("T 2"),
                                   QStringLiteral("T 3"), QStringLiteral("T 4")};
     return {IDD_CALC_DATA,
@@ -65,26 +72,25 @@ DialogTemplate CalcDataDlgTemplate() {
             {
                 {IDC_STATIC, ControlKind::Label, QStringLiteral("&Signature du bail:"), 7, 10, 60,
                  8, kLabel},
-                {IDC_SIGNATURE_DAY, ControlKind::Edit, QString(), 79, 8, 14, 13, kEdit},
-                {IDC_SIGNATURE_MONTH, ControlKind::Edit, QString(), 94, 8, 14, 13, kEdit},
-                {IDC_SIGNATURE_YEAR, ControlKind::Edit, QString(), 109, 8, 22, 13, kEdit},
+                {IDC_SIGNATURE_DAY, ControlKind::Edit, {}, 79, 8, 14, 13, kEdit, {}, day},
+                {IDC_SIGNATURE_MONTH, ControlKind::Edit, {}, 94, 8, 14, 13, kEdit, {}, month},
+                {IDC_SIGNATURE_YEAR, ControlKind::Edit, {}, 109, 8, 22, 13, kEdit, {}, year},
                 {IDC_STATIC, ControlKind::Label, QStringLiteral("&Première révision:"), 7, 25, 60,
                  8, kLabel},
-                {IDC_FIRST_REVISION_DAY, ControlKind::Edit, QString(), 79, 23, 14, 13, kEdit},
-                {IDC_FIRST_REVISION_MONTH, ControlKind::Edit, QString(), 94, 23, 14, 13, kEdit},
-                {IDC_FIRST_REVISION_YEAR, ControlKind::Edit, QString(), 109, 23, 22, 13, kEdit},
+                {IDC_FIRST_REVISION_DAY, ControlKind::Edit, {}, 79, 23, 14, 13, kEdit, {}, day},
+                {IDC_FIRST_REVISION_MONTH, ControlKind::Edit, {}, 94, 23, 14, 13, kEdit, {}, month},
+                {IDC_FIRST_REVISION_YEAR, ControlKind::Edit, {}, 109, 23, 22, 13, kEdit, {}, year},
                 {IDC_STATIC, ControlKind::Label, QStringLiteral("&Dernière révision:"), 7, 40, 60,
                  8, kLabel},
-                {IDC_LAST_REVISION_DAY, ControlKind::Edit, QString(), 79, 38, 14, 13, kEdit},
-                {IDC_LAST_REVISION_MONTH, ControlKind::Edit, QString(), 94, 38, 14, 13, kEdit},
-                {IDC_LAST_REVISION_YEAR, ControlKind::Edit, QString(), 109, 38, 22, 13, kEdit},
+                {IDC_LAST_REVISION_DAY, ControlKind::Edit, {}, 79, 38, 14, 13, kEdit, {}, day},
+                {IDC_LAST_REVISION_MONTH, ControlKind::Edit, {}, 94, 38, 14, 13, kEdit, {}, month},
+                {IDC_LAST_REVISION_YEAR, ControlKind::Edit, {}, 109, 38, 22, 13, kEdit, {}, year},
                 {IDC_STATIC, ControlKind::Label, QStringLiteral("&Indice de référence:"), 7, 55, 68,
                  8, kLabel},
                 {IDC_REF_QUARTER, ControlKind::ComboDropDownList, QString(), 79, 53, 29, 66,
-                 CBS_SORT | WS_VSCROLL, quarters},
-                {IDC_REF_YEAR, ControlKind::Edit, QString(), 109, 53, 22, 13, kEdit},
-                {IDC_INDEX_VALUE, ControlKind::Label, QString(), 140, 55, 35, 8,
-                 SS_RIGHT | SS_NOPREFIX | WS_GROUP},
+                 CBS_SORT | WS_VSCROLL, quarters, quarter},
+                {IDC_REF_YEAR, ControlKind::Edit, {}, 109, 53, 22, 13, kEdit, {}, year},
+                {IDC_INDEX_VALUE, ControlKind::Label, {}, 140, 55, 35, 8, kValue, {}, value},
                 {IDC_STATIC, ControlKind::Label, QStringLiteral("Montant du &loyer:"), 7, 69, 60, 8,
                  kLabel},
                 {IDC_RENT, ControlKind::Edit, QString(), 79, 68, 74, 12, kEdit},

@@ -5,9 +5,14 @@
 #include "engine/number_text.h"
 #include "engine/packed_date.h"
 #include "platform/message_box.h"
+#include "platform/message_format.h"
+#include "platform/string_table.h"
 #include "platform_widgets/data_exchange.h"
+#include "ui/amount_edit.h"
 
 #include <QStringBuilder>
+
+#include <cmath>
 
 DialogTemplate IndicesDlgTemplate() {
     return {IDD_INDICES,
@@ -31,6 +36,12 @@ namespace {
 QString QuarterText(int year, int quarter) {
     return QString::number(year) % QStringView(u" - Trim ") % QChar(u'0' + quarter);
 }
+
+// The largest index a cell takes: the widest value of the index file's
+// field, and far above any published index. A value that would round to
+// more at two decimals is refused.
+constexpr double kLargestIndex = 99999.99;
+constexpr double kLargestBeforeRounding = 99999.995;
 
 } // namespace
 
@@ -86,7 +97,24 @@ void CIndicesDlg::OnEndLabelEditList(const NotifyInfo &info) {
     // for an edit opened by a click, the current row for one opened by the
     // keyboard, which need not be the first selected.
     const int row = info.item >= 0 ? info.item : m_listIndices.GetNextSelectedItem(-1);
-    m_listIndices.SetItemText(row, 0, FormatNumber(ParseNumber(info.text), kDecimals));
+    // A text that is not wholly a number, or a value no table can hold, is
+    // refused and the row keeps its value: nothing typed is cut silently.
+    const std::optional<double> value = ReadAmountText(info.text);
+    if (!value) {
+        MessageBox(
+            MessageBoxes(),
+            FormatPrintf(LoadString(IDS_INDEX_NOT_A_NUMBER), {FormatNumber(150.5, kDecimals)}),
+            MB_OK | MB_ICONEXCLAMATION);
+        return;
+    }
+    if (std::abs(*value) >= kLargestBeforeRounding) {
+        MessageBox(
+            MessageBoxes(),
+            FormatPrintf(LoadString(IDS_INDEX_TOO_LARGE), {FormatNumber(kLargestIndex, kDecimals)}),
+            MB_OK | MB_ICONEXCLAMATION);
+        return;
+    }
+    m_listIndices.SetItemText(row, 0, FormatNumber(*value, kDecimals));
 }
 
 void CIndicesDlg::StoreListedValues() {

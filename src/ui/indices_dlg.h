@@ -29,7 +29,9 @@ public:
     // A click in the list: edits the value of the first selected row.
     void OnClickList(const NotifyInfo &info);
     // The end of an edit: the typed text read as a number and written back
-    // with two decimals; a cancelled edit leaves the row as it was.
+    // with two decimals; a cancelled edit leaves the row as it was, and so
+    // does a text that is not wholly a number or a value beyond 99 999,99,
+    // with a message.
     void OnEndLabelEditList(const NotifyInfo &info);
     // The listed values into the index table, each read as a number and
     // narrowed to single precision.

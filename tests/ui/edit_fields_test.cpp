@@ -1,4 +1,6 @@
 #include "engine/number_text.h"
+#include "platform/message_format.h"
+#include "platform/string_table.h"
 #include "platform/user_locale.h"
 #include "platform_widgets/data_exchange.h"
 #include "platform_widgets/dialog.h"
@@ -14,6 +16,8 @@
 #include <QClipboard>
 #include <QLineEdit>
 #include <QTest>
+
+#include <optional>
 
 namespace {
 
@@ -255,23 +259,38 @@ TEST_F(EditFieldsTest, AmountSelectsItsWholeTextWhenEnteredByTabOrMouse) {
     });
 }
 
-TEST_F(EditFieldsTest, AmountIsShownWithTwoDecimalsAndStoredAsItReads) {
+TEST_F(EditFieldsTest, AmountIsShownWithTwoDecimalsAndStoredAsItReadsOrRefusedWhole) {
     struct Case {
         const char *name;
         UserLocale locale;
         double loaded;
         const char *shown;
         const char *typed;
-        double stored;
+        double stored; // the value kept when the text is refused
+        bool refused = false;
     };
     const Case cases[] = {
         {"comma locale", TestLocale::French(), 0.0, "0,00", "1250,5", 1250.5},
-        {"point locale: the comma ends the number", TestLocale::English(), 0.0, "0.00", "1250,5",
-         1250.0},
+        // The comma, alone and followed by one or two digits, cannot
+        // separate groups: it is the decimal mark.
+        {"point locale: a comma before one digit", TestLocale::English(), 0.0, "0.00", "1250,5",
+         1250.5},
+        {"point locale: a comma before two digits", TestLocale::English(), 0.0, "0.00", "850,55",
+         850.55},
         // The user's own separator can be typed, not only the comma.
         {"point locale: the point", TestLocale::English(), 0.0, "0.00", "3500.50", 3500.5},
+        {"point locale: a comma before three digits could group", TestLocale::English(), 7.0,
+         "7.00", "1,250", 7.0, true},
+        {"point locale: a comma and a point", TestLocale::English(), 7.0, "7.00", "1,250.5", 7.0,
+         true},
+        {"point locale: a comma ending the text", TestLocale::English(), 7.0, "7.00", "12,", 7.0,
+         true},
+        {"comma locale: its own mark ending the text", TestLocale::French(), 7.0, "7,00", "12,",
+         12.0},
+        {"comma locale: its own mark first", TestLocale::French(), 7.0, "7,00", ",5", 0.5},
+        {"comma locale: two marks", TestLocale::French(), 7.0, "7,00", "1,,2", 7.0, true},
         {"empty text", TestLocale::French(), 99.125, "99,13", "", 0.0},
-        {"commas only", TestLocale::French(), 1234567.0, "1234567,00", ",,", 0.0},
+        {"commas only", TestLocale::French(), 1234567.0, "1234567,00", ",,", 1234567.0, true},
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.name);
@@ -282,13 +301,69 @@ TEST_F(EditFieldsTest, AmountIsShownWithTwoDecimalsAndStoredAsItReads) {
         RunThenLeave(dlg, [&] {
             EXPECT_EQ(Edit(dlg, kAmount)->text(), QLatin1String(c.shown));
             TypeInto(dlg, kAmount, QLatin1String(c.typed));
-            EXPECT_TRUE(dlg.UpdateData(true));
+            dlg.GotoDlgCtrl(dlg.GetDlgItem(IDOK));
+            EXPECT_EQ(dlg.UpdateData(true), !c.refused);
             EXPECT_DOUBLE_EQ(dlg.value, c.stored);
+            if (c.refused) {
+                EXPECT_EQ(Focused(), dlg.GetDlgItem(kAmount));
+                EXPECT_EQ(Edit(dlg, kAmount)->selectedText(), QLatin1String(c.typed));
+            }
             EXPECT_TRUE(dlg.UpdateData(false));
         });
-        EXPECT_TRUE(boxes.Boxes().empty());
+        EXPECT_EQ(boxes.Texts(), c.refused
+                                     ? QStringList{FormatPrintf(LoadString(IDS_AMOUNT_NOT_A_NUMBER),
+                                                                {FormatNumber(850.5, 2)})}
+                                     : QStringList());
     }
     ReadDecimalSeparator(TestLocale::French());
+}
+
+// The strict reading shared by the amount field and the index table's cells:
+// a text is read whole or not at all.
+TEST(AmountText, IsReadWholeOrNotAtAll) {
+    struct Case {
+        const char *text;
+        const char16_t *separator;
+        std::optional<double> value;
+    };
+    const Case cases[] = {
+        {"150,5", u".", 150.5},
+        {"150,25", u".", 150.25},
+        {"150,255", u".", std::nullopt},
+        {"150.5", u",", 150.5},
+        {"150.500", u",", std::nullopt},
+        {"1.234,5", u",", std::nullopt},
+        {" 12,5 ", u",", 12.5},
+        {"-3,5", u",", -3.5},
+        {"+3", u",", 3.0},
+        {"3-", u",", std::nullopt},
+        {"1e39", u",", std::nullopt},
+        {"1 234,5", u",", std::nullopt},
+        {"12abc", u",", std::nullopt},
+        {"abc", u",", std::nullopt},
+        {"", u",", std::nullopt},
+        {",", u",", std::nullopt},
+        {"5,", u",", 5.0},
+        {"5.", u",", std::nullopt},
+        {"inf", u".", std::nullopt},
+        {"0x10", u".", std::nullopt},
+        {"12.5", u"", 12.5},
+        {"7\u00B75", u"\u00B7", 7.5},
+        {"12,5", u"'", 12.5},
+        {"12.5", u"'", 12.5},
+        {"12'5", u"'", 12.5},
+        // Beyond the double range: no value rather than an infinite one.
+        {"999999999999999999999999999999999999999999999999999999999999999999999999999999999999"
+         "999999999999999999999999999999999999999999999999999999999999999999999999999999999999"
+         "999999999999999999999999999999999999999999999999999999999999999999999999999999999999"
+         "999999999999999999999999999999999999999999999999999999999999999999999",
+         u",", std::nullopt},
+    };
+    for (const Case &c : cases) {
+        const QString text = QString::fromUtf8(c.text);
+        EXPECT_EQ(ReadAmountText(text, QStringView(c.separator)), c.value)
+            << c.text << " with " << QString::fromUtf16(c.separator).toStdString();
+    }
 }
 
 } // namespace

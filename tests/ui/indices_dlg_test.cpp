@@ -89,12 +89,21 @@ TEST_F(IndicesDlgTest, EditsAreReadAsNumbersOkStoresThemAndRewritesTheFileCancel
         const char *shown; // row 3 afterwards
         Qt::Key endDialog; // Return: OK, Escape: Cancel
         bool writable = true;
+        unsigned refusal = 0; // the message of a refused text
     };
     const Case cases[] = {
         {click, "12.5", Qt::Key_Return, "12,50", Qt::Key_Return},
         {click, "12,5", Qt::Key_Return, "12,50", Qt::Key_Return},
-        {click, "1 234,5", Qt::Key_Return, "1,00", Qt::Key_Return},
-        {click, "abc", Qt::Key_Return, "0,00", Qt::Key_Return},
+        // A text that is not wholly a number, or a value no table can
+        // hold, is refused and the row keeps its value.
+        {click, "1 234,5", Qt::Key_Return, "103,00", Qt::Key_Return, true, IDS_INDEX_NOT_A_NUMBER},
+        {click, "abc", Qt::Key_Return, "103,00", Qt::Key_Return, true, IDS_INDEX_NOT_A_NUMBER},
+        {click, "150,5x", Qt::Key_Return, "103,00", Qt::Key_Return, true, IDS_INDEX_NOT_A_NUMBER},
+        {click, "12.500", Qt::Key_Return, "103,00", Qt::Key_Return, true, IDS_INDEX_NOT_A_NUMBER},
+        {click, "1e39", Qt::Key_Return, "103,00", Qt::Key_Return, true, IDS_INDEX_NOT_A_NUMBER},
+        {click, "99999,99", Qt::Key_Return, "99999,99", Qt::Key_Return},
+        {click, "99999,995", Qt::Key_Return, "103,00", Qt::Key_Return, true, IDS_INDEX_TOO_LARGE},
+        {click, "100000", Qt::Key_Return, "103,00", Qt::Key_Return, true, IDS_INDEX_TOO_LARGE},
         {click, "77", Qt::Key_Escape, "103,00", Qt::Key_Return},
         {f2, "8", Qt::Key_Return, "8,00", Qt::Key_Return},
         {twoSelected, "9", Qt::Key_Return, "9,00", Qt::Key_Return},
@@ -140,8 +149,14 @@ TEST_F(IndicesDlgTest, EditsAreReadAsNumbersOkStoresThemAndRewritesTheFileCancel
         });
         const bool ok = c.endDialog == Qt::Key_Return;
         EXPECT_EQ(result, ok ? IDOK : IDCANCEL);
-        EXPECT_EQ(boxes.Texts(),
-                  c.writable ? QStringList() : QStringList{LoadString(IDS_INDEX_FILE_ERROR)});
+        QStringList texts;
+        if (c.refusal == IDS_INDEX_NOT_A_NUMBER)
+            texts << FormatPrintf(LoadString(c.refusal), {QStringLiteral("150,50")});
+        else if (c.refusal == IDS_INDEX_TOO_LARGE)
+            texts << FormatPrintf(LoadString(c.refusal), {QStringLiteral("99999,99")});
+        if (!c.writable)
+            texts << LoadString(IDS_INDEX_FILE_ERROR);
+        EXPECT_EQ(boxes.Texts(), texts);
         EXPECT_EQ(IsQuitPending(), !c.writable);
         // OK rounds every listed value to two decimals; 2106 is left alone.
         const float edited = static_cast<float>(ParseNumber(QString::fromUtf8(c.shown)));
@@ -186,6 +201,27 @@ TEST_F(IndicesDlgTest, OkKeepsTheValuesWhenTheBackupOrTheFileCannotBeWritten) {
         QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner);
         QDir().rmdir(backup);
     }
+}
+
+} // namespace
+
+namespace {
+
+TEST_F(IndicesDlgTest, EditBoxStaysWithinTheList) {
+    Reset(true);
+    CIndicesDlg dlg(app);
+    RunThenLeave(dlg, [&] {
+        QTreeView *view = View(dlg);
+        // The row cut by the list's lower edge, whose cell runs past it.
+        const QModelIndex cut = view->indexAt(QPoint(2, view->viewport()->height() - 2));
+        ASSERT_TRUE(cut.isValid());
+        ASSERT_GT(view->visualRect(cut).bottom(), view->viewport()->rect().bottom());
+        EXPECT_TRUE(dlg.m_listIndices.EditLabel(cut.row()));
+        QLineEdit *editor = Editor(dlg);
+        ASSERT_NE(editor, nullptr);
+        EXPECT_TRUE(view->viewport()->rect().contains(editor->geometry()));
+        QTest::keyClick(editor, Qt::Key_Escape);
+    });
 }
 
 } // namespace
