@@ -43,7 +43,8 @@ int main(int argc, char *argv[]) {
     // A command-line run needs no window and goes on without a display; an
     // interactive one cannot, and says so in one line.
     const bool commandLineMode = !commandLine.isEmpty();
-    const DisplayChoice display = ChooseDisplay(DisplayEnvironment::Current(), commandLineMode);
+    const DisplayEnvironment environment = DisplayEnvironment::Current();
+    const DisplayChoice display = ChooseDisplay(environment, commandLineMode);
     if (display.unavailable) {
         WriteStandardErrorLine(NoDisplayText());
         return 1;
@@ -54,8 +55,10 @@ int main(int argc, char *argv[]) {
     QApplication application(argc, argv);
     // The programs this one starts (the word processor, the clipboard
     // keeper) see the user's own environment.
-    if (!display.platform.isEmpty())
+    if (!display.platform.isEmpty() && environment.qpaPlatform.isEmpty())
         qunsetenv("QT_QPA_PLATFORM");
+    else if (!display.platform.isEmpty())
+        qputenv("QT_QPA_PLATFORM", environment.qpaPlatform);
     const bool windowless = IsWindowless(QGuiApplication::platformName());
     if (display.checkAfterStart && windowless) {
         WriteStandardErrorLine(NoDisplayText());
