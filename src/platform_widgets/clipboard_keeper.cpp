@@ -305,16 +305,19 @@ int RunClipboardKeeper(int argc, char **argv) {
     // Nothing but the standard streams stays open: the copy of the program
     // it was started from is mapped already.
     close_range(STDERR_FILENO + 1, ~0U, 0);
-    // The program sends the content at once and waits as long; anything
-    // else (a terminal, an endless stream) is refused.
-    const std::optional<QByteArray> bytes =
-        ReceiveContent(STDIN_FILENO, QDeadlineTimer(kHandOverMs));
+    // The program sends the content at once and waits for the keeper as
+    // long as the hand-over lasts; anything else (a terminal, an endless
+    // stream) is refused.
+    const QDeadlineTimer deadline(kHandOverMs);
+    const std::optional<QByteArray> bytes = ReceiveContent(STDIN_FILENO, deadline);
     if (!bytes)
         return 1;
     std::unique_ptr<QMimeData> data(DeserializeMimeData(*bytes));
     // An X server that accepts the connection but never answers would hold
-    // the keeper for ever.
-    if (data == nullptr || !X11DisplayAnswers(qgetenv("DISPLAY"), kDisplayAnswerMs))
+    // the keeper for ever; one started on demand (Xwayland) gets the rest of
+    // the hand-over's time.
+    if (data == nullptr ||
+        !X11DisplayAnswers(qgetenv("DISPLAY"), static_cast<int>(deadline.remainingTime())))
         return 1;
     QGuiApplication application(argc, argv);
     if (QGuiApplication::platformName() != QStringLiteral("xcb"))
