@@ -134,39 +134,27 @@ TEST_F(ProgramRun, ProgramWritesTheReportBesideItselfAndExitsWithZero) {
 struct SilentXServers {
     SilentXServers() {
         for (int n = 900 + getpid() % 1000; local < 0 && n < 2900; ++n) {
-            sockaddr_un address{};
-            address.sun_family = AF_UNIX;
+            sockaddr_un name{AF_UNIX, {}};
             const QByteArray path = "/tmp/.X11-unix/X" + QByteArray::number(n);
-            std::memcpy(address.sun_path + 1, path.constData(), size_t(path.size()));
-            const int fd = socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
-            const auto length =
-                socklen_t(offsetof(sockaddr_un, sun_path) + 1 + size_t(path.size()));
-            if (bind(fd, reinterpret_cast<const sockaddr *>(&address), length) == 0 &&
-                listen(fd, 16) == 0) {
+            std::memcpy(name.sun_path + 1, path.constData(), size_t(path.size()));
+            if (Listen(AF_UNIX, &name,
+                       socklen_t(offsetof(sockaddr_un, sun_path) + 1 + size_t(path.size()))))
                 local = n;
-                fds.push_back(fd);
-            } else {
-                close(fd);
-            }
         }
         for (int n = 100 + getpid() % 1000; remote < 0 && n < 2100; ++n) {
-            sockaddr_in address{};
-            address.sin_family = AF_INET;
-            address.sin_port = htons(static_cast<uint16_t>(6000 + n));
-            address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-            const int fd = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-            if (bind(fd, reinterpret_cast<const sockaddr *>(&address), sizeof address) == 0 &&
-                listen(fd, 16) == 0) {
+            sockaddr_in tcp{AF_INET, htons(uint16_t(6000 + n)), {htonl(INADDR_LOOPBACK)}, {}};
+            if (Listen(AF_INET, &tcp, sizeof tcp))
                 remote = n;
-                fds.push_back(fd);
-            } else {
-                close(fd);
-            }
         }
     }
     ~SilentXServers() {
         for (int fd : fds)
             close(fd);
+    }
+    bool Listen(int family, const void *address, socklen_t length) {
+        const int fd = socket(family, SOCK_STREAM | SOCK_CLOEXEC, 0);
+        fds.push_back(fd);
+        return bind(fd, static_cast<const sockaddr *>(address), length) == 0 && listen(fd, 16) == 0;
     }
     int local = -1;
     int remote = -1;
