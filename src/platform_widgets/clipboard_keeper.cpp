@@ -63,8 +63,8 @@ bool IsClipboardKeeperRun(int argc, char **argv) {
 }
 
 // The content is a flat list: formats with their bytes, then the picture as
-// PNG bytes and the colour, each after a flag. Nothing in it nests, so
-// reading it takes no recursion, whatever the bytes.
+// PNG bytes and the colour as a number, each after a flag. Nothing in it
+// nests, so reading it takes no recursion, whatever the bytes.
 QByteArray SerializeMimeData(const QMimeData &data) {
     QMimeData kept;
     qsizetype weight = CopyKeptClipboardFormats(data, kept, kMaxKeptClipboardBytes);
@@ -84,10 +84,12 @@ QByteArray SerializeMimeData(const QMimeData &data) {
     out << !picture.isEmpty();
     if (!picture.isEmpty())
         out << picture;
-    const bool hasColor = data.hasColor() && qvariant_cast<QColor>(data.colorData()).isValid();
-    out << hasColor;
-    if (hasColor)
-        out << qvariant_cast<QColor>(data.colorData());
+    // The colour as its 16-bit red, green, blue and alpha, all the X11
+    // clipboard gives of a colour.
+    const QColor color = data.hasColor() ? qvariant_cast<QColor>(data.colorData()) : QColor();
+    out << color.isValid();
+    if (color.isValid())
+        out << quint64(color.rgba64());
     return bytes;
 }
 
@@ -123,9 +125,9 @@ QMimeData *DeserializeMimeData(const QByteArray &bytes) {
     }
     in >> hasValue;
     if (hasValue) {
-        QColor color;
+        quint64 color = 0;
         in >> color;
-        data->setColorData(color);
+        data->setColorData(QColor::fromRgba64(QRgba64::fromRgba64(color)));
     }
     if (in.status() != QDataStream::Ok || !in.atEnd())
         return nullptr;
