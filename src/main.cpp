@@ -61,7 +61,8 @@ int main(int argc, char *argv[]) {
     const bool commandLineMode = choice.kind != CommandLineChoice::Interactive;
     if (commandLineMode)
         QuietQtMessages();
-    const DisplayChoice display = ChooseDisplay(DisplayEnvironment::Current(), commandLineMode);
+    const DisplayEnvironment environment = DisplayEnvironment::Current();
+    const DisplayChoice display = ChooseDisplay(environment, commandLineMode);
     if (display.unavailable) {
         WriteStandardErrorLine(NoDisplayText());
         return 1;
@@ -72,8 +73,10 @@ int main(int argc, char *argv[]) {
     QApplication application(argc, argv);
     // The programs this one starts (the word processor, the clipboard
     // keeper) see the user's own environment.
-    if (!display.platform.isEmpty())
+    if (!display.platform.isEmpty() && environment.qpaPlatform.isEmpty())
         qunsetenv("QT_QPA_PLATFORM");
+    else if (!display.platform.isEmpty())
+        qputenv("QT_QPA_PLATFORM", environment.qpaPlatform);
     const bool windowless = IsWindowless(QGuiApplication::platformName());
     if (display.checkAfterStart && windowless) {
         WriteStandardErrorLine(NoDisplayText());

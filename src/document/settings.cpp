@@ -2,6 +2,8 @@
 
 #include "platform/services.h"
 
+#include <optional>
+
 namespace {
 
 QString CibleName() {
@@ -16,6 +18,48 @@ QString Date2000Name() {
     return QStringLiteral("Date2000");
 }
 
+// The values the program reads, each with the longest text it takes: a
+// number is a decimal 32-bit integer (the store reads it as such); a longer
+// text than its limit is refused and its default taken, as for a missing
+// value. A value the program does not know is never read.
+struct KnownSetting {
+    const char16_t *name;
+    qsizetype maxLength; // characters; 0 for a number
+};
+
+const KnownSetting kKnownSettings[] = {
+    {u"Cible", 0},
+    // The options dialog takes 3 characters, the locale's default as many
+    // as the original's buffer held.
+    {u"Symbole", 9},
+    {u"Date2000", 0},
+};
+
+const KnownSetting *FindKnownSetting(const QString &name) {
+    for (const KnownSetting &known : kKnownSettings) {
+        if (name == QStringView(known.name))
+            return &known;
+    }
+    return nullptr;
+}
+
+std::optional<int> ReadKnownInt(ISettingsStore &store, const QString &name) {
+    const KnownSetting *known = FindKnownSetting(name);
+    if (known == nullptr || known->maxLength != 0)
+        return std::nullopt;
+    return store.ReadInt(SettingsSection(), name);
+}
+
+std::optional<QString> ReadKnownText(ISettingsStore &store, const QString &name) {
+    const KnownSetting *known = FindKnownSetting(name);
+    if (known == nullptr || known->maxLength == 0)
+        return std::nullopt;
+    std::optional<QString> text = store.ReadText(SettingsSection(), name);
+    if (text && text->size() > known->maxLength)
+        return std::nullopt;
+    return text;
+}
+
 } // namespace
 
 QString SettingsSection() {
@@ -23,11 +67,10 @@ QString SettingsSection() {
 }
 
 AppSettings ReadSettingsFrom(ISettingsStore &store, const QString &localeCurrencySymbol) {
-    const QString section = SettingsSection();
     AppSettings settings;
-    settings.cible = store.ReadInt(section, CibleName()).value_or(0);
-    settings.symbole = store.ReadText(section, SymboleName()).value_or(localeCurrencySymbol);
-    settings.date2000 = store.ReadInt(section, Date2000Name()).value_or(40);
+    settings.cible = ReadKnownInt(store, CibleName()).value_or(0);
+    settings.symbole = ReadKnownText(store, SymboleName()).value_or(localeCurrencySymbol);
+    settings.date2000 = ReadKnownInt(store, Date2000Name()).value_or(40);
     return settings;
 }
 

@@ -20,7 +20,8 @@ struct AppSettings {
 QString SettingsSection(); // "Général"
 
 // Reads the three values; a missing or unreadable one gets its default: 0,
-// the locale's currency symbol (kept whole, whatever its length), 40.
+// the locale's currency symbol (kept whole, whatever its length), 40. A
+// stored "Symbole" longer than 9 characters is refused as unreadable.
 AppSettings ReadSettingsFrom(ISettingsStore &store, const QString &localeCurrencySymbol);
 
 // Writes "Cible", "Symbole" and "Date2000", in this order; failures are

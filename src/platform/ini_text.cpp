@@ -1,6 +1,7 @@
 #include "platform/ini_text.h"
 
 #include <QByteArrayView>
+#include <QStringList>
 
 namespace {
 
@@ -281,4 +282,171 @@ QByteArray SetIniValue(const QByteArray &text, const QString &section, const QSt
         out += '[' + EscapedName(section) + ']' + lineEnd + entry + lineEnd;
     }
     return out;
+}
+
+std::optional<QByteArray> FindIniValue(const QByteArray &text, const QString &section,
+                                       const QString &key) {
+    const QString wanted = section.isEmpty() ? QStringLiteral("General") : section;
+    bool inSection = false;
+    qsizetype pos = 0;
+    while (pos < text.size()) {
+        const Line line = LineAt(text, pos);
+        const QByteArrayView content =
+            Trimmed(QByteArrayView(text).sliced(line.begin, line.end - line.begin));
+        pos = line.next;
+        if (content.startsWith('[')) {
+            const qsizetype close = content.indexOf(']');
+            inSection = UnescapedName(
+                            content.sliced(1, (close < 0 ? content.size() : close) - 1)) == wanted;
+            continue;
+        }
+        const qsizetype equals = content.indexOf('=');
+        if (!inSection || equals <= 0 || content.startsWith(';') || content.startsWith('#') ||
+            UnescapedName(Trimmed(content.first(equals))) != key)
+            continue;
+        // The raw bytes, line ends of continued lines included.
+        const qsizetype start = content.data() - text.constData() + equals + 1;
+        qsizetype end = line.end;
+        QByteArrayView lastContent = content;
+        while (ContinuesOnNextLine(lastContent) && pos < text.size()) {
+            const Line next = LineAt(text, pos);
+            lastContent = Trimmed(QByteArrayView(text).sliced(next.begin, next.end - next.begin));
+            pos = next.next;
+            end = next.end;
+        }
+        const QByteArray value = text.sliced(start, end - start);
+        return value;
+    }
+    return std::nullopt;
+}
+
+namespace {
+
+// The items of a written value, its escapes undone; more than one when it is
+// a list. As QSettings reads them: a "\" before any other character drops
+// both, a "\" before a line end continues the value.
+QStringList UnescapedItems(QByteArrayView text) {
+    QStringList items;
+    QString item;
+    QByteArray plain; // UTF-8 bytes not yet added to `item`
+    bool inQuotes = false;
+    bool quoted = false; // the current item had quotes: its spaces stay
+    qsizetype keep = 0;  // what an escape gave: trailing spaces before it stay
+    const auto flush = [&] {
+        item += QString::fromUtf8(plain);
+        plain.clear();
+    };
+    const auto endItem = [&] {
+        flush();
+        if (!quoted) {
+            qsizetype end = item.size();
+            while (end > keep && (item[end - 1] == u' ' || item[end - 1] == u'\t'))
+                --end;
+            item.truncate(end);
+        }
+        items.append(item);
+        item.clear();
+        quoted = false;
+        keep = 0;
+    };
+    qsizetype i = 0;
+    const auto skipSpaces = [&] {
+        while (i < text.size() && (text[i] == ' ' || text[i] == '\t'))
+            ++i;
+    };
+    skipSpaces();
+    while (i < text.size()) {
+        const char c = text[i++];
+        if (c == '\\') {
+            if (i >= text.size())
+                break;
+            const char e = text[i++];
+            static constexpr char kEscapes[][2] = {
+                {'a', '\a'}, {'b', '\b'}, {'f', '\f'}, {'n', '\n'},  {'r', '\r'}, {'t', '\t'},
+                {'v', '\v'}, {'"', '"'},  {'?', '?'},  {'\'', '\''}, {'\\', '\\'}};
+            bool simple = false;
+            for (const auto &escape : kEscapes) {
+                if (e == escape[0]) {
+                    plain += escape[1];
+                    simple = true;
+                    break;
+                }
+            }
+            flush();
+            if (!simple && (e == 'x' || (e >= '0' && e <= '7'))) {
+                const int base = e == 'x' ? 16 : 8;
+                auto value = char16_t(e == 'x' ? 0 : e - '0');
+                bool digits = e != 'x';
+                for (; i < text.size(); ++i) {
+                    const char d = text[i];
+                    int digit = -1;
+                    if (d >= '0' && d <= (base == 8 ? '7' : '9'))
+                        digit = d - '0';
+                    else if (base == 16 && (d | 0x20) >= 'a' && (d | 0x20) <= 'f')
+                        digit = (d | 0x20) - 'a' + 10;
+                    if (digit < 0)
+                        break;
+                    value = char16_t(value * base + digit);
+                    digits = true;
+                }
+                if (digits)
+                    item += QChar(value);
+            } else if (!simple && (e == '\n' || e == '\r') && i < text.size() &&
+                       (text[i] == '\n' || text[i] == '\r') && text[i] != e) {
+                ++i;
+            }
+            keep = item.size();
+        } else if (c == '"') {
+            inQuotes = !inQuotes;
+            quoted = true;
+            if (!inQuotes)
+                skipSpaces();
+        } else if (c == ',' && !inQuotes) {
+            endItem();
+            skipSpaces();
+        } else if (c == ';' && !inQuotes) {
+            break; // a comment follows
+        } else {
+            plain += c;
+        }
+    }
+    // A list's last item counts even when empty.
+    endItem();
+    return items;
+}
+
+// One item as QSettings turns a text into a value, when it is a text.
+std::optional<QString> PlainItem(const QString &item) {
+    if (!item.startsWith(u'@'))
+        return item;
+    if (item.startsWith(QLatin1String("@@")))
+        return item.mid(1);
+    if (item.endsWith(u')')) {
+        if (item.startsWith(QLatin1String("@String(")))
+            return item.sliced(8).chopped(1);
+        for (const char *kind :
+             {"@ByteArray(", "@Variant(", "@DateTime(", "@Rect(", "@Size(", "@Point("}) {
+            if (item.startsWith(QLatin1String(kind)))
+                return std::nullopt;
+        }
+        if (item == QLatin1String("@Invalid()"))
+            return std::nullopt;
+    }
+    return item;
+}
+
+} // namespace
+
+std::optional<QString> IniPlainText(QByteArrayView written) {
+    const QStringList items = UnescapedItems(written);
+    if (items.size() == 1)
+        return PlainItem(items[0]);
+    QStringList plain;
+    for (const QString &item : items) {
+        // A list with another kind of value in it is not a list of texts.
+        if (item.startsWith(u'@') && !item.startsWith(QLatin1String("@@")))
+            return std::nullopt;
+        plain.append(item.startsWith(u'@') ? item.mid(1) : item);
+    }
+    return plain.join(QStringLiteral(", "));
 }

@@ -1,7 +1,10 @@
 #pragma once
 
 #include <QByteArray>
+#include <QByteArrayView>
 #include <QString>
+
+#include <optional>
 
 // The text of a settings file in the INI form that QSettings reads (and
 // writes) outside Windows: "[section]" lines, then "key=value" lines, names
@@ -23,3 +26,18 @@ QByteArray IniIntValue(int value);
 // left as it stands.
 QByteArray SetIniValue(const QByteArray &text, const QString &section, const QString &key,
                        const QByteArray &value);
+
+// The written form of `key` in `section` of `text` (an empty section is
+// "General"): what follows the first copy's "=", with the lines that continue
+// it; nothing when the key is not there.
+std::optional<QByteArray> FindIniValue(const QByteArray &text, const QString &section,
+                                       const QString &key);
+
+// The text a written value stands for, read as QSettings reads a text:
+// spaces around it and quotes removed, escapes undone (hex and octal ones
+// included), what follows an unquoted ";" ignored, the items of a list
+// (unquoted commas) joined with ", ", a doubled "@" at the start made single
+// and "@String(...)" unwrapped. Nothing for a value of another kind
+// ("@ByteArray(...)", "@Variant(...)", "@Rect(...)" and the like): such
+// values are never decoded.
+std::optional<QString> IniPlainText(QByteArrayView written);

@@ -13,12 +13,9 @@
 
 namespace {
 
+#ifdef Q_OS_WIN
 QString Key(const QString &section, const QString &name) {
     return section.isEmpty() ? name : section + u'/' + name;
-}
-
-QString SettingsFileName(const QString &organization, const QString &application) {
-    return QSettings(organization, application).fileName();
 }
 
 std::optional<int> FromLongLong(long long value) {
@@ -26,6 +23,41 @@ std::optional<int> FromLongLong(long long value) {
         return std::nullopt;
     return static_cast<int>(value);
 }
+#endif
+
+#ifndef Q_OS_WIN
+// The settings file's name, in the folder QSettings uses (QSettings::setPath
+// included), learnt without letting QSettings read the file (it reads it
+// whole when it opens it): QSettings is asked for a name no file has.
+QString SettingsFileName(const QString &organization, const QString &application) {
+    const QString unused = QSettings(QSettings::NativeFormat, QSettings::UserScope, QString(),
+                                     QStringLiteral(".calvor-unused-name"))
+                               .fileName();
+    const QString folder = QFileInfo(QFileInfo(unused).absolutePath()).absolutePath();
+    return folder + u'/' + organization + u'/' + application + QStringLiteral(".conf");
+}
+
+// The settings file's text, or nothing when it is missing, unreadable or
+// beyond kMaxSettingsFileBytes (then nobody's settings: every value gets its
+// default, and the file is never rewritten).
+std::optional<QByteArray> SettingsText(const QString &file) {
+    const ReadResult read = ReadWholeFile(file, kMaxSettingsFileBytes + 1);
+    if (read.status != ReadStatus::Ok || read.bytes.size() > kMaxSettingsFileBytes)
+        return std::nullopt;
+    return read.bytes;
+}
+
+// A stored value as plain text (ini_text.h), never decoded as anything else.
+std::optional<QString> ReadPlainText(const QString &organization, const QString &application,
+                                     const QString &section, const QString &name) {
+    const std::optional<QByteArray> text =
+        SettingsText(SettingsFileName(organization, application));
+    if (!text)
+        return std::nullopt;
+    const std::optional<QByteArray> written = FindIniValue(*text, section, name);
+    return written ? IniPlainText(*written) : std::nullopt;
+}
+#endif
 
 #ifdef Q_OS_WIN
 // True when `key` already holds `wanted`, so that writing it again (as the
@@ -52,11 +84,16 @@ void WriteValue(const QString &organization, const QString &application, const Q
     settings.sync();
 #else
     const QString file = SettingsFileName(organization, application);
+    // A file too big to be settings is not the program's: it stays as it is.
+    if (QFileInfo(file).size() > kMaxSettingsFileBytes)
+        return;
     QDir().mkpath(QFileInfo(file).absolutePath());
     const QByteArray written = value.typeId() == QMetaType::Int ? IniIntValue(value.toInt())
                                                                 : IniTextValue(value.toString());
     // Failures stay silent: the previous file is kept whole.
     EditWholeFile(file, [&](const QByteArray &old) {
+        if (old.size() > kMaxSettingsFileBytes)
+            return old;
         return SetIniValue(old, section.isEmpty() ? QStringLiteral("General") : section, name,
                            written);
     });
@@ -73,6 +110,18 @@ QSettingsStore::QSettingsStore(QString organization, QString application)
     , m_application(std::move(application)) {}
 
 std::optional<int> QSettingsStore::ReadInt(const QString &section, const QString &name) {
+#ifndef Q_OS_WIN
+    // Every number of a text file of settings is text: a decimal number of
+    // 32 bits, signed or not (an unsigned one is the signed number of its
+    // bits, as a REG_DWORD).
+    const std::optional<QString> text = ReadPlainText(m_organization, m_application, section, name);
+    bool ok = false;
+    const qlonglong n = text ? text->toLongLong(&ok, 10) : 0;
+    if (!ok || n < std::numeric_limits<int>::min() ||
+        n > qlonglong(std::numeric_limits<unsigned>::max()))
+        return std::nullopt;
+    return static_cast<int>(static_cast<unsigned>(n));
+#else
     const QSettings settings(m_organization, m_application);
     const QVariant value = settings.value(Key(section, name));
     // Text files of settings give every number back as text; the registry
@@ -100,9 +149,13 @@ std::optional<int> QSettingsStore::ReadInt(const QString &section, const QString
     default:
         return std::nullopt;
     }
+#endif
 }
 
 std::optional<QString> QSettingsStore::ReadText(const QString &section, const QString &name) {
+#ifndef Q_OS_WIN
+    return ReadPlainText(m_organization, m_application, section, name);
+#else
     const QSettings settings(m_organization, m_application);
     const QVariant value = settings.value(Key(section, name));
     switch (value.typeId()) {
@@ -118,6 +171,7 @@ std::optional<QString> QSettingsStore::ReadText(const QString &section, const QS
     default:
         return std::nullopt;
     }
+#endif
 }
 
 void QSettingsStore::WriteInt(const QString &section, const QString &name, int value) {

@@ -8,10 +8,16 @@
 // HKEY_CURRENT_USER\Software\<organization>\<application>, elsewhere the
 // user's configuration folder. Sections are QSettings groups. Every call
 // opens the store afresh and writes go out at once, so two copies of the
-// program see each other's last writes. Outside Windows the file is read by
-// QSettings and written by the program itself, in the same form, replaced
-// whole and flushed (so a full disk leaves the previous file whole), under
-// the file's lock. Failures stay silent.
+// program see each other's last writes. Outside Windows the file, in
+// QSettings' form, is read and written by the program itself: read as plain
+// texts (a value QSettings would decode as another kind, "@Variant(...)"
+// and the like, reads as nothing), written replaced whole and flushed (so a
+// full disk leaves the previous file whole), under the file's lock, every
+// other line kept as it is. A file beyond kMaxSettingsFileBytes is not
+// settings: nothing is read from it and it is never rewritten. Failures
+// stay silent.
+constexpr qsizetype kMaxSettingsFileBytes = 64 * 1024;
+
 class QSettingsStore final : public ISettingsStore {
 public:
     QSettingsStore(); // organization "MORVA", application "Calvor"

@@ -10,7 +10,10 @@ class QMimeData;
 // So that what this program exported outlives it, the program starts itself
 // once more, as a small detached keeper, hands it the clipboard's content and
 // ends; the keeper takes the clipboard over, serves it to the programs that
-// paste, and ends as soon as another program copies something.
+// paste, and ends as soon as another program copies something. The keeper
+// runs from a copy of the program in memory, so that it keeps no file of the
+// program's medium open or mapped (a USB stick can be unmounted); from the
+// program's file only where the system allows no such copy.
 //
 // The keeper is recognised by the name it runs under (its argv[0]): a
 // document path is everything after the program's name, so no command line
@@ -25,9 +28,11 @@ class QMimeData;
 // True when argv[0] names the keeper.
 bool IsClipboardKeeperRun(int argc, char **argv);
 
-// The keeper's whole run: reads the content from its standard input, owns
-// the clipboard with it, says so on the same socket, and serves it until
-// another program takes the clipboard. Returns the exit status.
+// The keeper's whole run: reads the content from its standard input (at
+// most what SerializeMimeData writes, within the hand-over's time), owns the
+// clipboard with it, says so on the same socket, and serves it until another
+// program takes the clipboard. Returns the exit status: 1 at once for any
+// other input, or an X server that does not answer.
 int RunClipboardKeeper(int argc, char **argv);
 
 // Called by the program once it is done, before its QGuiApplication goes:
@@ -39,7 +44,9 @@ int RunClipboardKeeper(int argc, char **argv);
 // shared clipboard) or the keeper could not start.
 bool HandClipboardToKeeper(const QString &program);
 
-// The clipboard's content as bytes, every format with its data, images and
-// colours included; and back. Null when the bytes are not such a content.
+// The clipboard's content as bytes: the formats kept (clipboard_formats.h)
+// with their data, the image and the colour, within kMaxKeptClipboardBytes;
+// and back. Null when the bytes are not such a content, are more than such
+// a content can be, or name a format that is not kept.
 QByteArray SerializeMimeData(const QMimeData &data);
 QMimeData *DeserializeMimeData(const QByteArray &bytes);

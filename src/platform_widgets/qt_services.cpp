@@ -1,5 +1,6 @@
 #include "platform_widgets/qt_services.h"
 
+#include "platform_widgets/clipboard_formats.h"
 #include "platform_widgets/dialog.h"
 #include "platform_widgets/display.h"
 
@@ -15,6 +16,7 @@
 #include <QTranslator>
 #include <QUrl>
 
+#include <algorithm>
 #include <memory>
 
 namespace {
@@ -100,15 +102,11 @@ bool LoadFrameworkTranslations(const QLocale &locale) {
 void QtClipboard::SetRichText(const QString &format, const QByteArray &rtf) {
     QClipboard *clipboard = QGuiApplication::clipboard();
     auto *data = new QMimeData;
-    if (const QMimeData *current = clipboard->mimeData()) {
-        for (const QString &held : current->formats())
-            data->setData(held, current->data(held));
-        // Images and colours are held as values rather than bytes.
-        if (current->hasImage())
-            data->setImageData(current->imageData());
-        if (current->hasColor())
-            data->setColorData(current->colorData());
-    }
+    // What the previous owner offers as data, within what may be kept beside
+    // the Rich Text under its two names (clipboard_formats.h).
+    if (const QMimeData *current = clipboard->mimeData())
+        CopyKeptClipboardFormats(*current, *data,
+                                 std::max<qsizetype>(0, kMaxKeptClipboardBytes - 2 * rtf.size()));
     data->setData(format, rtf);
     data->setData(QStringLiteral("text/richtext"), rtf);
 #ifdef Q_OS_WIN

@@ -40,8 +40,8 @@ private:
 bool LoadFrameworkTranslations(const QLocale &locale = QLocale::system());
 
 // The clipboard: the Rich Text is added under `format` and the desktop's
-// other names for Rich Text, beside a copy of every format the clipboard
-// already holds, so only earlier Rich Text is replaced.
+// other names for Rich Text, beside a copy of the data formats the clipboard
+// already holds (clipboard_formats.h), so only earlier Rich Text is replaced.
 class QtClipboard final : public IClipboard {
 public:
     void SetRichText(const QString &format, const QByteArray &rtf) override;

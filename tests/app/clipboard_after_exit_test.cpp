@@ -13,11 +13,13 @@
 
 #include <gtest/gtest.h>
 
+#include <QBuffer>
 #include <QDate>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
+#include <QImage>
 #include <QProcess>
 #include <QSettings>
 #include <QStandardPaths>
@@ -150,11 +152,11 @@ protected:
         return Run(QStringLiteral("xclip -selection clipboard -o -t ") + target);
     }
 
-    // xclip's part that serves the text goes to the background before it
-    // owns the clipboard: wait until the text is offered.
-    void Copy(const QByteArray &text) {
-        Run(QStringLiteral("xclip -selection clipboard"), text);
-        EXPECT_TRUE(Within(30000, [&] { return Paste(QStringLiteral("UTF8_STRING")) == text; }));
+    // xclip's part that serves the bytes goes to the background before it
+    // owns the clipboard: wait until they are offered.
+    void Copy(const QByteArray &bytes, const QString &target = QStringLiteral("UTF8_STRING")) {
+        Run(QStringLiteral("xclip -selection clipboard -t ") + target, bytes);
+        EXPECT_TRUE(Within(30000, [&] { return Paste(target) == bytes; }));
     }
 
     // Gives the keyboard to a shown window named like `name` that is not
@@ -201,17 +203,38 @@ TEST_F(ClipboardAfterExitTest, ExportOutlivesTheProgramUntilAnotherCopy) {
         int cible;
         bool interactive; // "Exporter" in the preview, then "Quitter"
     };
-    const Case cases[] = {
-        {"command line, table form", 1, false},
-        {"command line, tab form", 2, false},
-        {"interactive, table form", 1, true},
+    // A picture copied before, in the one encoding its owner offers, and
+    // one too big to keep beside the report.
+    QByteArray picture;
+    QBuffer buffer(&picture);
+    buffer.open(QIODevice::WriteOnly);
+    QImage image(40, 30, QImage::Format_RGB32);
+    image.fill(Qt::darkGreen);
+    image.save(&buffer, "PNG");
+    const QByteArray huge = QByteArray("\x89PNG\r\n\x1a\n") + QByteArray(17 * 1024 * 1024, 'p');
+    struct Earlier {
+        const char *target;
+        QByteArray bytes;
+        bool kept;
     };
-    for (const Case &c : cases) {
+    const Earlier text{"UTF8_STRING", "texte copié avant", true};
+    const Earlier small{"image/png", picture, true};
+    const Earlier big{"image/png", huge, false};
+    const struct {
+        Case run;
+        Earlier earlier;
+    } cases[] = {
+        {{"command line, table form", 1, false}, text},
+        {{"command line, tab form", 2, false}, text},
+        {{"interactive, table form", 1, true}, text},
+        {{"command line, a picture copied before", 1, false}, small},
+        {{"command line, a picture too big to keep", 2, false}, big},
+    };
+    for (const auto &[c, earlier] : cases) {
         SCOPED_TRACE(c.name);
         QSettings(root.filePath(QStringLiteral("config/MORVA/Calvor.conf")), QSettings::IniFormat)
             .setValue(QStringLiteral("Général/Cible"), c.cible);
-        const QByteArray earlier = "texte copié avant";
-        Copy(earlier);
+        Copy(earlier.bytes, QString::fromLatin1(earlier.target));
 
         // The caller captures both outputs through a pipe: the shell goes
         // on only once every writer of that pipe has closed it.
@@ -258,14 +281,29 @@ TEST_F(ClipboardAfterExitTest, ExportOutlivesTheProgramUntilAnotherCopy) {
         if (c.cible == 1) {
             EXPECT_EQ(pasted, ReadFileBytes(root.filePath(QStringLiteral("bin/Calcul.rtf"))));
         }
-        EXPECT_EQ(Paste(QStringLiteral("UTF8_STRING")), earlier);
+        EXPECT_EQ(Paste(QString::fromLatin1(earlier.target)),
+                  earlier.kept ? earlier.bytes : QByteArray());
+        // Only data is kept: each target offered once (the protocol's own
+        // are Qt's), and no conversion of a picture.
+        const QByteArrayList targets = Paste(QStringLiteral("TARGETS")).split('\n');
+        for (const QByteArray &target : targets) {
+            EXPECT_EQ(targets.count(target), 1) << target.constData();
+            if (target.startsWith("image/")) {
+                EXPECT_EQ(target, QByteArray("image/png"));
+            }
+        }
 
         // One keeper, holding nothing of the program: its standard streams
-        // on /dev/null, no file open, the root as its folder.
+        // on /dev/null, no file open, the root as its folder, running from
+        // no file of the program's medium.
         const std::vector<pid_t> keepers = TaggedProcesses(tag, "calvor-clipboard-keeper");
         ASSERT_EQ(keepers.size(), 1u);
         const QString proc = QStringLiteral("/proc/%1/").arg(keepers[0]);
         EXPECT_EQ(QFileInfo(proc + QStringLiteral("cwd")).symLinkTarget(), QStringLiteral("/"));
+        const QByteArray medium = QFile::encodeName(root.path());
+        EXPECT_FALSE(ReadFileBytes(proc + QStringLiteral("maps")).contains(medium));
+        EXPECT_FALSE(QFile::encodeName(QFileInfo(proc + QStringLiteral("exe")).symLinkTarget())
+                         .startsWith(medium));
         const QDir fds(proc + QStringLiteral("fd"));
         for (const QString &fd :
              fds.entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::System)) {

@@ -8,6 +8,7 @@
 #include "engine/revision_calc.h"
 #include "engine/revision_report.h"
 #include "platform/user_locale.h"
+#include "platform_widgets/display.h"
 #include "support/fakes.h"
 #include "support/sample_document.h"
 
@@ -21,6 +22,15 @@
 #include <QProcess>
 #include <QSettings>
 #include <QTemporaryDir>
+
+#include <arpa/inet.h>
+#include <cstddef>
+#include <cstring>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <sys/un.h>
+#include <unistd.h>
+#include <vector>
 
 namespace {
 
@@ -53,13 +63,16 @@ protected:
     }
 
     // Starts the program from another folder; `platform` empty runs it
-    // without any display.
-    void Start(QProcess &run, const QStringList &arguments, const QString &platform) const {
+    // without any display, unless `display` names one.
+    void Start(QProcess &run, const QStringList &arguments, const QString &platform,
+               const QString &display = QString()) const {
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         for (const char *name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
             env.remove(QString::fromLatin1(name));
         if (!platform.isEmpty())
             env.insert(QStringLiteral("QT_QPA_PLATFORM"), platform);
+        if (!display.isEmpty())
+            env.insert(QStringLiteral("DISPLAY"), display);
         env.insert(QStringLiteral("HOME"), Path("home"));
         env.insert(QStringLiteral("XDG_CONFIG_HOME"), Path("config"));
         env.insert(QStringLiteral("LC_ALL"), QStringLiteral("fr_FR.UTF-8"));
@@ -115,21 +128,67 @@ TEST_F(ProgramRun, ProgramWritesTheReportBesideItselfAndExitsWithZero) {
     EXPECT_EQ(stored.value(QStringLiteral("Général/Date2000")).toInt(), 40);
 }
 
+// X servers that take connections and never answer (a server stopped with
+// SIGSTOP, a display forwarded to a sleeping computer): one on the abstract
+// Unix socket of display `local`, one on the TCP port of display `remote`.
+struct SilentXServers {
+    SilentXServers() {
+        for (int n = 900 + getpid() % 1000; local < 0 && n < 2900; ++n) {
+            sockaddr_un name{AF_UNIX, {}};
+            const QByteArray path = "/tmp/.X11-unix/X" + QByteArray::number(n);
+            std::memcpy(name.sun_path + 1, path.constData(), size_t(path.size()));
+            if (Listen(AF_UNIX, &name,
+                       socklen_t(offsetof(sockaddr_un, sun_path) + 1 + size_t(path.size()))))
+                local = n;
+        }
+        for (int n = 100 + getpid() % 1000; remote < 0 && n < 2100; ++n) {
+            sockaddr_in tcp{AF_INET, htons(uint16_t(6000 + n)), {htonl(INADDR_LOOPBACK)}, {}};
+            if (Listen(AF_INET, &tcp, sizeof tcp))
+                remote = n;
+        }
+    }
+    ~SilentXServers() {
+        for (int fd : fds)
+            close(fd);
+    }
+    bool Listen(int family, const void *address, socklen_t length) {
+        const int fd = socket(family, SOCK_STREAM | SOCK_CLOEXEC, 0);
+        fds.push_back(fd);
+        return bind(fd, static_cast<const sockaddr *>(address), length) == 0 && listen(fd, 16) == 0;
+    }
+    int local = -1;
+    int remote = -1;
+    std::vector<int> fds;
+};
+
 TEST_F(ProgramRun, WithoutADisplayAScriptSeesWhyARunFailed) {
     const QString late =
         QStringLiteral("Calvor: La date de début de calcul doit être avant la date "
                        "de fin de calcul.\n");
+    const SilentXServers silent;
+    ASSERT_GE(silent.local, 0);
+    ASSERT_GE(silent.remote, 0);
+    const QString local = u':' + QString::number(silent.local);
+    const QString remote = QStringLiteral("127.0.0.1:%1.0").arg(silent.remote);
+    const QString noScreen = QStringLiteral("Calvor: aucun écran");
     const struct {
         const char *name;
         const char *document; // null: interactive
         const char *platform; // "": no display
         int exitCode;
         QString errorLine; // on standard error, among Qt's own notes
+        QString display;   // DISPLAY, when set
     } cases[] = {
-        {"computed", "docs/good.clv", "", 0, QString()},
-        {"first revision after the last", "docs/late.clv", "", 1, late},
-        {"the same offscreen", "docs/late.clv", "offscreen", 1, late},
-        {"interactive", nullptr, "", 1, QStringLiteral("Calvor: aucun écran")},
+        {"computed", "docs/good.clv", "", 0, QString(), QString()},
+        {"first revision after the last", "docs/late.clv", "", 1, late, QString()},
+        {"the same offscreen", "docs/late.clv", "offscreen", 1, late, QString()},
+        {"interactive", nullptr, "", 1, noScreen, QString()},
+        // X11 asked for by the user, with no X server to use.
+        {"X11 chosen, no display", "docs/good.clv", "xcb", 0, QString(), QString()},
+        {"X11 chosen, no display, interactive", nullptr, "xcb", 1, noScreen, QString()},
+        {"silent X server", "docs/good.clv", "", 0, QString(), local},
+        {"X11 chosen, silent X server over TCP", "docs/late.clv", "xcb", 1, late, remote},
+        {"silent X server, interactive", nullptr, "", 1, noScreen, local},
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(c.name);
@@ -138,9 +197,12 @@ TEST_F(ProgramRun, WithoutADisplayAScriptSeesWhyARunFailed) {
         QElapsedTimer clock;
         clock.start();
         Start(run, c.document ? QStringList{Path(c.document)} : QStringList(),
-              QString::fromLatin1(c.platform));
+              QString::fromLatin1(c.platform), c.display);
         ASSERT_TRUE(run.waitForFinished(30000));
-        EXPECT_LT(clock.elapsed(), 2000);
+        // A silent server is given its time to answer first.
+        EXPECT_LT(clock.elapsed(), 2000 + (c.display.isEmpty() ? 0
+                                           : c.document        ? kDisplayAnswerMs
+                                                               : kInteractiveDisplayAnswerMs));
         EXPECT_EQ(run.exitStatus(), QProcess::NormalExit);
         EXPECT_EQ(run.exitCode(), c.exitCode);
         const QString error = QString::fromUtf8(run.readAllStandardError());

@@ -134,6 +134,28 @@ TEST(SettingsTest, StoredValuesAreTakenWithoutRangeChecksAndMissingOnesDefault) 
     EXPECT_EQ(s.date2000, 40);
 }
 
+// A stored symbol longer than any the program itself stores (the options
+// dialog's 3 characters, the locale's default up to 9) is not taken: a
+// hostile one would make every report as long.
+TEST(SettingsTest, ASymbolBeyondItsLimitGivesTheDefault) {
+    const struct {
+        QString stored;
+        bool taken;
+    } cases[] = {
+        {QStringLiteral("CHF"), true},
+        {QStringLiteral("123456789"), true},
+        {QStringLiteral("1234567890"), false},
+        {QString(20 * 1024 * 1024, u'F'), false},
+    };
+    for (const auto &c : cases) {
+        MemorySettingsStore store;
+        WriteSettingsTo(store, AppSettings{1, c.stored, 40});
+        const AppSettings s = ReadSettingsFrom(store, QStringLiteral("LOCALE"));
+        EXPECT_EQ(s.symbole, c.taken ? c.stored : QStringLiteral("LOCALE")) << c.stored.size();
+        EXPECT_EQ(s.cible, 1);
+    }
+}
+
 TEST(DialogPositionTest, RestoreMovesOnlyOnceAPositionIsKnown) {
     DialogPosition position;
     FakeWindow window;

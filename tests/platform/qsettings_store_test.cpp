@@ -91,3 +91,52 @@ TEST(QSettingsStore, AFailedWriteLeavesThePreviousSettingsWhole) {
 }
 
 } // namespace
+
+// Settings files the program did not write: values it cannot take as plain
+// texts read as nothing, without being decoded; a file too big to be
+// settings is neither read nor rewritten; other keys stay as they are.
+TEST(QSettingsStore, HostileFilesGiveNothingAndStayAsTheyAre) {
+    QTemporaryDir dir;
+    const QString file = UseSettingsIn(dir);
+    ASSERT_TRUE(QDir().mkpath(dir.filePath(QStringLiteral("MORVA"))));
+    const QByteArray level = "\\0\\0\\0\\t\\0\\0\\0\\0\\x1"; // a list holding one value
+    const QByteArray nested = "@Variant(" + level.repeated(300000) + "\\0\\0\\0\\n\\0\\0\\0\\0)";
+    const QByteArray head = "[G%E9n%E9ral]\nCible=2\nAutre=@Variant(\\0\\0\\0\\x7f)\n";
+    const struct {
+        const char *name;
+        QByteArray text;
+        std::optional<int> cible;
+        std::optional<QString> symbole;
+        bool rewritten; // a write changes the file
+    } cases[] = {
+        {"nested lists", head + "Symbole=" + nested + "\n", std::nullopt, std::nullopt, false},
+        {"a 20 MB symbol", head + "Symbole=" + QByteArray(20 * 1024 * 1024, 'F') + "\n",
+         std::nullopt, std::nullopt, false},
+        {"just too big", head + "Symbole=F\n;" + QByteArray(kMaxSettingsFileBytes, ' ') + "\n",
+         std::nullopt, std::nullopt, false},
+        {"a value of another kind", head + "Symbole=@Variant(\\0\\0\\0\\t\\0\\0\\0\\0\\x1)\n", 2,
+         std::nullopt, true},
+        {"a list with another kind", head + "Symbole=F, @ByteArray(x)\n", 2, std::nullopt, true},
+        {"plain", head + "Symbole=\"F, CHF\"\n", 2, QStringLiteral("F, CHF"), true},
+    };
+    QSettingsStore store;
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.name);
+        ASSERT_TRUE(WriteFileBytes(file, c.text));
+        EXPECT_EQ(store.ReadInt(kSection, QStringLiteral("Cible")), c.cible);
+        EXPECT_EQ(store.ReadText(kSection, QStringLiteral("Symbole")), c.symbole);
+        EXPECT_EQ(store.ReadText(kSection, QStringLiteral("Autre")), std::nullopt);
+        store.WriteInt(kSection, QStringLiteral("Cible"), 1);
+        const QByteArray after = ReadFileBytes(file);
+        if (c.rewritten) {
+            EXPECT_EQ(after, QByteArray(c.text).replace("Cible=2", "Cible=1"));
+        } else {
+            EXPECT_EQ(after, c.text);
+        }
+    }
+
+    // A pipe in the file's place is not waited for.
+    ASSERT_TRUE(QFile::remove(file));
+    ASSERT_EQ(mkfifo(QFile::encodeName(file).constData(), 0600), 0);
+    EXPECT_EQ(store.ReadInt(kSection, QStringLiteral("Cible")), std::nullopt);
+}
