@@ -151,6 +151,7 @@ bool CRevisionApp::CalculateRevision() {
     PackedDate today;
     today.SetToday(*m_services.clock);
     const ReportSettings settings{m_nCible, m_strSymbole, m_locale};
+    m_report.Reserve(static_cast<qsizetype>(outcome.rows.size()));
     m_report.AppendReportHeader(m_doc, outcome.referenceValue, today, settings);
     for (const RevisionRow &row : outcome.rows)
         m_report.AppendReportRow(row, settings);
