@@ -54,8 +54,7 @@ bool CRevisionApp::InitInstance(const QString &commandLine) {
     PrepareDataFolder(paths);
 
     // Only our own temporary names, and only where no other copy is writing.
-    RemoveLeftoverFiles(m_strIndicesPath);
-    RemoveLeftoverFiles(m_strReportPath);
+    RemoveLeftoverFiles(QStringList{m_strIndicesPath, m_strReportPath});
     m_services.settings->RemoveLeftovers();
 
     // An existing file that could not be read (held by another copy past the
@@ -169,7 +168,9 @@ bool CRevisionApp::CalculateRevision() {
         MessageBoxId(boxes, IDS_REPORT_FILE_ERROR, MB_OK | MB_ICONSTOP);
         return false;
     }
-    if (!ShowWriteOutcome(WriteWholeFile(m_strReportPath, m_report.Table()), m_strReportPath,
+    // The report can always be calculated again: it is not flushed to the
+    // disk, unlike the index table, the documents and the settings.
+    if (!ShowWriteOutcome(WriteRecomputableFile(m_strReportPath, m_report.Table()), m_strReportPath,
                           IDS_REPORT_FILE_ERROR))
         return false;
 

@@ -8,8 +8,11 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
+#include <QHash>
 #include <QRandomGenerator>
+#include <QStringList>
 
+#include <algorithm>
 #include <cerrno>
 
 #ifndef Q_OS_WIN
@@ -192,7 +195,8 @@ bool WriteAll(FileSystemCalls &calls, int fd, const QByteArray &bytes) {
 
 // Replaces `file` (a regular file or none, links followed) with `bytes`
 // through a temporary file in its folder.
-WriteStatus ReplaceThroughTemporary(const QString &file, const QByteArray &bytes, int permissions) {
+WriteStatus ReplaceThroughTemporary(const QString &file, const QByteArray &bytes, int permissions,
+                                    bool flush = true) {
     FileSystemCalls &calls = FileCalls();
     const QString prefix = TemporaryPrefix(QFileInfo(file));
     QString temporary;
@@ -206,7 +210,7 @@ WriteStatus ReplaceThroughTemporary(const QString &file, const QByteArray &bytes
     if (fd < 0)
         return WriteStatus::CannotCreate;
     // A flush that fails is a failed write: the data may not be on the disk.
-    const bool written = WriteAll(calls, fd, bytes) && calls.Sync(fd);
+    const bool written = WriteAll(calls, fd, bytes) && (!flush || calls.Sync(fd));
     if (written)
         DateAfter(fd, file);
     const bool closed = calls.Close(fd);
@@ -240,6 +244,7 @@ struct Replacement {
     std::function<QByteArray(const QByteArray &)> edit; // the new bytes from the old
     qint64 knownSize = -1; // size of the new bytes when they do not depend on the old
     bool keepBackup = false;
+    bool flush = true; // flushed to the disk before it takes the file's place
 };
 
 WriteStatus Replace(const QString &path, const Replacement &how) {
@@ -280,7 +285,7 @@ WriteStatus Replace(const QString &path, const Replacement &how) {
         if (kept != WriteStatus::Ok)
             return kept;
     }
-    return ReplaceThroughTemporary(target, bytes, permissions);
+    return ReplaceThroughTemporary(target, bytes, permissions, how.flush);
 }
 
 #ifndef Q_OS_WIN
@@ -329,6 +334,14 @@ WriteStatus WriteWholeFile(const QString &path, const QByteArray &bytes, KeepPre
     return Replace(path, how);
 }
 
+WriteStatus WriteRecomputableFile(const QString &path, const QByteArray &bytes) {
+    Replacement how;
+    how.edit = [&bytes](const QByteArray &) { return bytes; };
+    how.knownSize = bytes.size();
+    how.flush = false;
+    return Replace(path, how);
+}
+
 WriteStatus EditWholeFile(const QString &path,
                           const std::function<QByteArray(const QByteArray &)> &edit) {
     Replacement how;
@@ -347,6 +360,33 @@ void RemoveLeftoverFiles(const QString &path) {
     FileUseLock lock(target);
     if (lock.TryAcquire() && lock.Held())
         RemoveTemporaryFilesOf(QFileInfo(target));
+}
+
+void RemoveLeftoverFiles(const QStringList &paths) {
+    // One listing of each folder; a file's lock is taken only when a
+    // temporary file of its own lies there, which after a normal run none
+    // does.
+    QHash<QString, QStringList> listings;
+    for (const QString &path : paths) {
+        if (path.isEmpty())
+            continue;
+        const QFileInfo target(FollowLinks(path));
+        const QString folder = target.absolutePath();
+        auto listing = listings.find(folder);
+        if (listing == listings.end())
+            listing = listings.insert(folder, QDir(folder).entryList({QStringLiteral(".*")},
+                                                                     QDir::Files | QDir::Hidden |
+                                                                         QDir::System |
+                                                                         QDir::NoDotAndDotDot,
+                                                                     QDir::Unsorted));
+        const QString backupName = QFileInfo(BackupPathFor(target.absoluteFilePath())).fileName();
+        const bool leftover =
+            std::any_of(listing->cbegin(), listing->cend(), [&](const QString &e) {
+                return IsTemporaryNameOf(e, target.fileName()) || IsTemporaryNameOf(e, backupName);
+            });
+        if (leftover)
+            RemoveLeftoverFiles(path);
+    }
 }
 
 struct FileUseLock::Impl {
