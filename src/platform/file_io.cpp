@@ -257,8 +257,6 @@ WriteStatus Replace(const QString &path, const Replacement &how) {
     FileUseLock lock(target);
     if (!lock.Acquire())
         return WriteStatus::CannotCreate;
-    if (lock.Held())
-        RemoveTemporaryFilesOf(info);
 
     const bool exists = info.exists();
     const bool oldNeeded = how.knownSize < 0 || how.keepBackup;
@@ -275,6 +273,10 @@ WriteStatus Replace(const QString &path, const Replacement &how) {
     const QByteArray bytes = how.edit(old.bytes);
     if (haveOld && old.bytes == bytes)
         return WriteStatus::Ok;
+    // Before a replacement, what killed writes left behind goes (a file left
+    // as it is needs no listing of its folder).
+    if (lock.Held())
+        RemoveTemporaryFilesOf(info);
 
     const int permissions = exists ? PermissionsOf(target) : -1;
     if (how.keepBackup && haveOld) {
