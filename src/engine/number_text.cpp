@@ -47,6 +47,31 @@ bool IsCSpace(char16_t c) {
 
 // Locale number text of a value into `out`; false when it has none.
 bool RenderLocaleNumber(double value, int decimals, int capacity, NumberTextBuffer &out) {
+    // Most values: the digits of one scaled integer, written straight out
+    // (the index table lists 544 of them).
+    ScaledFixed scaled;
+    if (ScaleFixed(value, decimals, scaled)) {
+        char digits[24];
+        const auto count = static_cast<int>(
+            std::to_chars(digits, digits + sizeof digits, scaled.scaled).ptr - digits);
+        const int integerDigits = std::max(count - decimals, 0);
+        const QStringView separator = LocaleNumberFormat(decimals).decimalSeparator;
+        out.resize((scaled.negative ? 1 : 0) + std::max(integerDigits, 1) +
+                   (decimals > 0 ? separator.size() + decimals : 0));
+        QChar *p = out.data();
+        if (scaled.negative)
+            *p++ = u'-';
+        if (integerDigits == 0)
+            *p++ = u'0';
+        for (int d = 0; d < integerDigits; ++d)
+            *p++ = QLatin1Char(digits[d]);
+        if (decimals > 0) {
+            p = std::copy(separator.begin(), separator.end(), p);
+            for (int d = count - decimals; d < count; ++d)
+                *p++ = d < 0 ? QChar(u'0') : QLatin1Char(digits[d]);
+        }
+        return out.size() + 1 <= capacity;
+    }
     char fixed[kFixedBufferSize];
     const int length = WriteFixed(value, decimals, fixed);
     if (length < 0)

@@ -225,6 +225,18 @@ TEST_F(ReportWriters, RowsAndMoneyMatchTheGeneralTextsByteForByte) {
             expected.tabs += texts.tabs;
             ASSERT_EQ(MoneyText(row.rent, settings.symbol), GeneralMoney(row.rent, settings.symbol))
                 << row.rent;
+            // Locale number texts of any count of decimals.
+            const int decimals = random.Int(0, 20);
+            const auto fixed = FormatFixed(row.index, decimals);
+            const auto general =
+                fixed ? GetNumberFormat(*fixed, {decimals, 1, 0,
+                                                 settings.locale.decimalSeparator.isEmpty()
+                                                     ? QStringLiteral(".")
+                                                     : settings.locale.decimalSeparator,
+                                                 QString(), 1})
+                      : std::nullopt;
+            ASSERT_EQ(FormatNumber(row.index, decimals), general.value_or(QString()))
+                << row.index << " " << decimals;
         }
         ASSERT_EQ(report.Table(), expected.table) << i;
         ASSERT_EQ(report.Tabs(), expected.tabs) << i;
