@@ -332,7 +332,10 @@ char *ReportNumberWriter::WriteMoney(char *out, double amount) const {
     out = WriteTwoDecimals(out, number, ",", ' ');
     *out++ = '\\';
     *out++ = '~';
-    std::memcpy(out, m_symbolBytes.constData(), static_cast<std::size_t>(m_symbolBytes.size()));
+    if (m_symbolBytes.size() == 1)
+        *out = m_symbolBytes.front();
+    else
+        std::memcpy(out, m_symbolBytes.constData(), static_cast<std::size_t>(m_symbolBytes.size()));
     return out + m_symbolBytes.size();
 }
 

@@ -260,7 +260,12 @@ char *CompiledDatePicture::Write(char *out, int day, int month, int year,
     for (const Piece &piece : m_pieces) {
         switch (piece.kind) {
         case Kind::Literal:
-            std::memcpy(out, piece.bytes.constData(), static_cast<std::size_t>(piece.bytes.size()));
+            // Most literals are one separator byte.
+            if (piece.bytes.size() == 1)
+                *out = piece.bytes.front();
+            else
+                std::memcpy(out, piece.bytes.constData(),
+                            static_cast<std::size_t>(piece.bytes.size()));
             out += piece.bytes.size();
             characters += piece.characters;
             break;
