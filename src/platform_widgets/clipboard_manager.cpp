@@ -2,7 +2,7 @@
 
 #include <QGuiApplication>
 
-#if defined(Q_OS_LINUX) && __has_include(<xcb/xcb.h>)
+#if defined(Q_OS_LINUX) && defined(QT_FEATURE_xcb) && QT_FEATURE_xcb == 1 && __has_include(<xcb/xcb.h>)
 #define CALVOR_ASK_CLIPBOARD_MANAGER 1
 #include <dlfcn.h>
 #include <xcb/xcb.h>

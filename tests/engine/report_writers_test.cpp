@@ -286,26 +286,4 @@ TEST_F(ReportWriters, WholeReportsMatchTheGeneralRows) {
     EXPECT_GT(compared, 2000);
 }
 
-TEST_F(ReportWriters, EscapingWritesWhatTheCharacterByCharacterRuleGives) {
-    struct Case {
-        QString text;
-        QByteArray bytes;
-    };
-    const Case cases[] = {
-        {QStringLiteral("abc 1/2"), "abc 1/2"},
-        {QStringLiteral("{\\}"), "\\{\\\\\\}"},
-        {QString(QChar(u'\t')) + QChar(0x7F), "\\'09\\'7f"},
-        {QStringLiteral("é\u00A0ÿ"), "\xE9\xA0\xFF"},
-        {QStringLiteral("\u20AC\u0152"), "\x80\x8C"},
-        {QStringLiteral("\u066B"), "\\u1643?"},
-        {QString(QChar(0xD83D)) + QChar(0xDE00), "\\u-10179?\\u-8704?"},
-    };
-    for (const Case &c : cases) {
-        EXPECT_EQ(RtfPlainText(c.text), c.bytes) << c.text.toStdString();
-        QByteArray appended("x");
-        AppendRtfPlainText(appended, c.text);
-        EXPECT_EQ(appended, "x" + c.bytes);
-    }
-}
-
 } // namespace
