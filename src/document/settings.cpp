@@ -33,8 +33,8 @@ AppSettings ReadSettingsFrom(ISettingsStore &store, const QString &localeCurrenc
 
 void WriteSettingsTo(ISettingsStore &store, const AppSettings &settings) {
     const QString section = SettingsSection();
-    // A store that can takes the three in one go, as the end of every run
-    // writes them all.
+    // A store that writes a section at once gets the three in one go: the
+    // end of every run writes them all.
     if (auto *writer = dynamic_cast<ISettingsSectionWriter *>(&store)) {
         writer->WriteSection(section, {{CibleName(), settings.cible},
                                        {SymboleName(), settings.symbole},

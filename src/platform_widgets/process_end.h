@@ -11,6 +11,7 @@ void SetApplicationIconOnFirstWindow(QIcon (*icon)());
 // (the font database and the platform taken down, a third of a small Qt
 // program's run), when nothing needs it: this process owns no clipboard
 // whose content must be handed on. Standard output and error are flushed
-// first. Returns (and the caller ends normally) when the clipboard is owned.
+// first. Returns (and the caller ends normally) when the clipboard is owned,
+// or in a sandbox, where opening the report went through the desktop portal.
 // The caller has closed and flushed every file it wrote.
 void EndCommandLineRunNow(int status);
