@@ -156,6 +156,8 @@ void QSettingsStore::WriteSection(const QString &section, const QList<SettingsVa
 
 void QSettingsStore::RemoveLeftovers() {
 #ifndef Q_OS_WIN
-    RemoveLeftoverFiles(SettingsFileName(m_organization, m_application));
+    // The folder listed first: the file's lock is taken only when a killed
+    // write left something there.
+    RemoveLeftoverFiles(QStringList{SettingsFileName(m_organization, m_application)});
 #endif
 }
