@@ -41,8 +41,8 @@ const IndexTable &PublishedValues(IndexSeries series);
 // otherwise it is the user's own table (`series` empty).
 struct SeriesIdentification {
     std::optional<IndexSeries> series;
-    int compared = 0;               // quarters compared with that series
-    int differing = 0;              // of which differ from the published value
+    int compared = 0;  // quarters compared with that series
+    int differing = 0; // of which differ from the published value
     int lastPublishedPosition = -1; // the series' last published quarter
 };
 SeriesIdentification IdentifyIndexSeries(const IndexTable &table);
