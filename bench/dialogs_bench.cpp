@@ -104,6 +104,42 @@ void BM_IndexTableBuiltAndShown(benchmark::State &state) {
 }
 BENCHMARK(BM_IndexTableBuiltAndShown)->Unit(benchmark::kMillisecond)->UseRealTime()->MinTime(3.0);
 
+// Both dialogs one after the other in every iteration, so that the load of
+// the machine weighs on both alike; the counters give each one's mean and
+// the ratio of the index table to the menu window.
+void BM_IndexTableAgainstMainMenu(benchmark::State &state) {
+    Setup setup;
+    bool shown = true;
+    qint64 menuNs = 0;
+    qint64 tableNs = 0;
+    QElapsedTimer timer;
+    for (auto _ : state) {
+        timer.start();
+        {
+            CMainMenuDlg menu(setup.app);
+            shown = ShowOnce(menu) && shown;
+        }
+        menuNs += timer.nsecsElapsed();
+        timer.start();
+        {
+            CIndicesDlg table(setup.app);
+            shown = ShowOnce(table) && shown;
+        }
+        tableNs += timer.nsecsElapsed();
+    }
+    if (!shown)
+        state.SkipWithError("a dialog was not shown");
+    const double n = static_cast<double>(state.iterations());
+    state.counters["table_ms"] = static_cast<double>(tableNs) / 1e6 / n;
+    state.counters["menu_ms"] = static_cast<double>(menuNs) / 1e6 / n;
+    state.counters["ratio"] =
+        menuNs > 0 ? static_cast<double>(tableNs) / static_cast<double>(menuNs) : 0.0;
+}
+BENCHMARK(BM_IndexTableAgainstMainMenu)
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime()
+    ->Iterations(300);
+
 void BM_IndexTableOk(benchmark::State &state) {
     Setup setup;
     CIndicesDlg dialog(setup.app);

@@ -29,6 +29,7 @@
 #include <QTest>
 #include <QTimer>
 
+#include <chrono>
 #include <memory>
 
 namespace {
@@ -137,25 +138,52 @@ struct Application {
     }
 };
 
+// One process start to main menu shown, in-process: false when the menu was
+// not shown.
+bool MainMenuShownOnce(const AppServices &services, const QString &folder) {
+    bool shown = true;
+    Application application;
+    CRevisionApp app(services, UserLocale::System(), folder);
+    app.SetLoopDialogFactory(&CreateLoopDialogs);
+    // Once the menu is on screen, "Quitter" ends the run.
+    QTimer::singleShot(0, application.app.get(), [&shown] {
+        QWidget *menu = QApplication::activeModalWidget();
+        shown = menu && QTest::qWaitForWindowExposed(menu);
+        if (menu)
+            QMetaObject::invokeMethod(menu, "reject", Qt::QueuedConnection);
+    });
+    app.InitInstance(QString());
+    app.ExitInstance();
+    return shown;
+}
+
+// The same window built straight with Qt: five buttons, two labels.
+bool BareDialogShownOnce() {
+    Application application;
+    QDialog dialog;
+    dialog.setWindowTitle(QStringLiteral("Calvor"));
+    dialog.setFixedSize(292, 293);
+    const char *texts[] = {"&Commencer un calcul", "&Ouvrir un calcul...", "O&ptions...",
+                           "&Indices de l'INSEE...", "Quitter"};
+    int y = 16;
+    for (const char *text : texts) {
+        auto *button = new QPushButton(QString::fromUtf8(text), &dialog);
+        button->setGeometry(26, y, 245, 32);
+        y += 49;
+    }
+    (new QLabel(QStringLiteral("MORVA"), &dialog))->setGeometry(26, 263, 63, 13);
+    (new QLabel(QStringLiteral("Version 1.0"), &dialog))->setGeometry(105, 263, 166, 13);
+    dialog.show();
+    return QTest::qWaitForWindowExposed(&dialog);
+}
+
 void BM_MainMenuShown(benchmark::State &state) {
     QTemporaryDir folder;
     BenchServices fakes;
     const AppServices services = fakes.Services();
     bool shown = true;
-    for (auto _ : state) {
-        Application application;
-        CRevisionApp app(services, UserLocale::System(), folder.path());
-        app.SetLoopDialogFactory(&CreateLoopDialogs);
-        // Once the menu is on screen, "Quitter" ends the run.
-        QTimer::singleShot(0, application.app.get(), [&shown] {
-            QWidget *menu = QApplication::activeModalWidget();
-            shown = shown && menu && QTest::qWaitForWindowExposed(menu);
-            if (menu)
-                QMetaObject::invokeMethod(menu, "reject", Qt::QueuedConnection);
-        });
-        app.InitInstance(QString());
-        app.ExitInstance();
-    }
+    for (auto _ : state)
+        shown = MainMenuShownOnce(services, folder.path()) && shown;
     if (!shown)
         state.SkipWithError("the main menu was not shown");
 }
@@ -163,28 +191,82 @@ BENCHMARK(BM_MainMenuShown)->Unit(benchmark::kMillisecond)->UseRealTime()->MinTi
 
 void BM_BareDialogShown(benchmark::State &state) {
     bool shown = true;
-    for (auto _ : state) {
-        Application application;
-        // The same window built straight with Qt: five buttons, two labels.
-        QDialog dialog;
-        dialog.setWindowTitle(QStringLiteral("Calvor"));
-        dialog.setFixedSize(292, 293);
-        const char *texts[] = {"&Commencer un calcul", "&Ouvrir un calcul...", "O&ptions...",
-                               "&Indices de l'INSEE...", "Quitter"};
-        int y = 16;
-        for (const char *text : texts) {
-            auto *button = new QPushButton(QString::fromUtf8(text), &dialog);
-            button->setGeometry(26, y, 245, 32);
-            y += 49;
-        }
-        (new QLabel(QStringLiteral("MORVA"), &dialog))->setGeometry(26, 263, 63, 13);
-        (new QLabel(QStringLiteral("Version 1.0"), &dialog))->setGeometry(105, 263, 166, 13);
-        dialog.show();
-        shown = shown && QTest::qWaitForWindowExposed(&dialog);
-    }
+    for (auto _ : state)
+        shown = BareDialogShownOnce() && shown;
     if (!shown)
         state.SkipWithError("the dialog was not shown");
 }
 BENCHMARK(BM_BareDialogShown)->Unit(benchmark::kMillisecond)->UseRealTime()->MinTime(3.0);
+
+// Pairs run one after the other in every iteration, so that the load of the
+// machine (other builds on its two cores) weighs on both alike; the counters
+// give each one's mean and the ratio of the program to its bare reference.
+using Clock = std::chrono::steady_clock;
+
+void SetPairCounters(benchmark::State &state, Clock::duration program, Clock::duration bare) {
+    const double n = static_cast<double>(state.iterations());
+    const auto ms = [n](Clock::duration d) {
+        return std::chrono::duration<double, std::milli>(d).count() / n;
+    };
+    state.counters["program_ms"] = ms(program);
+    state.counters["bare_ms"] = ms(bare);
+    state.counters["ratio"] = bare.count() > 0 ? ms(program) / ms(bare) : 0.0;
+}
+
+void BM_CommandLineRunAgainstBareQt(benchmark::State &state) {
+    CommandLineSetup setup;
+    const QString bare = ProgramPath("CALVOR_BARE_QT", SelfFolder() + QStringLiteral("/bare_qt"));
+    if (!setup.Prepare(ProgramPath("CALVOR_BINARY", SelfFolder() + QStringLiteral("/../calvor"))) ||
+        !QFileInfo::exists(bare)) {
+        state.SkipWithError("calvor or bare_qt not found; set CALVOR_BINARY, CALVOR_BARE_QT");
+        return;
+    }
+    Clock::duration program{};
+    Clock::duration reference{};
+    for (auto _ : state) {
+        const auto t0 = Clock::now();
+        const bool ran = RunOnce(setup.program, {setup.document}, setup.env);
+        const auto t1 = Clock::now();
+        const bool bareRan = RunOnce(bare, {}, setup.env);
+        const auto t2 = Clock::now();
+        if (!ran || !bareRan) {
+            state.SkipWithError("a run failed");
+            return;
+        }
+        program += t1 - t0;
+        reference += t2 - t1;
+    }
+    SetPairCounters(state, program, reference);
+}
+BENCHMARK(BM_CommandLineRunAgainstBareQt)
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime()
+    ->Iterations(40);
+
+void BM_MainMenuAgainstBareDialog(benchmark::State &state) {
+    QTemporaryDir folder;
+    BenchServices fakes;
+    const AppServices services = fakes.Services();
+    Clock::duration program{};
+    Clock::duration reference{};
+    for (auto _ : state) {
+        const auto t0 = Clock::now();
+        const bool shown = MainMenuShownOnce(services, folder.path());
+        const auto t1 = Clock::now();
+        const bool bareShown = BareDialogShownOnce();
+        const auto t2 = Clock::now();
+        if (!shown || !bareShown) {
+            state.SkipWithError("a window was not shown");
+            return;
+        }
+        program += t1 - t0;
+        reference += t2 - t1;
+    }
+    SetPairCounters(state, program, reference);
+}
+BENCHMARK(BM_MainMenuAgainstBareDialog)
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime()
+    ->Iterations(100);
 
 } // namespace

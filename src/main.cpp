@@ -8,8 +8,10 @@
 #include "platform/system_path.h"
 #include "platform/user_locale.h"
 #include "platform_widgets/clipboard_keeper.h"
+#include "platform_widgets/clipboard_manager.h"
 #include "platform_widgets/dialog.h"
 #include "platform_widgets/display.h"
+#include "platform_widgets/process_end.h"
 #include "platform_widgets/qt_services.h"
 #include "ui/loop_dialogs.h"
 #include "ui/main_menu_dlg.h"
@@ -88,7 +90,10 @@ int main(int argc, char *argv[]) {
     QCoreApplication::setApplicationName(QStringLiteral("Calvor"));
     QGuiApplication::setDesktopFileName(QStringLiteral(CALVOR_APP_ID));
     LoadFrameworkTranslations(QLocale::system());
-    QApplication::setWindowIcon(CDialog::ApplicationIcon());
+    if (commandLineMode)
+        SetApplicationIconOnFirstWindow(&CDialog::ApplicationIcon);
+    else
+        QApplication::setWindowIcon(CDialog::ApplicationIcon());
     CDialog::SetRichEditFactory(&CreateRichTextControl);
 
     QtMessageBoxService messageBoxes(MessageBoxAudience{windowless, commandLineMode});
@@ -113,8 +118,15 @@ int main(int argc, char *argv[]) {
         app.InitInstance(commandLine);
         status = app.ExitInstance();
     }
-    // What this program put on the clipboard outlives it: a detached keeper
+    // Every file of the run has been written, flushed where it holds the
+    // user's data, and closed: a command-line run that owns no clipboard ends
+    // here, without Qt's teardown.
+    if (commandLineMode)
+        EndCommandLineRunNow(status);
+    // What this program put on the clipboard outlives it: a clipboard
+    // manager takes it as Qt's application ends, or else a detached keeper
     // takes it over and serves it until another program copies something.
-    HandClipboardToKeeper(QCoreApplication::applicationFilePath());
+    if (!ClipboardManagerRuns())
+        HandClipboardToKeeper(QCoreApplication::applicationFilePath());
     return status;
 }

@@ -98,8 +98,7 @@ bool CRevisionApp::PrepareSharedState() {
         QDir().mkpath(paths.folder);
 
     // Only our own temporary names, and only where no other copy is writing.
-    RemoveLeftoverFiles(m_strIndicesPath);
-    RemoveLeftoverFiles(m_strReportPath);
+    RemoveLeftoverFiles(QStringList{m_strIndicesPath, m_strReportPath});
     m_services.settings->RemoveLeftovers();
 
     bool indicesRead = true;
@@ -219,6 +218,7 @@ bool CRevisionApp::CalculateRevision() {
     else if (m_delivery.form == ReportForm::Tabs)
         cible = 2;
     const ReportSettings settings{cible, m_strSymbole, m_locale};
+    m_report.Reserve(static_cast<qsizetype>(outcome.rows.size()));
     m_report.AppendReportHeader(m_doc, outcome.referenceValue, today, settings);
     for (const RevisionRow &row : outcome.rows)
         m_report.AppendReportRow(row, settings);
@@ -253,7 +253,9 @@ bool CRevisionApp::CalculateRevision() {
         }
         const QByteArray &report =
             m_delivery.form == ReportForm::Tabs ? m_report.Tabs() : m_report.Table();
-        if (!ShowWriteOutcome(WriteWholeFile(reportPath, report), reportPath,
+        // The report can always be calculated again: it is not flushed to
+        // the disk, unlike the index table, the documents and the settings.
+        if (!ShowWriteOutcome(WriteRecomputableFile(reportPath, report), reportPath,
                               IDS_REPORT_FILE_ERROR))
             return false;
     }

@@ -76,6 +76,14 @@ AppSettings ReadSettingsFrom(ISettingsStore &store, const QString &localeCurrenc
 
 void WriteSettingsTo(ISettingsStore &store, const AppSettings &settings) {
     const QString section = SettingsSection();
+    // A store that writes a section at once gets the three in one go: the
+    // end of every run writes them all.
+    if (auto *writer = dynamic_cast<ISettingsSectionWriter *>(&store)) {
+        writer->WriteSection(section, {{CibleName(), settings.cible},
+                                       {SymboleName(), settings.symbole},
+                                       {Date2000Name(), settings.date2000}});
+        return;
+    }
     store.WriteInt(section, CibleName(), settings.cible);
     store.WriteText(section, SymboleName(), settings.symbole);
     store.WriteInt(section, Date2000Name(), settings.date2000);

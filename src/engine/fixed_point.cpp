@@ -250,6 +250,76 @@ int WriteFixed(double value, int decimals, char *out) {
     return static_cast<int>(p - out);
 }
 
+namespace {
+
+// The quick way for up to 3 decimals: t = |value| x 10^decimals exactly, as
+// an integer part and a binary fraction. Cutting the value to 17 significant
+// digits moves t by less than 0.6 x t x 10^-16 (the cut at the 18th digit
+// and the rounding of the 17th), so unless t's fraction lies that close to
+// one half, rounding t itself half up gives what rounding the 17-digit
+// expansion gives; an integer part of t near the 17th digit leaves no such
+// room and takes the exact way. False when the quick way cannot tell.
+bool QuickScaled(double magnitude, int decimals, std::uint64_t &out) {
+    const auto bits = std::bit_cast<std::uint64_t>(magnitude);
+    const int biased = static_cast<int>((bits >> 52) & 0x7FF);
+    if (biased == 0)
+        return false; // subnormal
+    const std::uint64_t mantissa =
+        (bits & ((std::uint64_t{1} << 52) - 1)) | (std::uint64_t{1} << 52);
+    const int shift = 1075 - biased; // magnitude = mantissa / 2^shift
+    if (shift < 1 || shift > 63)
+        return false;
+    const std::uint64_t product = mantissa * Pow10(decimals); // below 2^63
+    const std::uint64_t integer = product >> shift;
+    const std::uint64_t fraction = product & ((std::uint64_t{1} << shift) - 1);
+    const std::uint64_t half = std::uint64_t{1} << (shift - 1);
+    // 0.6 x t x 10^-16 in units of 2^-shift, with room to spare.
+    const std::uint64_t slack = product / 10000000000000000ull + 1;
+    const std::uint64_t distance = fraction > half ? fraction - half : half - fraction;
+    if (distance <= slack)
+        return false;
+    out = integer + (fraction > half ? 1 : 0);
+    return true;
+}
+
+} // namespace
+
+bool ScaleFixed(double value, int decimals, ScaledFixed &out) {
+    if (!std::isfinite(value) || decimals < 0 || decimals > 17)
+        return false;
+    const double magnitude = std::fabs(value);
+    std::uint64_t kept = 0;
+    if (decimals <= 3 && magnitude != 0.0 && QuickScaled(magnitude, decimals, kept)) {
+        out.scaled = kept;
+        out.negative = std::signbit(value) && kept != 0;
+        return true;
+    }
+    if (magnitude != 0.0) {
+        // The same steps as WriteFixed, kept in the integer.
+        const LeadingDigits d18 = EighteenDigits(magnitude);
+        std::uint64_t d17 = d18.digits / 10 + (d18.digits % 10 >= 5 ? 1 : 0);
+        int exponent = d18.exponent;
+        if (d17 == Pow10(17)) {
+            d17 = Pow10(16);
+            ++exponent;
+        }
+        const int keep = exponent + decimals + 1;
+        if (keep > 17)
+            return false;
+        if (keep == 17) {
+            kept = d17;
+        } else if (keep >= 0) {
+            const int drop = 17 - keep;
+            kept = DividePow10(d17, drop);
+            if (DividePow10(d17, drop - 1) % 10 >= 5)
+                ++kept;
+        }
+    }
+    out.scaled = kept;
+    out.negative = std::signbit(value) && kept != 0;
+    return true;
+}
+
 std::optional<QByteArray> FormatFixed(double value, int decimals) {
     char fixed[kFixedBufferSize];
     const int length = WriteFixed(value, decimals, fixed);

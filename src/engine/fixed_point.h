@@ -2,6 +2,7 @@
 
 #include <QByteArray>
 
+#include <cstdint>
 #include <optional>
 
 // Fixed-point number text. Every fixed-point text rounds the same way: the
@@ -27,3 +28,14 @@ std::optional<QByteArray> FormatFixed(double value, int decimals);
 // The same into `out` (kFixedBufferSize bytes, not terminated) without
 // allocating; its length, or -1 when the value has no text.
 int WriteFixed(double value, int decimals, char *out);
+
+// The fixed-point text's digits as one integer: the magnitude times
+// 10^decimals under the same rounding rule, and whether a "-" goes before it
+// (never for a value that rounds to zero). Only for counts of decimals from 0
+// to 17 and magnitudes whose rounded text has at most 17 digits (below about
+// 10^(17 - decimals)); false otherwise, and WriteFixed then gives the text.
+struct ScaledFixed {
+    std::uint64_t scaled = 0;
+    bool negative = false;
+};
+bool ScaleFixed(double value, int decimals, ScaledFixed &out);

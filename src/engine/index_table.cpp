@@ -16,9 +16,37 @@ namespace {
 
 constexpr int kValueFieldWidth = 8;
 
+// Every year of the file has four digits.
+static_assert(PackedDate::kFirstYear >= 1000 && PackedDate::kLastYear <= 9999);
+
 // Appends the value field of a line: two decimals rounded half away from
 // zero, a decimal comma, right-aligned in at least eight characters.
 void AppendValueField(QByteArray &out, float value) {
+    // Every value a float holds below 10^15 as one scaled integer, written
+    // straight to bytes; larger ones through the general text.
+    ScaledFixed scaled;
+    if (ScaleFixed(static_cast<double>(value), 2, scaled)) {
+        char digits[24];
+        char *end = digits + sizeof digits;
+        char *p = end;
+        std::uint64_t rest = scaled.scaled;
+        for (int i = 0; i < 2; ++i) {
+            *--p = static_cast<char>('0' + rest % 10);
+            rest /= 10;
+        }
+        *--p = ',';
+        do {
+            *--p = static_cast<char>('0' + rest % 10);
+            rest /= 10;
+        } while (rest != 0);
+        if (scaled.negative)
+            *--p = '-';
+        const auto length = static_cast<qsizetype>(end - p);
+        if (length < kValueFieldWidth)
+            out.append(kValueFieldWidth - length, ' ');
+        out.append(p, length);
+        return;
+    }
     QByteArray field = FormatFixed(static_cast<double>(value), 2).value_or(QByteArray("0.00"));
     field.replace('.', ',');
     if (field.size() < kValueFieldWidth)
@@ -117,11 +145,14 @@ QByteArray IndexTable::IndexFileText() const {
             // A value beyond the range (set from elsewhere) is written as the
             // nearest finite one, never as a text the reader cannot take.
             AppendValueField(out, NarrowIndexValue(static_cast<double>(m_values[position++])));
-            out += "   ; ";
-            out += QByteArray::number(year);
-            out += " - Trim ";
-            out += QByteArray::number(quarter);
-            out += "\r\n";
+            // "   ; 1970 - Trim 1\r\n": a four-digit year and the quarter.
+            char tail[] = "   ; 0000 - Trim 0\r\n";
+            tail[5] = static_cast<char>('0' + year / 1000);
+            tail[6] = static_cast<char>('0' + year / 100 % 10);
+            tail[7] = static_cast<char>('0' + year / 10 % 10);
+            tail[8] = static_cast<char>('0' + year % 10);
+            tail[17] = static_cast<char>('0' + quarter);
+            out.append(tail, sizeof tail - 1);
         }
     }
     return out;

@@ -47,6 +47,31 @@ bool IsCSpace(char16_t c) {
 
 // Locale number text of a value into `out`; false when it has none.
 bool RenderLocaleNumber(double value, int decimals, int capacity, NumberTextBuffer &out) {
+    // Most values: the digits of one scaled integer, written straight out
+    // (the index table lists 544 of them).
+    ScaledFixed scaled;
+    if (ScaleFixed(value, decimals, scaled)) {
+        char digits[24];
+        const auto count = static_cast<int>(
+            std::to_chars(digits, digits + sizeof digits, scaled.scaled).ptr - digits);
+        const int integerDigits = std::max(count - decimals, 0);
+        const QStringView separator = LocaleNumberFormat(decimals).decimalSeparator;
+        out.resize((scaled.negative ? 1 : 0) + std::max(integerDigits, 1) +
+                   (decimals > 0 ? separator.size() + decimals : 0));
+        QChar *p = out.data();
+        if (scaled.negative)
+            *p++ = u'-';
+        if (integerDigits == 0)
+            *p++ = u'0';
+        for (int d = 0; d < integerDigits; ++d)
+            *p++ = QLatin1Char(digits[d]);
+        if (decimals > 0) {
+            p = std::copy(separator.begin(), separator.end(), p);
+            for (int d = count - decimals; d < count; ++d)
+                *p++ = d < 0 ? QChar(u'0') : QLatin1Char(digits[d]);
+        }
+        return out.size() + 1 <= capacity;
+    }
     char fixed[kFixedBufferSize];
     const int length = WriteFixed(value, decimals, fixed);
     if (length < 0)
@@ -202,7 +227,130 @@ QString FormatInteger(int value) {
     return QString::number(value);
 }
 
+namespace {
+
+// Two decimals of a scaled number: a "-" when it has one, the integer digits
+// (a leading zero below 1; groups of three separated by `groupSeparator`
+// unless it is 0), the decimal separator, two digits.
+char *WriteTwoDecimals(char *out, const ScaledFixed &number, QByteArrayView decimalSeparator,
+                       char groupSeparator) {
+    if (number.negative)
+        *out++ = '-';
+    std::uint64_t integer = number.scaled / 100;
+    const auto cents = static_cast<unsigned>(number.scaled % 100);
+    if (integer < 1000) {
+        // Most amounts and every index value: up to three digits, no group.
+        const auto small = static_cast<unsigned>(integer);
+        if (small >= 100)
+            *out++ = static_cast<char>('0' + small / 100);
+        if (small >= 10)
+            *out++ = static_cast<char>('0' + small / 10 % 10);
+        *out++ = static_cast<char>('0' + small % 10);
+    } else {
+        // At most 15 integer digits and 4 group separators, written backwards
+        // three at a time.
+        char digits[24];
+        char *p = digits + sizeof digits;
+        for (;;) {
+            auto group = static_cast<unsigned>(integer % 1000);
+            integer /= 1000;
+            if (integer == 0) {
+                // The leading group, without its zeros.
+                do {
+                    *--p = static_cast<char>('0' + group % 10);
+                    group /= 10;
+                } while (group != 0);
+                break;
+            }
+            *--p = static_cast<char>('0' + group % 10);
+            *--p = static_cast<char>('0' + group / 10 % 10);
+            *--p = static_cast<char>('0' + group / 100);
+            if (groupSeparator != 0)
+                *--p = groupSeparator;
+        }
+        const auto length = static_cast<std::size_t>(digits + sizeof digits - p);
+        std::memcpy(out, p, length);
+        out += length;
+    }
+    if (decimalSeparator.size() == 1) {
+        *out++ = decimalSeparator[0];
+    } else {
+        std::memcpy(out, decimalSeparator.data(),
+                    static_cast<std::size_t>(decimalSeparator.size()));
+        out += decimalSeparator.size();
+    }
+    *out++ = static_cast<char>('0' + cents / 10);
+    *out++ = static_cast<char>('0' + cents % 10);
+    return out;
+}
+
+// The longest WriteTwoDecimals text, separator aside: a sign, 16 digits, 5
+// group separators, 2 decimals.
+constexpr qsizetype kTwoDecimalsMaxBytes = 1 + 16 + 5 + 2;
+
+} // namespace
+
+ReportNumberWriter::ReportNumberWriter(const QString &symbol)
+    : m_symbol(symbol)
+    , m_separator(SeparatorStorage()) {
+    m_symbolBytes = RtfPlainText(m_symbol);
+    m_separatorBytes =
+        RtfPlainText(m_separator.isEmpty() ? QStringView(u".") : QStringView(m_separator));
+    // A scaled number has at most 15 integer digits with 2 decimals; with a
+    // sign and the decimals, the separator may take the rest of the 63.
+    m_separatorFits = m_separator.size() <= kNumberTextCapacity - 1 - 1 - 15 - 2;
+}
+
+bool ReportNumberWriter::Matches(const QString &symbol) const {
+    // The same strings, shared with the ones the writer was made from; equal
+    // texts held apart only cost a new writer.
+    const auto same = [](const QString &a, const QString &b) {
+        return a.constData() == b.constData() && a.size() == b.size();
+    };
+    return same(symbol, m_symbol) && same(SeparatorStorage(), m_separator);
+}
+
+qsizetype ReportNumberWriter::MaxIndexBytes() const {
+    return kTwoDecimalsMaxBytes + m_separatorBytes.size();
+}
+
+qsizetype ReportNumberWriter::MaxMoneyBytes() const {
+    return kTwoDecimalsMaxBytes + 1 + 2 + m_symbolBytes.size();
+}
+
+char *ReportNumberWriter::WriteIndex(char *out, double value) const {
+    ScaledFixed number;
+    if (!m_separatorFits || !ScaleFixed(value, 2, number))
+        return nullptr;
+    return WriteTwoDecimals(out, number, m_separatorBytes, 0);
+}
+
+char *ReportNumberWriter::WriteMoney(char *out, double amount) const {
+    ScaledFixed number;
+    if (!ScaleFixed(amount, 2, number))
+        return nullptr;
+    out = WriteTwoDecimals(out, number, ",", ' ');
+    *out++ = '\\';
+    *out++ = '~';
+    if (m_symbolBytes.size() == 1)
+        *out = m_symbolBytes.front();
+    else
+        std::memcpy(out, m_symbolBytes.constData(), static_cast<std::size_t>(m_symbolBytes.size()));
+    return out + m_symbolBytes.size();
+}
+
 void AppendMoney(RtfBytes &out, double amount, const QString &symbol) {
+    ScaledFixed number;
+    if (ScaleFixed(amount, 2, number)) {
+        const qsizetype size = out.size();
+        out.resize(size + kTwoDecimalsMaxBytes + 1);
+        char *end = WriteTwoDecimals(out.data() + size, number, ",", ' ');
+        out.resize(end - out.constData());
+        out.append("\\~", 2);
+        AppendRtfPlainText(out, symbol);
+        return;
+    }
+    // Beyond 17 digits, or no text at all: the general way.
     char fixed[kFixedBufferSize];
     const int fixedLength = WriteFixed(amount, 2, fixed);
     NumberTextBuffer rendered;

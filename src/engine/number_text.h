@@ -65,3 +65,34 @@ QString FormatInteger(int value);
 QByteArray MoneyText(double amount, const QString &symbol);
 // The same, appended to `out`.
 void AppendMoney(RtfBytes &out, double amount, const QString &symbol);
+
+// The report's number texts written straight to bytes, with 2 decimals: the
+// value's digits taken as one integer (ScaleFixed, engine/fixed_point.h)
+// under the same rounding rule, the currency symbol and the decimal
+// separator escaped once. The bytes are those of the general forms: an
+// index value's are RtfPlainText(FormatNumber(value, 2)), an amount's
+// MoneyText(amount, symbol). A value these cannot write (infinite, not a
+// number, beyond 17 digits) gives nullptr, and the caller takes the general
+// forms.
+class ReportNumberWriter {
+public:
+    // Takes the decimal separator read by ReadDecimalSeparator now.
+    explicit ReportNumberWriter(const QString &symbol);
+
+    // Whether the writer was made for this symbol and the separator now held.
+    bool Matches(const QString &symbol) const;
+
+    // Room WriteIndex and WriteMoney need at most.
+    qsizetype MaxIndexBytes() const;
+    qsizetype MaxMoneyBytes() const;
+
+    char *WriteIndex(char *out, double value) const;
+    char *WriteMoney(char *out, double amount) const;
+
+private:
+    QString m_symbol;
+    QString m_separator;
+    QByteArray m_symbolBytes;    // escaped, after "\~"
+    QByteArray m_separatorBytes; // escaped
+    bool m_separatorFits = true; // every number's text stays within the capacity
+};

@@ -4,6 +4,9 @@
 #include "engine/revision_calc.h"
 #include "engine/rtf_text.h"
 #include "platform/cp1252.h"
+#include "platform/date_picture.h"
+
+#include <cstring>
 
 #include <algorithm>
 
@@ -59,8 +62,10 @@ void RevisionReport::Clear() {
 }
 
 void RevisionReport::Reserve(qsizetype rows) {
+    // A row writes in place the longest it could be, so the room of the last
+    // row goes on top of the usual rows.
     constexpr qsizetype kHeaderAndClosing = 1200;
-    constexpr qsizetype kPerRow = 96;
+    constexpr qsizetype kPerRow = 112;
     m_table.reserve(m_table.size() + kHeaderAndClosing + rows * kPerRow);
     m_tabs.reserve(m_tabs.size() + kHeaderAndClosing + rows * kPerRow);
 }
@@ -145,7 +150,112 @@ void RevisionReport::AppendReportHeader(const CalcDocument &doc, double referenc
     m_tabs.append(accented.tabHeadings);
 }
 
+struct RevisionReport::RowWriters {
+    QString pattern;
+    QStringList monthNames;
+    ReportNumberWriter numbers;
+    CompiledDatePicture date;
+    qsizetype maxTableRow = 0;
+
+    explicit RowWriters(const ReportSettings &settings)
+        : pattern(settings.locale.shortDatePattern)
+        , monthNames(settings.locale.monthNames)
+        , numbers(settings.symbol)
+        , date(pattern, settings.locale, &RtfPlainText) {
+        maxTableRow =
+            kRowFixedBytes + date.MaxBytes() + numbers.MaxIndexBytes() + numbers.MaxMoneyBytes();
+    }
+
+    // The same strings as the ones the writers were made from (see
+    // ReportNumberWriter::Matches).
+    bool Matches(const ReportSettings &settings) const {
+        const UserLocale &locale = settings.locale;
+        return locale.shortDatePattern.constData() == pattern.constData() &&
+               locale.shortDatePattern.size() == pattern.size() &&
+               locale.monthNames.constData() == monthNames.constData() &&
+               locale.monthNames.size() == monthNames.size() && numbers.Matches(settings.symbol);
+    }
+
+    // "\intbl ", twice "\cell ", "\cell\row".
+    static constexpr qsizetype kRowFixedBytes = 7 + 6 + 6 + 9;
+};
+
+const RevisionReport::RowWriters &RevisionReport::WritersFor(const ReportSettings &settings) {
+    if (m_writers && m_writers->Matches(settings))
+        return *m_writers;
+    // The last report's writers serve the next one while the settings stay
+    // the same, as they do from one calculation to the next.
+    thread_local std::shared_ptr<const RowWriters> last;
+    if (!last || !last->Matches(settings))
+        last = std::make_shared<const RowWriters>(settings);
+    m_writers = last;
+    return *m_writers;
+}
+
 void RevisionReport::AppendReportRow(const RevisionRow &row, const ReportSettings &settings) {
+    if (!AppendRowInPlace(WritersFor(settings), row))
+        AppendRowThroughGeneralTexts(row, settings);
+}
+
+// Both forms' row written straight into their buffers, grown once for the
+// longest row these writers can give; false, and nothing appended, for a row
+// they cannot write (a date text cut to 63 characters, a number beyond 17
+// digits or without a text).
+bool RevisionReport::AppendRowInPlace(const RowWriters &writers, const RevisionRow &row) {
+    const qsizetype tableSize = m_table.size();
+    m_table.resize(tableSize + writers.maxTableRow);
+    char *const start = m_table.data() + tableSize;
+    char *p = start;
+    std::memcpy(p, "\\intbl ", 7);
+    p += 7;
+    char *const date = p;
+    p = writers.date.Write(p, static_cast<int>(row.date.Day()), static_cast<int>(row.date.Month()),
+                           static_cast<int>(row.date.Year()), 63);
+    char *const dateEnd = p;
+    if (p != nullptr) {
+        std::memcpy(p, "\\cell ", 6);
+        p = writers.numbers.WriteIndex(p + 6, row.index);
+    }
+    char *const index = dateEnd == nullptr ? nullptr : dateEnd + 6;
+    char *const indexEnd = p;
+    if (p != nullptr) {
+        std::memcpy(p, "\\cell ", 6);
+        p = writers.numbers.WriteMoney(p + 6, row.rent);
+    }
+    char *const money = indexEnd == nullptr ? nullptr : indexEnd + 6;
+    char *const moneyEnd = p;
+    if (p == nullptr) {
+        m_table.resize(tableSize);
+        return false;
+    }
+    std::memcpy(p, "\\cell\\row", 9);
+    p += 9;
+    m_table.resize(tableSize + (p - start));
+
+    // The tab form takes the same three texts, copied from the table form.
+    const qsizetype dateLength = dateEnd - date;
+    const qsizetype indexLength = indexEnd - index;
+    const qsizetype moneyLength = moneyEnd - money;
+    const qsizetype tabsSize = m_tabs.size();
+    m_tabs.resize(tabsSize + dateLength + indexLength + moneyLength + 5 + 5 + 6);
+    const char *const pieces = m_table.constData() + tableSize; // the table may have moved
+    char *q = m_tabs.data() + tabsSize;
+    std::memcpy(q, pieces + (date - start), static_cast<std::size_t>(dateLength));
+    q += dateLength;
+    std::memcpy(q, "\\tab ", 5);
+    q += 5;
+    std::memcpy(q, pieces + (index - start), static_cast<std::size_t>(indexLength));
+    q += indexLength;
+    std::memcpy(q, "\\tab ", 5);
+    q += 5;
+    std::memcpy(q, pieces + (money - start), static_cast<std::size_t>(moneyLength));
+    q += moneyLength;
+    std::memcpy(q, "\\par\r\n", 6);
+    return true;
+}
+
+void RevisionReport::AppendRowThroughGeneralTexts(const RevisionRow &row,
+                                                  const ReportSettings &settings) {
     QChar index[kNumberTextCapacity];
     const qsizetype indexLength = std::max<qsizetype>(WriteNumberText(index, row.index, 2), 0);
 

@@ -8,6 +8,8 @@
 #include <QByteArrayView>
 #include <QString>
 
+#include <memory>
+
 struct RevisionOutcome;
 
 // What the report takes from the settings: the export target "Cible" (0 word
@@ -52,8 +54,17 @@ public:
     void AppendReportClosing(int cible);
 
 private:
+    // The row writers made once for a report's settings (the date picture
+    // read, the symbol and separator escaped); rows they cannot write take
+    // the general way.
+    struct RowWriters;
+    const RowWriters &WritersFor(const ReportSettings &settings);
+    bool AppendRowInPlace(const RowWriters &writers, const RevisionRow &row);
+    void AppendRowThroughGeneralTexts(const RevisionRow &row, const ReportSettings &settings);
+
     QByteArray m_table;
     QByteArray m_tabs;
+    std::shared_ptr<const RowWriters> m_writers;
 };
 
 // A date as the report's header writes it: "15 juillet 1999", or with the

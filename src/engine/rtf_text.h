@@ -19,5 +19,10 @@ QByteArray RtfPlainText(QStringView text);
 void AppendRtfPlainText(QByteArray &out, QStringView text);
 void AppendRtfPlainText(RtfBytes &out, QStringView text);
 
+// The same written at `out`, which has room for kRtfPlainTextMaxBytesPerUnit
+// bytes for each UTF-16 unit of `text`; the end of what was written.
+inline constexpr qsizetype kRtfPlainTextMaxBytesPerUnit = 9;
+char *WriteRtfPlainText(char *out, QStringView text);
+
 // Bytes appended as they are.
 void AppendBytes(RtfBytes &out, QByteArrayView bytes);

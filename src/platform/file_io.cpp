@@ -9,8 +9,11 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
+#include <QHash>
 #include <QRandomGenerator>
+#include <QStringList>
 
+#include <algorithm>
 #include <cerrno>
 
 #ifndef Q_OS_WIN
@@ -274,10 +277,10 @@ bool WriteAll(FileSystemCalls &calls, int fd, const QByteArray &bytes) {
     return true;
 }
 
-// Writes `bytes` to a new temporary file beside `file`, flushed to the disk;
-// `temporary` names it on success.
+// Writes `bytes` to a new temporary file beside `file`, flushed to the disk
+// unless `flush` is false; `temporary` names it on success.
 WriteStatus WriteTemporary(const QString &file, const QByteArray &bytes, int permissions,
-                           QString &temporary) {
+                           QString &temporary, bool flush = true) {
     FileSystemCalls &calls = FileCalls();
     const QString prefix = TemporaryPrefix(file);
     int fd = -1;
@@ -290,7 +293,7 @@ WriteStatus WriteTemporary(const QString &file, const QByteArray &bytes, int per
     if (fd < 0)
         return WriteStatus::CannotCreate;
     // A flush that fails is a failed write: the data may not be on the disk.
-    const bool written = WriteAll(calls, fd, bytes) && calls.Sync(fd);
+    const bool written = WriteAll(calls, fd, bytes) && (!flush || calls.Sync(fd));
     if (written)
         DateAfter(fd, file);
     const bool closed = calls.Close(fd);
@@ -312,9 +315,10 @@ WriteStatus PutInPlace(const QString &temporary, const QString &file) {
 
 // Replaces `file` (a regular file or none, links followed) with `bytes`
 // through a temporary file in its folder.
-WriteStatus ReplaceThroughTemporary(const QString &file, const QByteArray &bytes, int permissions) {
+WriteStatus ReplaceThroughTemporary(const QString &file, const QByteArray &bytes, int permissions,
+                                    bool flush = true) {
     QString temporary;
-    const WriteStatus written = WriteTemporary(file, bytes, permissions, temporary);
+    const WriteStatus written = WriteTemporary(file, bytes, permissions, temporary, flush);
     return written == WriteStatus::Ok ? PutInPlace(temporary, file) : written;
 }
 
@@ -357,6 +361,7 @@ struct Replacement {
     qint64 knownSize = -1; // size of the new bytes when they do not depend on the old
     KeepPrevious keep = KeepPrevious::No;
     BackupOutcome *backup = nullptr;
+    bool flush = true; // flushed to the disk before it takes the file's place
 };
 
 WriteStatus Replace(const QString &path, const Replacement &how) {
@@ -371,8 +376,6 @@ WriteStatus Replace(const QString &path, const Replacement &how) {
     FileUseLock lock(target);
     if (!lock.Acquire())
         return WriteStatus::CannotCreate;
-    if (lock.Held())
-        RemoveTemporaryFilesOf(target);
 
     const Entry info = EntryAt(target);
     const bool exists = info.exists;
@@ -395,10 +398,14 @@ WriteStatus Replace(const QString &path, const Replacement &how) {
     const QByteArray bytes = how.edit(old.bytes);
     if (haveOld && !oldTooLarge && old.bytes == bytes)
         return WriteStatus::Ok;
+    // Before a replacement, what killed writes left behind goes (a file left
+    // as it is needs no listing of its folder).
+    if (lock.Held())
+        RemoveTemporaryFilesOf(target);
 
     const int permissions = exists ? PermissionsOf(target) : -1;
     if (!keepBackup || !haveOld)
-        return ReplaceThroughTemporary(target, bytes, permissions);
+        return ReplaceThroughTemporary(target, bytes, permissions, how.flush);
 
     const bool strict = how.keep == KeepPrevious::AsBackup;
     const QString backup = BackupPathFor(target);
@@ -423,7 +430,7 @@ WriteStatus Replace(const QString &path, const Replacement &how) {
     if (kept != WriteStatus::Ok && strict)
         return kept;
     backupOutcome = kept == WriteStatus::Ok ? BackupOutcome::Kept : BackupOutcome::NotKept;
-    return ReplaceThroughTemporary(target, bytes, permissions);
+    return ReplaceThroughTemporary(target, bytes, permissions, how.flush);
 }
 
 #ifndef Q_OS_WIN
@@ -496,6 +503,14 @@ WriteStatus WriteWholeFile(const QString &path, const QByteArray &bytes, KeepPre
     return Replace(path, how);
 }
 
+WriteStatus WriteRecomputableFile(const QString &path, const QByteArray &bytes) {
+    Replacement how;
+    how.edit = [&bytes](const QByteArray &) { return bytes; };
+    how.knownSize = bytes.size();
+    how.flush = false;
+    return Replace(path, how);
+}
+
 WriteStatus EditWholeFile(const QString &path,
                           const std::function<QByteArray(const QByteArray &)> &edit) {
     Replacement how;
@@ -522,6 +537,30 @@ void RemoveLeftoverFiles(const QString &path) {
     FileUseLock lock(target);
     if (lock.TryAcquire() && lock.Held())
         RemoveTemporaryFilesOf(target);
+}
+
+void RemoveLeftoverFiles(const QStringList &paths) {
+    // One listing of each folder; a file's lock is taken only when a
+    // temporary file of its own lies there, which after a normal run none
+    // does.
+    QHash<QString, QStringList> listings;
+    for (const QString &path : paths) {
+        if (path.isEmpty())
+            continue;
+        const QString target = FollowLinks(path);
+        const QString folder = SystemPathFolder(target);
+        auto listing = listings.find(folder);
+        if (listing == listings.end())
+            listing = listings.insert(folder, FolderEntries(folder));
+        const QString name = SystemPathName(target);
+        const QString backupName = name + QStringLiteral(".bak");
+        const bool leftover =
+            std::any_of(listing->cbegin(), listing->cend(), [&](const QString &e) {
+                return IsTemporaryNameOf(e, name) || IsTemporaryNameOf(e, backupName);
+            });
+        if (leftover)
+            RemoveLeftoverFiles(path);
+    }
 }
 
 struct FileUseLock::Impl {

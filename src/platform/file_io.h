@@ -2,6 +2,7 @@
 
 #include <QByteArray>
 #include <QString>
+#include <QStringList>
 
 #include <functional>
 #include <memory>
@@ -81,6 +82,12 @@ constexpr qint64 kMaxCopiedBackupBytes = 1024 * 1024;
 WriteStatus WriteWholeFile(const QString &path, const QByteArray &bytes,
                            KeepPrevious keep = KeepPrevious::No, BackupOutcome *backup = nullptr);
 
+// The same for a file the program can always make again (the report): not
+// flushed to the disk before it takes the file's place, which saves the
+// flush's wait. A crash of the whole system soon after may then leave it old
+// or incomplete; a calculation writes it again.
+WriteStatus WriteRecomputableFile(const QString &path, const QByteArray &bytes);
+
 // The same with the new bytes made by `edit` from the file's current bytes
 // (empty when it does not exist), read under the same lock, so that two
 // copies editing the file at once each keep the other's change. An existing
@@ -103,6 +110,9 @@ QString BackupPathFor(const QString &path);
 // when no other copy of the program is using the file. Every write does the
 // same before it replaces the file.
 void RemoveLeftoverFiles(const QString &path);
+// The same for several files, their folders listed once, a file's lock taken
+// only when a temporary file of its own is there.
+void RemoveLeftoverFiles(const QStringList &paths);
 
 // The lock of a file, held for the life of the object. The lock is the
 // system's (released when the process ends, however it ends), so a lock

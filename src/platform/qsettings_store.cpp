@@ -182,8 +182,36 @@ void QSettingsStore::WriteText(const QString &section, const QString &name, cons
     WriteValue(m_organization, m_application, section, name, QVariant(value));
 }
 
+void QSettingsStore::WriteSection(const QString &section, const QList<SettingsValue> &values) {
+#ifdef Q_OS_WIN
+    for (const SettingsValue &v : values) {
+        if (const int *number = std::get_if<int>(&v.value))
+            WriteInt(section, v.name, *number);
+        else
+            WriteText(section, v.name, std::get<QString>(v.value));
+    }
+#else
+    const QString file = SettingsFileName(m_organization, m_application);
+    QDir().mkpath(QFileInfo(file).absolutePath());
+    const QString group = section.isEmpty() ? QStringLiteral("General") : section;
+    // Failures stay silent: the previous file is kept whole.
+    EditWholeFile(file, [&](const QByteArray &old) {
+        QByteArray text = old;
+        for (const SettingsValue &v : values) {
+            const int *number = std::get_if<int>(&v.value);
+            text = SetIniValue(text, group, v.name,
+                               number ? IniIntValue(*number)
+                                      : IniTextValue(std::get<QString>(v.value)));
+        }
+        return text;
+    });
+#endif
+}
+
 void QSettingsStore::RemoveLeftovers() {
 #ifndef Q_OS_WIN
-    RemoveLeftoverFiles(SettingsFileName(m_organization, m_application));
+    // The folder listed first: the file's lock is taken only when a killed
+    // write left something there.
+    RemoveLeftoverFiles(QStringList{SettingsFileName(m_organization, m_application)});
 #endif
 }

@@ -18,7 +18,7 @@
 // stay silent.
 constexpr qsizetype kMaxSettingsFileBytes = 64 * 1024;
 
-class QSettingsStore final : public ISettingsStore {
+class QSettingsStore final : public ISettingsStore, public ISettingsSectionWriter {
 public:
     QSettingsStore(); // organization "MORVA", application "Calvor"
     QSettingsStore(QString organization, QString application);
@@ -35,6 +35,9 @@ public:
     // Writes a text, which the registry keeps as a REG_SZ.
     void WriteText(const QString &section, const QString &name, const QString &value) override;
     void RemoveLeftovers() override;
+    // The values in one edit of the file (outside Windows): one lock, one
+    // read, one comparison; the file is left as it is when they are stored.
+    void WriteSection(const QString &section, const QList<SettingsValue> &values) override;
 
 private:
     QString m_organization;

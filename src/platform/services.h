@@ -7,6 +7,7 @@
 #include <QStringList>
 
 #include <optional>
+#include <variant>
 
 // Services the program asks of its platform, each behind a small interface
 // so that tests replace them. The real backends live with the widgets.
@@ -61,6 +62,19 @@ public:
     virtual void WriteInt(const QString &section, const QString &name, int value) = 0;
     // Removes what a write killed half-way left behind (nothing by default).
     virtual void RemoveLeftovers() {}
+};
+
+// A settings store that can write several values of one section in one go:
+// one lock, one read and one comparison of the stored values instead of one
+// each. The values are written as WriteInt and WriteText would, in order.
+struct SettingsValue {
+    QString name;
+    std::variant<int, QString> value;
+};
+class ISettingsSectionWriter {
+public:
+    virtual ~ISettingsSectionWriter() = default;
+    virtual void WriteSection(const QString &section, const QList<SettingsValue> &values) = 0;
 };
 
 // A top-level window whose place on the screen is remembered.

@@ -90,6 +90,31 @@ TEST(QSettingsStore, AFailedWriteLeavesThePreviousSettingsWhole) {
               QStringList{QStringLiteral("Calvor.conf")});
 }
 
+// The end of a run writes its three settings in one edit of the file: one
+// replacement when a value changed, none when all are stored already.
+TEST(QSettingsStore, ASectionIsWrittenInOneEdit) {
+    QTemporaryDir dir;
+    const QString file = UseSettingsIn(dir);
+    QSettingsStore store;
+    const QList<SettingsValue> values = {{QStringLiteral("Cible"), 2},
+                                         {QStringLiteral("Symbole"), QStringLiteral("F")},
+                                         {QStringLiteral("Date2000"), 40}};
+    struct Step {
+        int cible;
+        int replacements;
+    };
+    for (const Step step : {Step{2, 1}, Step{2, 0}, Step{1, 1}}) {
+        QList<SettingsValue> written = values;
+        written[0].value = step.cible;
+        const ino_t before = InodeOf(file);
+        store.WriteSection(kSection, written);
+        EXPECT_EQ(before != InodeOf(file), step.replacements == 1) << step.cible;
+        EXPECT_EQ(store.ReadInt(kSection, QStringLiteral("Cible")), step.cible);
+        EXPECT_EQ(store.ReadText(kSection, QStringLiteral("Symbole")), QStringLiteral("F"));
+        EXPECT_EQ(store.ReadInt(kSection, QStringLiteral("Date2000")), 40);
+    }
+}
+
 } // namespace
 
 // Settings files the program did not write: values it cannot take as plain
