@@ -6,6 +6,7 @@
 #include "platform_widgets/clipboard_keeper.h"
 #include "platform_widgets/dialog.h"
 #include "platform_widgets/display.h"
+#include "platform_widgets/qt_downloader.h"
 #include "platform_widgets/qt_services.h"
 #include "ui/loop_dialogs.h"
 #include "ui/main_menu_dlg.h"
@@ -76,7 +77,9 @@ int main(int argc, char *argv[]) {
     QtClipboard clipboard;
     QtShell shell;
     QtFileDialogs fileDialogs;
-    const AppServices services{&messageBoxes, &clock, &settings, &clipboard, &shell, &fileDialogs};
+    QtDownloader downloader;
+    const AppServices services{&messageBoxes, &clock,       &settings,  &clipboard,
+                               &shell,        &fileDialogs, &downloader};
 
     CRevisionApp app(services, UserLocale::System(), QCoreApplication::applicationDirPath());
     app.SetLoopDialogFactory(&CreateLoopDialogs);

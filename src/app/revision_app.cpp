@@ -212,6 +212,7 @@ void CRevisionApp::ReadSettings() {
     m_nCible = s.cible;
     m_strSymbole = s.symbole;
     m_nDate2000 = s.date2000;
+    m_strAdresseInsee = s.adresseInsee;
 }
 
 void CRevisionApp::WriteSettings() {

@@ -16,10 +16,18 @@ QString Date2000Name() {
     return QStringLiteral("Date2000");
 }
 
+QString AdresseInseeName() {
+    return QStringLiteral("AdresseINSEE");
+}
+
 } // namespace
 
 QString SettingsSection() {
     return QStringLiteral("Général");
+}
+
+QString DefaultInseeAddress() {
+    return QStringLiteral("https://bdm.insee.fr/series/sdmx/data/SERIES_BDM/");
 }
 
 AppSettings ReadSettingsFrom(ISettingsStore &store, const QString &localeCurrencySymbol) {
@@ -28,6 +36,8 @@ AppSettings ReadSettingsFrom(ISettingsStore &store, const QString &localeCurrenc
     settings.cible = store.ReadInt(section, CibleName()).value_or(0);
     settings.symbole = store.ReadText(section, SymboleName()).value_or(localeCurrencySymbol);
     settings.date2000 = store.ReadInt(section, Date2000Name()).value_or(40);
+    settings.adresseInsee =
+        store.ReadText(section, AdresseInseeName()).value_or(DefaultInseeAddress());
     return settings;
 }
 

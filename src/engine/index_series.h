@@ -41,8 +41,18 @@ const IndexTable &PublishedValues(IndexSeries series);
 // otherwise it is the user's own table (`series` empty).
 struct SeriesIdentification {
     std::optional<IndexSeries> series;
-    int compared = 0;  // quarters compared with that series
-    int differing = 0; // of which differ from the published value
+    int compared = 0;               // quarters compared with that series
+    int differing = 0;              // of which differ from the published value
     int lastPublishedPosition = -1; // the series' last published quarter
 };
 SeriesIdentification IdentifyIndexSeries(const IndexTable &table);
+
+// The last quarter a shipped series holds (its table position), or -1.
+int LastPublishedPosition(IndexSeries series);
+
+// The hundredths of an index value as the index file writes it (two
+// decimals, halves away from zero): 142.105 gives 14211. Nothing for a value
+// without a text (infinite, not a number) or beyond 18 digits.
+std::optional<long long> IndexCents(double value);
+// Two index values are the same at two decimals.
+bool SameIndexValue(double a, double b);
