@@ -175,21 +175,25 @@ int CRevisionApp::UpdateIndicesFromCommandLine(const QString &seriesName, bool r
     if (read != ReadStatus::Ok && read != ReadStatus::Missing)
         return fail(LoadString(IDS_INDEX_FILE_ERROR));
 
-    IndexSeries series = IndexSeries::Irl;
+    bool empty = true;
+    for (int p = 0; p < IndexTable::kListedSize && empty; ++p)
+        empty = table.At(p) == 0.0f;
+    const SeriesIdentification held = IdentifyIndexSeries(table);
+    IndexSeries series = held.series.value_or(IndexSeries::Irl);
     if (!seriesName.isEmpty()) {
         const std::optional<IndexSeries> named = SeriesFromShortName(seriesName);
         if (!named)
             return fail(Text(IDS_INSEE_UNKNOWN_SERIES, {seriesName}));
+        // Filling the gaps of one series with another's values would mix
+        // two indices in one table: only aligning the whole table may.
+        if (held.series && *held.series != *named && !replaceDiffering) {
+            return fail(Text(IDS_INSEE_OWN_TABLE,
+                             {QStringLiteral("la série ") + SeriesInfo(*held.series).shortName}));
+        }
         series = *named;
-    } else {
-        bool empty = true;
-        for (int p = 0; p < IndexTable::kListedSize && empty; ++p)
-            empty = table.At(p) == 0.0f;
-        const SeriesIdentification held = IdentifyIndexSeries(table);
-        if (held.series)
-            series = *held.series;
-        else if (!empty)
-            return fail(LoadString(IDS_INSEE_OWN_TABLE));
+    } else if (!held.series && !empty) {
+        return fail(Text(IDS_INSEE_OWN_TABLE,
+                         {QStringLiteral("des valeurs qui ne sont d'aucune série connue")}));
     }
 
     const std::optional<SdmxReadOutcome> outcome = DownloadIndexSeries(series, false);

@@ -62,8 +62,9 @@ constexpr std::array kEntries{
           u"Votre table contient déjà toutes les valeurs publiées par l'INSEE (%s)."},
     Entry{IDS_INSEE_UNREADABLE, u"Observations illisibles ignorées (%d) : %s"},
     Entry{IDS_INSEE_OWN_TABLE,
-          u"La table des indices ne correspond à aucune série connue : précisez la série à "
-          u"mettre à jour (IRL, ILC, ILAT ou ICC)."},
+          u"La table des indices contient %s : précisez la série à mettre à jour (IRL, ILC, "
+          u"ILAT ou ICC), ou ajoutez --replace-differing pour aligner toute la table sur la série "
+          u"demandée."},
     Entry{IDS_INSEE_UNKNOWN_SERIES, u"Série inconnue : %s. Les séries connues sont IRL, ILC, "
                                     u"ILAT et ICC."},
     Entry{IDS_INSEE_KEPT_DIFFERING,

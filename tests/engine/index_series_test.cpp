@@ -41,9 +41,9 @@ TEST(IndexSeries, KnownSeriesAndTheirPublishedValuesAreTheShippedFiles) {
         // The values compiled in are those of the index file the build wrote
         // from the same CSV.
         IndexTable shipped;
-        ASSERT_EQ(shipped.ReadIndexFile(QDir(QStringLiteral(CALVOR_INDEX_DIR))
-                                            .filePath(QString::fromLatin1(c.name) +
-                                                      QStringLiteral(".txt"))),
+        ASSERT_EQ(shipped.ReadIndexFile(
+                      QDir(QStringLiteral(CALVOR_INDEX_DIR))
+                          .filePath(QString::fromLatin1(c.name) + QStringLiteral(".txt"))),
                   ReadStatus::Ok);
         EXPECT_EQ(PublishedValues(c.series).Values(), shipped.Values());
         // Every series ends at 2026 Q2.
@@ -99,10 +99,11 @@ TEST(IndexSeries, ATableIsTheSeriesItMostlyEquals) {
          0},
         {"empty", IndexTable(), std::nullopt, 0, 0},
         {"the user's own values",
-         edited(IndexTable(), [](IndexTable &t) {
-             for (int p = 0; p < 200; ++p)
-                 t.Set(p, 100.0f + static_cast<float>(p));
-         }),
+         edited(IndexTable(),
+                [](IndexTable &t) {
+                    for (int p = 0; p < 200; ++p)
+                        t.Set(p, 100.0f + static_cast<float>(p));
+                }),
          std::nullopt, 0, 0},
     };
     for (const Case &c : cases) {
@@ -120,7 +121,7 @@ TEST(IndexUpdate, FillsZerosAndListsDifferencesAtTwoDecimals) {
     const IndexTable &irl = PublishedValues(IndexSeries::Irl);
     const int last = LastPublishedPosition(IndexSeries::Irl);
     IndexTable table = irl;
-    table.Set(last, 0.0f);                    // a quarter not typed yet
+    table.Set(last, 0.0f);                     // a quarter not typed yet
     table.Set(last - 1, irl.At(last - 1) + 1); // a typo
     table.Set(last - 2, irl.At(last - 2) + 0.004f);
     const IndexUpdatePlan plan = PlanIndexUpdate(table, irl);

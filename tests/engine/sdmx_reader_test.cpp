@@ -30,7 +30,8 @@ TEST(SdmxReader, ReadsEachPublishedSeriesWhole) {
 }
 
 // The IRL's observations, changed by `edit`.
-std::vector<ReplyObservation> Irl(const std::function<void(std::vector<ReplyObservation> &)> &edit) {
+std::vector<ReplyObservation>
+Irl(const std::function<void(std::vector<ReplyObservation> &)> &edit) {
     std::vector<ReplyObservation> o = PublishedObservations(IndexSeries::Irl);
     edit(o);
     return o;
@@ -68,8 +69,9 @@ TEST(SdmxReader, RefusesOrSkipsWhatIsNotAPublishedQuarter) {
     QByteArray secondSeries = good;
     secondSeries.replace("</Series>", "</Series><Series IDBANK=\"001532540\" FREQ=\"T\"/>");
     QByteArray noNamespace = good;
-    noNamespace.replace("xmlns:message=\"http://www.sdmx.org/resources/sdmxml/schemas/v2_1/message\"",
-                        "xmlns:message=\"urn:other\"");
+    noNamespace.replace(
+        "xmlns:message=\"http://www.sdmx.org/resources/sdmxml/schemas/v2_1/message\"",
+        "xmlns:message=\"urn:other\"");
 
     struct Case {
         const char *name;
@@ -97,11 +99,13 @@ TEST(SdmxReader, RefusesOrSkipsWhatIsNotAPublishedQuarter) {
              o.push_back({QStringLiteral("1969-Q4"), QStringLiteral("10.00")});
              o.insert(o.begin(), {QStringLiteral("2106-Q1"), QStringLiteral("10.00")});
          }),
-         SdmxRefusal::None, {}, 0, 2},
+         SdmxRefusal::None,
+         {},
+         0,
+         2},
         {"duplicate quarter", IrlReply([](auto &o) { o.push_back(o[5]); }),
          SdmxRefusal::DuplicateQuarter, PublishedObservations(IndexSeries::Irl)[5].period},
-        {"duplicate of an unreadable quarter",
-         IrlReply([](auto &o) {
+        {"duplicate of an unreadable quarter", IrlReply([](auto &o) {
              o.push_back(o[5]);
              o.back().value = QStringLiteral("NaN");
          }),
@@ -111,7 +115,8 @@ TEST(SdmxReader, RefusesOrSkipsWhatIsNotAPublishedQuarter) {
              for (ReplyObservation &x : o)
                  x.value = QStringLiteral("NaN");
          }),
-         SdmxRefusal::NoObservation, {},
+         SdmxRefusal::NoObservation,
+         {},
          static_cast<int>(PublishedObservations(IndexSeries::Irl).size())},
         {"no observation", IrlReply([](auto &o) { o.clear(); }), SdmxRefusal::NoObservation},
         {"truncated", good.left(good.size() / 2), SdmxRefusal::NotXml},
@@ -151,12 +156,11 @@ TEST(SdmxReader, RefusesOrSkipsWhatIsNotAPublishedQuarter) {
 }
 
 TEST(SdmxReader, NamesTheUnreadableObservations) {
-    const SdmxReadOutcome outcome = ReadSdmxSeries(
-        IrlReply([](auto &o) {
-            o[0].value = QStringLiteral("NaN");
-            o[1].period = QStringLiteral("2025-T4");
-        }),
-        SeriesInfo(IndexSeries::Irl).idbank);
+    const SdmxReadOutcome outcome = ReadSdmxSeries(IrlReply([](auto &o) {
+                                                       o[0].value = QStringLiteral("NaN");
+                                                       o[1].period = QStringLiteral("2025-T4");
+                                                   }),
+                                                   SeriesInfo(IndexSeries::Irl).idbank);
     ASSERT_EQ(outcome.unreadableNames.size(), 2);
     EXPECT_EQ(outcome.unreadableNames[0],
               PublishedObservations(IndexSeries::Irl)[0].period + QStringLiteral(" : « NaN »"));
