@@ -2,9 +2,9 @@
 
 #include "engine/packed_date.h"
 
-#include <QSet>
 #include <QXmlStreamReader>
 
+#include <array>
 #include <cmath>
 #include <limits>
 
@@ -87,8 +87,9 @@ SdmxReadOutcome ReadSdmxSeries(QByteArrayView reply, const QString &idbank) {
         return Refused(SdmxRefusal::TooLarge);
 
     SdmxReadOutcome outcome;
-    QSet<int> seen;
-    QXmlStreamReader xml(reply.toByteArray());
+    std::array<bool, IndexTable::kListedSize> seen{};
+    // Read in place: the reply is not copied.
+    QXmlStreamReader xml(QByteArray::fromRawData(reply.data(), reply.size()));
     int depth = 0;
     int seriesDepth = -1; // the depth of the open Series, or -1
     bool rootSeen = false;
@@ -106,6 +107,8 @@ SdmxReadOutcome ReadSdmxSeries(QByteArrayView reply, const QString &idbank) {
                     return Refused(SdmxRefusal::NotSeriesData);
                 break;
             }
+            if (name != u"Series" && name != u"Obs")
+                break;
             const QXmlStreamAttributes attributes = xml.attributes();
             if (name == u"Series") {
                 if (seriesDepth >= 0)
@@ -128,11 +131,11 @@ SdmxReadOutcome ReadSdmxSeries(QByteArrayView reply, const QString &idbank) {
                     ++outcome.outOfRange;
                     break;
                 }
-                if (position >= 0 && seen.contains(position))
+                if (position >= 0 && seen[static_cast<std::size_t>(position)])
                     return Refused(SdmxRefusal::DuplicateQuarter, period.toString());
                 const double value = position >= 0 ? ObservationValue(text) : 0.0;
                 if (position >= 0)
-                    seen.insert(position);
+                    seen[static_cast<std::size_t>(position)] = true;
                 if (value == 0.0) {
                     if (outcome.unreadable++ < kNamedUnreadable) {
                         outcome.unreadableNames.append(
