@@ -7,6 +7,7 @@
 #include "platform/download.h"
 #include "platform/file_io.h"
 #include "platform/string_table.h"
+#include "platform_widgets/qt_downloader.h"
 #include "support/fakes.h"
 #include "support/modal_test_support.h"
 #include "support/sdmx_replies.h"
@@ -16,9 +17,13 @@
 
 #include <QComboBox>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
+#include <QProgressDialog>
+#include <QPushButton>
+#include <QTcpServer>
 #include <QTemporaryDir>
 #include <QTreeView>
 
@@ -351,6 +356,48 @@ TEST_F(IndicesUpdateTest, AFailedUpdateSaysWhyAndLeavesTheList) {
         }
         EXPECT_EQ(ReadFileBytes(app.m_strIndicesPath), original);
     }
+}
+
+TEST_F(IndicesUpdateTest, TheProgressWindowCancelsADownloadThatDoesNotAnswer) {
+    // A server that takes the connection and never answers.
+    QTcpServer silent;
+    ASSERT_TRUE(silent.listen(QHostAddress::LocalHost, 0));
+    qputenv("CALVOR_INSEE_URL",
+            QStringLiteral("http://127.0.0.1:%1/").arg(silent.serverPort()).toUtf8());
+    QtDownloader real;
+    AppServices withReal = services;
+    withReal.downloader = &real;
+    CRevisionApp realApp{withReal, TestLocale::French(), dir.path()};
+    realApp.m_strIndicesPath = app.m_strIndicesPath;
+    realApp.m_indices = app.m_indices;
+    CIndicesDlg dlg(realApp);
+    bool cancelled = false;
+    QElapsedTimer elapsed;
+    RunModal(dlg, [&] {
+        QTimer::singleShot(300, [&] {
+            for (QWidget *w : QApplication::topLevelWidgets()) {
+                auto *progress = qobject_cast<QProgressDialog *>(w);
+                if (!progress || !progress->isVisible())
+                    continue;
+                EXPECT_TRUE(progress->labelText().contains(QStringLiteral("IRL")));
+                for (QPushButton *button : progress->findChildren<QPushButton *>()) {
+                    if (button->text() == QStringLiteral("Annuler")) {
+                        button->click();
+                        cancelled = true;
+                    }
+                }
+            }
+        });
+        elapsed.start();
+        ClickControl(dlg, IDC_UPDATE_FROM_INSEE);
+        EXPECT_LT(elapsed.elapsed(), 10000);
+        EXPECT_EQ(dlg.m_listIndices.GetItemText(last, 0), QStringLiteral("0,00"));
+        ClickControl(dlg, IDCANCEL);
+    });
+    qunsetenv("CALVOR_INSEE_URL");
+    EXPECT_TRUE(cancelled);
+    EXPECT_TRUE(boxes.Texts().isEmpty()) << boxes.Texts().join(u'\n').toStdString();
+    EXPECT_EQ(ReadFileBytes(app.m_strIndicesPath), original);
 }
 
 } // namespace
