@@ -137,7 +137,8 @@ protected:
     }
     void SetUp() override {
         app.m_strIndicesPath = QDir(dir.path()).filePath(QStringLiteral("Indices.txt"));
-        app.m_nInseeTimeoutMs = 700;
+        // Short, for the server that never answers, yet ample for a loaded machine.
+        app.m_nInseeTimeoutMs = 2500;
         app.SetStandardErrorOutput([this](const QString &line) { lines.append(line); });
     }
     void TearDown() override { qunsetenv("CALVOR_INSEE_URL"); }

@@ -3,7 +3,6 @@
 
 #include "engine/index_series.h"
 
-#include "engine/index_update.h"
 #include "engine/number_text.h"
 #include "platform/file_io.h"
 #include "support/fakes.h"
@@ -114,35 +113,6 @@ TEST(IndexSeries, ATableIsTheSeriesItMostlyEquals) {
         EXPECT_EQ(id.differing, c.differing);
         EXPECT_EQ(id.lastPublishedPosition, c.series ? last : -1);
     }
-}
-
-TEST(IndexUpdate, FillsZerosAndListsDifferencesAtTwoDecimals) {
-    ReadDecimalSeparator(TestLocale::French());
-    const IndexTable &irl = PublishedValues(IndexSeries::Irl);
-    const int last = LastPublishedPosition(IndexSeries::Irl);
-    IndexTable table = irl;
-    table.Set(last, 0.0f);                     // a quarter not typed yet
-    table.Set(last - 1, irl.At(last - 1) + 1); // a typo
-    table.Set(last - 2, irl.At(last - 2) + 0.004f);
-    const IndexUpdatePlan plan = PlanIndexUpdate(table, irl);
-    ASSERT_EQ(plan.fills.size(), 1u);
-    ASSERT_EQ(plan.differing.size(), 1u);
-    EXPECT_EQ(plan.fills[0].position, last);
-    EXPECT_EQ(plan.differing[0].position, last - 1);
-    EXPECT_EQ(IndexChangeText(plan.differing[0]),
-              QuarterName(last - 1) + QStringLiteral(" : ") +
-                  FormatNumber(static_cast<double>(irl.At(last - 1) + 1), 2) +
-                  QStringLiteral(" → ") + FormatNumber(static_cast<double>(irl.At(last - 1)), 2));
-    EXPECT_EQ(QuarterName(IndexTable::PositionOf(2024, 2)), QStringLiteral("2024 - Trim 3"));
-
-    IndexTable filled = table;
-    ApplyIndexUpdate(filled, plan, false);
-    EXPECT_EQ(filled.At(last), irl.At(last));
-    EXPECT_EQ(filled.At(last - 1), table.At(last - 1));
-    ApplyIndexUpdate(filled, plan, true);
-    EXPECT_EQ(filled.At(last - 1), irl.At(last - 1));
-    EXPECT_EQ(filled.At(last - 2), table.At(last - 2));
-    EXPECT_TRUE(PlanIndexUpdate(irl, irl).IsEmpty());
 }
 
 } // namespace

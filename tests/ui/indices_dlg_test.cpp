@@ -322,42 +322,6 @@ TEST_F(IndicesUpdateTest, AnUpdateFillsTheListAndOnlyOkWritesIt) {
               QStringLiteral("https://bdm.insee.fr/series/sdmx/data/SERIES_BDM/001515333"));
 }
 
-TEST_F(IndicesUpdateTest, AFailedUpdateSaysWhyAndLeavesTheList) {
-    const struct {
-        const char *name;
-        DownloadStatus status;
-        QByteArray body;
-        const char *said;
-    } cases[] = {
-        {"HTTP 503", DownloadStatus::HttpError, {}, "erreur HTTP 503"},
-        {"no network", DownloadStatus::NoNetwork, {}, "pas accès au réseau"},
-        {"cancelled", DownloadStatus::Cancelled, {}, nullptr},
-        {"another series", DownloadStatus::Ok, PublishedReply(IndexSeries::Icc), "000008630"},
-        {"not XML", DownloadStatus::Ok, "<html>", "format des séries"},
-    };
-    for (const auto &c : cases) {
-        SCOPED_TRACE(c.name);
-        boxes.Clear();
-        downloader.result.status = c.status;
-        downloader.result.httpStatus = 503;
-        downloader.result.body = c.body;
-        CIndicesDlg dlg(app);
-        RunModal(dlg, [&] {
-            ClickControl(dlg, IDC_UPDATE_FROM_INSEE);
-            EXPECT_EQ(dlg.m_listIndices.GetItemText(last, 0), QStringLiteral("0,00"));
-            ClickControl(dlg, IDOK);
-        });
-        if (c.said) {
-            ASSERT_EQ(boxes.Texts().size(), 1);
-            EXPECT_TRUE(boxes.Texts()[0].contains(QString::fromUtf8(c.said)))
-                << boxes.Texts()[0].toStdString();
-        } else {
-            EXPECT_TRUE(boxes.Texts().isEmpty());
-        }
-        EXPECT_EQ(ReadFileBytes(app.m_strIndicesPath), original);
-    }
-}
-
 TEST_F(IndicesUpdateTest, TheProgressWindowCancelsADownloadThatDoesNotAnswer) {
     // A server that takes the connection and never answers.
     QTcpServer silent;
