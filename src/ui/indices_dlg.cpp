@@ -16,6 +16,8 @@
 #include <QShortcut>
 #include <QStringBuilder>
 
+#include <algorithm>
+
 DialogTemplate IndicesDlgTemplate() {
     return {IDD_INDICES,
             QStringLiteral("Indices de l'INSEE"),
@@ -296,6 +298,13 @@ void CIndicesDlg::TakePublishedValues(IndexSeries series, const SdmxReadOutcome 
                                       FormatNumber(static_cast<double>(change.to), kDecimals));
     }
     MarkDifferences();
+    // The user sees the first quarter that changed.
+    if (!plan.fills.empty() || align) {
+        int first = plan.fills.empty() ? IndexTable::kListedSize : plan.fills.front().position;
+        if (align && !plan.differing.empty())
+            first = std::min(first, plan.differing.front().position);
+        m_listIndices.SetCurrentItem(first);
+    }
 
     const QString unreadable = UnreadableObservationsText(outcome);
     if (plan.IsEmpty()) {
