@@ -12,6 +12,7 @@
 #include "platform_widgets/dialog.h"
 #include "platform_widgets/display.h"
 #include "platform_widgets/process_end.h"
+#include "platform_widgets/qt_downloader.h"
 #include "platform_widgets/qt_services.h"
 #include "ui/loop_dialogs.h"
 #include "ui/main_menu_dlg.h"
@@ -103,9 +104,11 @@ int main(int argc, char *argv[]) {
     QtClipboard clipboard;
     QtShell shell;
     QtFileDialogs fileDialogs;
+    QtDownloader downloader;
     IMessageBoxService *boxes =
         withOptions ? static_cast<IMessageBoxService *>(&documentMessages) : &messageBoxes;
-    const AppServices services{boxes, &clock, &settings, &clipboard, &shell, &fileDialogs};
+    const AppServices services{boxes,  &clock,       &settings,  &clipboard,
+                               &shell, &fileDialogs, &downloader};
 
     CRevisionApp app(services, UserLocale::System(), QCoreApplication::applicationDirPath());
     app.SetLoopDialogFactory(&CreateLoopDialogs);

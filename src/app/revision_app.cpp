@@ -345,6 +345,7 @@ void CRevisionApp::ReadSettings() {
     m_nCible = s.cible;
     m_strSymbole = s.symbole;
     m_nDate2000 = s.date2000;
+    m_strAdresseInsee = s.adresseInsee;
 }
 
 void CRevisionApp::WriteSettings() {
@@ -420,21 +421,4 @@ void CRevisionApp::RestoreWindowPosition(IWindowGeometry &window) const {
 
 QByteArray CRevisionApp::FormatMoney(double amount) const {
     return MoneyText(amount, m_strSymbole);
-}
-
-// placeholder until the update lands
-int CRevisionApp::UpdateIndicesFromCommandLine([[maybe_unused]] const QString &series,
-                                               [[maybe_unused]] bool replaceDiffering) {
-    return 1;
-}
-
-// placeholder until the update lands
-std::optional<IndexSeries> SeriesFromShortName(const QString &name) {
-    const IndexSeries series[] = {IndexSeries::Irl, IndexSeries::Ilc, IndexSeries::Ilat,
-                                  IndexSeries::Icc};
-    const char *names[] = {"IRL", "ILC", "ILAT", "ICC"};
-    for (int i = 0; i < 4; ++i)
-        if (name.compare(QLatin1String(names[i]), Qt::CaseInsensitive) == 0)
-            return series[i];
-    return std::nullopt;
 }

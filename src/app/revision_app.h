@@ -2,13 +2,16 @@
 
 #include "app/command_line_options.h"
 #include "engine/calc_types.h"
+#include "engine/index_series.h"
 #include "engine/index_table.h"
 #include "engine/revision_report.h"
+#include "engine/sdmx_reader.h"
 #include "platform/user_locale.h"
 #include "platform_widgets/dialog.h"
 
 #include <QByteArray>
 #include <QString>
+#include <QUrl>
 
 #include <climits>
 #include <functional>
@@ -21,6 +24,7 @@ enum class ReadStatus;
 enum class WriteStatus;
 class IClipboard;
 class IClock;
+class IDownloader;
 class IFileDialogs;
 class IMessageBoxService;
 class IShell;
@@ -48,6 +52,7 @@ struct AppServices {
     IClipboard *clipboard = nullptr;
     IShell *shell = nullptr;
     IFileDialogs *fileDialogs = nullptr;
+    IDownloader *downloader = nullptr;
 };
 
 // The application object: owns every piece of shared state for the run, the
@@ -100,11 +105,6 @@ public:
     // it into a cleared document and calculates it, the result delivered
     // as `delivery` says. True when it opened and was calculated.
     bool CalculateDocument(const QString &path, const CommandLineDelivery &delivery);
-    // Brings the index table up to date from the published series `series`
-    // (its short name; empty: the series the table holds), after start-up
-    // and instead of a calculation; messages on standard error. Returns the
-    // process exit status.
-    int UpdateIndicesFromCommandLine(const QString &series, bool replaceDiffering);
     // Shutdown: writes the settings. Returns the process exit status: 1
     // after a command-line run that failed (document not opened,
     // calculation refused, report not written), else 0.
@@ -135,6 +135,27 @@ public:
     void RestoreWindowPosition(IWindowGeometry &window) const;
     QByteArray FormatMoney(double amount) const;
 
+    // The update of the index table from INSEE's published series. The
+    // address a series is asked from: the environment's CALVOR_INSEE_URL
+    // when set, else the setting "AdresseINSEE", followed by the series'
+    // identifier.
+    QString InseeAddress() const;
+    QUrl InseeSeriesUrl(IndexSeries series) const;
+    // Downloads a series (a progress window when `showProgress`) and reads
+    // the reply; on any failure tells the user why and returns nothing.
+    std::optional<SdmxReadOutcome> DownloadIndexSeries(IndexSeries series, bool showProgress);
+    // The same for a reply saved to a file.
+    std::optional<SdmxReadOutcome> ImportIndexSeries(IndexSeries series, const QString &path);
+    // `calvor --update-indices [SERIES] [--replace-differing]`: downloads
+    // the series (without a name, the one the table holds, the IRL for an
+    // empty table), fills the quarters at 0 (and replaces the differing
+    // ones with `replaceDiffering`) and writes the index file with its
+    // backup. Prints what changed, or why nothing did, on standard error.
+    // Returns the exit status: 0, or 1 on any failure (the file unchanged).
+    int UpdateIndicesFromCommandLine(const QString &series, bool replaceDiffering);
+    // Where the command-line update prints its lines (standard error).
+    void SetStandardErrorOutput(std::function<void(const QString &)> output);
+
     const UserLocale &Locale() const { return m_locale; }
     const AppServices &Services() const { return m_services; }
     IMessageBoxService &MessageBoxes() const { return *m_services.messageBoxes; }
@@ -162,6 +183,9 @@ public:
     QString m_strIndicesPath;
     IndexTable m_indices;
     bool m_bCommandLine = false;
+    // Setting "AdresseINSEE", and how long a silent download waits.
+    QString m_strAdresseInsee;
+    int m_nInseeTimeoutMs = 20000;
 
 private:
     void BeginRun();
@@ -181,6 +205,10 @@ private:
     // be written out; both with the stop icon. True when the write succeeded.
     bool ShowWriteOutcome(WriteStatus status, const QString &path, unsigned cannotCreateId);
     int RunDialogLoop(LoopDialogs &dialogs);
+    // A failure of the INSEE update: a message box, or a line on standard
+    // error during the command-line update.
+    void TellInseeFailure(const QString &text);
+    std::optional<SdmxReadOutcome> ReadInseeReply(IndexSeries series, const QByteArray &reply);
 
     AppServices m_services;
     UserLocale m_locale;
@@ -193,4 +221,6 @@ private:
     CommandLineDelivery m_delivery;
     std::vector<RevisionRow> m_lastRows;
     IndexFileFacts m_indexFileFacts; // of the last read of the index file
+    bool m_bUpdatingFromCommandLine = false;
+    std::function<void(const QString &)> m_standardError;
 };

@@ -33,6 +33,7 @@ const KnownSetting kKnownSettings[] = {
     // as the original's buffer held.
     {u"Symbole", 9},
     {u"Date2000", 0},
+    {u"AdresseINSEE", 2048},
 };
 
 const KnownSetting *FindKnownSetting(const QString &name) {
@@ -60,10 +61,18 @@ std::optional<QString> ReadKnownText(ISettingsStore &store, const QString &name)
     return text;
 }
 
+QString AdresseInseeName() {
+    return QStringLiteral("AdresseINSEE");
+}
+
 } // namespace
 
 QString SettingsSection() {
     return QStringLiteral("Général");
+}
+
+QString DefaultInseeAddress() {
+    return QStringLiteral("https://bdm.insee.fr/series/sdmx/data/SERIES_BDM/");
 }
 
 AppSettings ReadSettingsFrom(ISettingsStore &store, const QString &localeCurrencySymbol) {
@@ -71,6 +80,8 @@ AppSettings ReadSettingsFrom(ISettingsStore &store, const QString &localeCurrenc
     settings.cible = ReadKnownInt(store, CibleName()).value_or(0);
     settings.symbole = ReadKnownText(store, SymboleName()).value_or(localeCurrencySymbol);
     settings.date2000 = ReadKnownInt(store, Date2000Name()).value_or(40);
+    settings.adresseInsee =
+        ReadKnownText(store, AdresseInseeName()).value_or(DefaultInseeAddress());
     return settings;
 }
 

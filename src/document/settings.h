@@ -7,6 +7,9 @@
 class ISettingsStore;
 class IWindowGeometry;
 
+// "https://bdm.insee.fr/series/sdmx/data/SERIES_BDM/"
+QString DefaultInseeAddress();
+
 // The three user choices kept between runs, in section "Général" of the
 // per-user settings: "Cible" (export target: 0 word processor, 1 clipboard
 // table form, 2 clipboard tab form), "Symbole" (currency symbol of the
@@ -15,6 +18,9 @@ struct AppSettings {
     int cible = 0;
     QString symbole;
     int date2000 = 40;
+    // "AdresseINSEE": the address of INSEE's series service, before the
+    // series identifier. Only read: the user sets it by hand.
+    QString adresseInsee = DefaultInseeAddress();
 };
 
 QString SettingsSection(); // "Général"

@@ -46,3 +46,13 @@ struct SeriesIdentification {
     int lastPublishedPosition = -1; // the series' last published quarter
 };
 SeriesIdentification IdentifyIndexSeries(const IndexTable &table);
+
+// The last quarter a shipped series holds (its table position), or -1.
+int LastPublishedPosition(IndexSeries series);
+
+// The hundredths of an index value as the index file writes it (two
+// decimals, halves away from zero): 142.105 gives 14211. Nothing for a value
+// without a text (infinite, not a number) or beyond 18 digits.
+std::optional<long long> IndexCents(double value);
+// Two index values are the same at two decimals.
+bool SameIndexValue(double a, double b);

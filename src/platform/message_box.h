@@ -6,6 +6,7 @@
 // values are those of the Windows message box the program was written for.
 enum MessageBoxFlags : unsigned {
     MB_OK = 0x00,
+    MB_YESNOCANCEL = 0x03,
     MB_YESNO = 0x04,
     MB_ICONSTOP = 0x10,
     MB_ICONQUESTION = 0x20,

@@ -58,6 +58,51 @@ constexpr std::array kEntries{
           u"plus un séparateur décimal, par exemple %s. L'ancienne valeur "
           u"est gardée."},
     Entry{IDS_INDEX_TOO_LARGE, u"Un indice ne peut pas dépasser %s. L'ancienne valeur est gardée."},
+    Entry{IDS_INSEE_NO_NETWORK,
+          u"Le service de l'INSEE n'a pas pu être joint : cet ordinateur n'a pas accès au réseau."},
+    Entry{IDS_INSEE_HOST_NOT_FOUND,
+          u"Le service de l'INSEE n'a pas pu être joint : l'adresse %s est introuvable."},
+    Entry{IDS_INSEE_CONNECTION_REFUSED,
+          u"Le service de l'INSEE n'a pas pu être joint : le serveur %s refuse la connexion."},
+    Entry{IDS_INSEE_TIMEOUT,
+          u"Le service de l'INSEE n'a pas répondu à temps (%d secondes). Réessayez plus tard."},
+    Entry{IDS_INSEE_HTTP_STATUS, u"Le service de l'INSEE a répondu par l'erreur HTTP %d."},
+    Entry{IDS_INSEE_TOO_LARGE,
+          u"La réponse dépasse la taille admise (%d Mo) : ce n'est pas une série de l'INSEE."},
+    Entry{IDS_INSEE_ADDRESS_REFUSED,
+          u"L'adresse du service de l'INSEE n'est pas admise : %s\nSeules les adresses https:// "
+          u"le sont (http:// seulement vers cet ordinateur même)."},
+    Entry{IDS_INSEE_REDIRECT_REFUSED,
+          u"Le service de l'INSEE a renvoyé vers une adresse qui n'est pas admise : %s"},
+    Entry{IDS_INSEE_FAILED, u"Le téléchargement depuis l'INSEE a échoué : %s"},
+    Entry{IDS_INSEE_NOT_FORMAT,
+          u"La réponse n'est pas au format des séries de l'INSEE (SDMX) : elle est refusée."},
+    Entry{IDS_INSEE_WRONG_SERIES,
+          u"La réponse concerne la série « %s » et non la série %s (%s) demandée : elle est "
+          u"refusée."},
+    Entry{IDS_INSEE_DUPLICATE_QUARTER,
+          u"La réponse donne deux fois le trimestre %s : elle est refusée."},
+    Entry{IDS_INSEE_NO_VALUE, u"La réponse ne contient aucune valeur utilisable : elle est "
+                              u"refusée."},
+    Entry{IDS_INSEE_CONFIRM_DIFFERING,
+          u"Ces trimestres de votre table diffèrent des valeurs publiées par l'INSEE (%s) :\n%s\n"
+          u"Oui : remplacer ces valeurs par celles de l'INSEE.\nNon : garder vos valeurs et ne "
+          u"compléter que les trimestres à 0,00.\nAnnuler : ne rien changer."},
+    Entry{IDS_INSEE_DONE,
+          u"Série %s reçue de l'INSEE. Trimestres complétés : %d ; remplacés : %d.%s\nOK "
+          u"enregistre la table, Annuler abandonne ces changements."},
+    Entry{IDS_INSEE_UP_TO_DATE,
+          u"Votre table contient déjà toutes les valeurs publiées par l'INSEE (%s)."},
+    Entry{IDS_INSEE_UNREADABLE, u"Observations illisibles ignorées (%d) : %s"},
+    Entry{IDS_INSEE_OWN_TABLE,
+          u"La table des indices contient %s : précisez la série à mettre à jour (IRL, ILC, "
+          u"ILAT ou ICC), ou ajoutez --replace-differing pour aligner toute la table sur la série "
+          u"demandée."},
+    Entry{IDS_INSEE_UNKNOWN_SERIES, u"Série inconnue : %s. Les séries connues sont IRL, ILC, "
+                                    u"ILAT et ICC."},
+    Entry{IDS_INSEE_KEPT_DIFFERING,
+          u"Trimestres gardés bien qu'ils diffèrent des valeurs publiées : %d "
+          u"(--replace-differing les remplace)."},
     Entry{IDS_NO_REFERENCE_INDEX, u"Vous devez entrer l'indice de départ."},
     Entry{IDS_NO_RENT, u"Vous devez entrer le montant du loyer."},
     Entry{IDS_START_AFTER_END,

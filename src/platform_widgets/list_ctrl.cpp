@@ -3,6 +3,7 @@
 #include "platform_widgets/list_view_widget.h"
 
 #include <QApplication>
+#include <QItemSelectionModel>
 #include <QStyle>
 
 #include <algorithm>
@@ -78,6 +79,31 @@ int CListCtrl::GetNextSelectedItem(int start) const {
 void CListCtrl::SetItemSelected(int row, bool selected) {
     if (m_list)
         m_list->SetRowSelected(row, selected);
+}
+
+bool CListCtrl::SetItemMark(int row, const QString &note) {
+    return m_list && m_list->Cells().SetRowMark(row, note);
+}
+
+QString CListCtrl::GetItemMark(int row) const {
+    return m_list ? m_list->Cells().RowMark(row) : QString();
+}
+
+void CListCtrl::SetCurrentItem(int row) {
+    if (!m_list || row < 0 || row >= m_list->Cells().Rows())
+        return;
+    m_list->Cells().AnnounceRows();
+    const QModelIndex index = m_list->Cells().index(row, 0);
+    m_list->selectionModel()->setCurrentIndex(index, QItemSelectionModel::ClearAndSelect |
+                                                         QItemSelectionModel::Rows);
+    m_list->scrollTo(index);
+}
+
+int CListCtrl::GetCurrentItem() const {
+    if (!m_list)
+        return -1;
+    const QModelIndex index = m_list->currentIndex();
+    return index.isValid() ? index.row() : -1;
 }
 
 bool CListCtrl::EditLabel(int row) {

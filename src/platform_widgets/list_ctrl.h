@@ -32,6 +32,14 @@ public:
     // The first selected row after `start` (-1: from the top), or -1.
     int GetNextSelectedItem(int start) const;
     void SetItemSelected(int row, bool selected);
+    // Marks a row for the user's attention (a distinct background, `note`
+    // as its tool tip); an empty note removes the mark.
+    bool SetItemMark(int row, const QString &note);
+    QString GetItemMark(int row) const;
+    // Makes `row` the current and only selected row, scrolled into view.
+    void SetCurrentItem(int row);
+    // The current row (where the keyboard is), or -1.
+    int GetCurrentItem() const;
     // Opens the in-place editor over the label of `row`; false when the row
     // does not exist or an edit is already open.
     bool EditLabel(int row);

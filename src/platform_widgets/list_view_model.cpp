@@ -1,5 +1,8 @@
 #include "platform_widgets/list_view_model.h"
 
+#include <QBrush>
+#include <QColor>
+
 #include <algorithm>
 #include <utility>
 
@@ -23,6 +26,16 @@ QVariant ListViewModel::data(const QModelIndex &index, int role) const {
         return Text(index.row(), index.column());
     case Qt::TextAlignmentRole:
         return static_cast<int>(m_columns[static_cast<std::size_t>(index.column())].alignment);
+    case Qt::BackgroundRole:
+        // A light amber that keeps dark text readable.
+        if (!RowMark(index.row()).isEmpty())
+            return QBrush(QColor(255, 221, 153));
+        return {};
+    case Qt::ToolTipRole:
+    case Qt::AccessibleDescriptionRole: {
+        const QString note = RowMark(index.row());
+        return note.isEmpty() ? QVariant() : QVariant(note);
+    }
     default:
         return {};
     }
@@ -74,6 +87,7 @@ int ListViewModel::InsertRow(int row, const QString &text) {
     QStringList cells;
     cells.reserve(std::max(Columns(), 1));
     cells.append(text);
+    m_marks.insert(m_marks.begin() + row, QString());
     if (row >= m_announced) {
         // Among the rows the views do not know yet.
         m_rows.insert(m_rows.begin() + row, std::move(cells));
@@ -111,6 +125,25 @@ QString ListViewModel::Text(int row, int column) const {
         return {};
     const QStringList &cells = m_rows[static_cast<std::size_t>(row)];
     return column < cells.size() ? cells[column] : QString();
+}
+
+bool ListViewModel::SetRowMark(int row, const QString &note) {
+    if (row < 0 || row >= Rows())
+        return false;
+    QString &mark = m_marks[static_cast<std::size_t>(row)];
+    if (mark == note)
+        return true;
+    mark = note;
+    if (row < m_announced && Columns() > 0)
+        Q_EMIT dataChanged(index(row, 0), index(row, Columns() - 1),
+                           {Qt::BackgroundRole, Qt::ToolTipRole, Qt::AccessibleDescriptionRole});
+    return true;
+}
+
+QString ListViewModel::RowMark(int row) const {
+    if (row < 0 || row >= Rows())
+        return {};
+    return m_marks[static_cast<std::size_t>(row)];
 }
 
 void ListViewModel::HoldRows(bool hold) {

@@ -35,6 +35,11 @@ public:
     // False when the cell's row or column does not exist.
     bool SetText(int row, int column, const QString &text);
     QString Text(int row, int column) const;
+    // A row marked for the user's attention: a distinct background and
+    // `note` as its tool tip (and accessible description); an empty note
+    // removes the mark.
+    bool SetRowMark(int row, const QString &note);
+    QString RowMark(int row) const;
     // While held, rows inserted at the end wait for AnnounceRows; releasing
     // announces them.
     void HoldRows(bool hold);
@@ -48,6 +53,7 @@ private:
 
     std::vector<Column> m_columns;
     std::vector<QStringList> m_rows; // the cells of each row, missing ones empty
+    std::vector<QString> m_marks;    // the note of each row, empty when unmarked
     int m_announced = 0;             // the rows the views know of: the first ones
     bool m_holding = false;
 };

@@ -43,10 +43,12 @@ QtMessageBoxService::QtMessageBoxService(MessageBoxAudience audience)
 
 int QtMessageBoxService::Show(const QString &caption, const QString &text, unsigned flags) {
     const bool yesNo = (flags & MB_TYPEMASK) == MB_YESNO;
+    // Yes, No or Cancel: where nobody answers, Cancel changes nothing.
+    const bool yesNoCancel = (flags & MB_TYPEMASK) == MB_YESNOCANCEL;
     if (m_audience.nobodyAnswers || m_audience.echoToStandardError)
         WriteStandardErrorLine(caption + QStringLiteral(": ") + text);
     if (m_audience.nobodyAnswers)
-        return yesNo ? IDYES : IDOK;
+        return yesNoCancel ? IDCANCEL : yesNo ? IDYES : IDOK;
 
     QMessageBox box(QApplication::activeWindow());
     box.setWindowTitle(caption);
@@ -54,7 +56,11 @@ int QtMessageBoxService::Show(const QString &caption, const QString &text, unsig
     box.setText(text);
     box.setIcon(IconOf(flags));
     box.setWindowIcon(CDialog::ApplicationIcon());
-    if (yesNo) {
+    if (yesNoCancel) {
+        box.setStandardButtons(QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
+        box.setDefaultButton(QMessageBox::Yes);
+        box.setEscapeButton(QMessageBox::Cancel);
+    } else if (yesNo) {
         box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
         box.setDefaultButton(QMessageBox::Yes);
         box.setEscapeButton(QMessageBox::No);
@@ -69,8 +75,10 @@ int QtMessageBoxService::Show(const QString &caption, const QString &text, unsig
         return IDYES;
     case QMessageBox::No:
         return IDNO;
+    case QMessageBox::Cancel:
+        return IDCANCEL;
     default:
-        return yesNo ? IDNO : IDOK;
+        return yesNoCancel ? IDCANCEL : yesNo ? IDNO : IDOK;
     }
 }
 

@@ -655,53 +655,54 @@ TEST_F(FileIoTest, NamesThatAreNotUtf8AreUsedWithTheirOwnBytes) {
         struct stat st {};
         EXPECT_EQ(::stat((QFile::encodeName(Folder()) + '/' + name).constData(), &st), 0);
         ASSERT_TRUE(FileCalls().Remove(path));
-        // The report can always be made again, so it is not flushed; every other
-        // file is, and a failed flush keeps its old content.
-        TEST_F(FileIoTest, OnlyARecomputableFileIsReplacedWithoutAFlush) {
-            ASSERT_TRUE(WriteFileBytes(Path("report"), "old"));
-            ASSERT_TRUE(WriteFileBytes(Path("data"), "old"));
-            FaultyFiles faults;
-            faults.Fail(FaultyFiles::kSync, EIO, QStringLiteral("calvor-"), FaultyFiles::kEvery);
-            EXPECT_EQ(WriteRecomputableFile(Path("report"), "new"), WriteStatus::Ok);
-            EXPECT_EQ(ReadFileBytes(Path("report")), "new");
-            EXPECT_EQ(WriteWholeFile(Path("data"), "new"), WriteStatus::WriteFailed);
-            EXPECT_EQ(ReadFileBytes(Path("data")), "old");
-            EXPECT_EQ(Entries(Folder()),
-                      (QStringList{QStringLiteral("data"), QStringLiteral("report")}));
-        }
+    }
+}
 
-        // Several files' leftovers in one sweep: each file's own temporary names go
-        // (not while another copy holds that file), and a folder without any costs
-        // no lock at all.
-        TEST_F(FileIoTest, LeftoversOfSeveralFilesGoInOneSweep) {
-            const QString other = Path("sub");
-            ASSERT_TRUE(QDir().mkpath(other));
-            const QStringList files = {Path("data"), Path("report"),
-                                       other + QStringLiteral("/conf")};
-            {
-                FaultyFiles counted;
-                RemoveLeftoverFiles(files);
-                EXPECT_EQ(counted.calls, 0) << "a lock was taken with nothing to remove";
-            }
-            const struct {
-                QString name;
-                bool removed;
-            } cases[] = {
-                {Path(".data.calvor-Ab3dE9"), true},
-                {Path(".report.bak.calvor-0zZ911"), true},
-                {other + QStringLiteral("/.conf.calvor-x1y2z3"), true},
-                {Path(".conf.calvor-x1y2z3"), false},
-                {Path(".other.calvor-Ab3dE9"), false},
-            };
-            for (const bool reportHeld : {true, false}) {
-                for (const auto &c : cases)
-                    ASSERT_TRUE(WriteFileBytes(c.name, "x"));
-                FileUseLock holder(Path("report"));
-                ASSERT_TRUE(!reportHeld || holder.Acquire());
-                RemoveLeftoverFiles(files);
-                for (const auto &c : cases) {
-                    const bool kept = !c.removed || (reportHeld && c.name.contains(u"report"));
-                    EXPECT_EQ(QFileInfo::exists(c.name), kept) << c.name.toStdString();
-                }
-            }
+// The report can always be made again, so it is not flushed; every other
+// file is, and a failed flush keeps its old content.
+TEST_F(FileIoTest, OnlyARecomputableFileIsReplacedWithoutAFlush) {
+    ASSERT_TRUE(WriteFileBytes(Path("report"), "old"));
+    ASSERT_TRUE(WriteFileBytes(Path("data"), "old"));
+    FaultyFiles faults;
+    faults.Fail(FaultyFiles::kSync, EIO, QStringLiteral("calvor-"), FaultyFiles::kEvery);
+    EXPECT_EQ(WriteRecomputableFile(Path("report"), "new"), WriteStatus::Ok);
+    EXPECT_EQ(ReadFileBytes(Path("report")), "new");
+    EXPECT_EQ(WriteWholeFile(Path("data"), "new"), WriteStatus::WriteFailed);
+    EXPECT_EQ(ReadFileBytes(Path("data")), "old");
+    EXPECT_EQ(Entries(Folder()), (QStringList{QStringLiteral("data"), QStringLiteral("report")}));
+}
+
+// Several files' leftovers in one sweep: each file's own temporary names go
+// (not while another copy holds that file), and a folder without any costs
+// no lock at all.
+TEST_F(FileIoTest, LeftoversOfSeveralFilesGoInOneSweep) {
+    const QString other = Path("sub");
+    ASSERT_TRUE(QDir().mkpath(other));
+    const QStringList files = {Path("data"), Path("report"), other + QStringLiteral("/conf")};
+    {
+        FaultyFiles counted;
+        RemoveLeftoverFiles(files);
+        EXPECT_EQ(counted.calls, 0) << "a lock was taken with nothing to remove";
+    }
+    const struct {
+        QString name;
+        bool removed;
+    } cases[] = {
+        {Path(".data.calvor-Ab3dE9"), true},
+        {Path(".report.bak.calvor-0zZ911"), true},
+        {other + QStringLiteral("/.conf.calvor-x1y2z3"), true},
+        {Path(".conf.calvor-x1y2z3"), false},
+        {Path(".other.calvor-Ab3dE9"), false},
+    };
+    for (const bool reportHeld : {true, false}) {
+        for (const auto &c : cases)
+            ASSERT_TRUE(WriteFileBytes(c.name, "x"));
+        FileUseLock holder(Path("report"));
+        ASSERT_TRUE(!reportHeld || holder.Acquire());
+        RemoveLeftoverFiles(files);
+        for (const auto &c : cases) {
+            const bool kept = !c.removed || (reportHeld && c.name.contains(u"report"));
+            EXPECT_EQ(QFileInfo::exists(c.name), kept) << c.name.toStdString();
         }
+    }
+}

@@ -1,19 +1,30 @@
 #include "ui/indices_dlg.h"
 
 #include "app/revision_app.h"
+#include "engine/index_series.h"
+#include "engine/index_update.h"
 #include "engine/number_text.h"
+#include "platform/download.h"
 #include "platform/file_io.h"
 #include "platform/message_format.h"
 #include "platform/string_table.h"
+#include "platform_widgets/qt_downloader.h"
 #include "support/fakes.h"
 #include "support/modal_test_support.h"
+#include "support/sdmx_replies.h"
 #include "support/test_locales.h"
 
 #include <gtest/gtest.h>
 
+#include <QComboBox>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QHeaderView>
+#include <QLabel>
 #include <QLineEdit>
+#include <QProgressDialog>
+#include <QPushButton>
+#include <QTcpServer>
 #include <QTemporaryDir>
 #include <QTreeView>
 
@@ -222,6 +233,207 @@ TEST_F(IndicesDlgTest, EditBoxStaysWithinTheList) {
         EXPECT_TRUE(view->viewport()->rect().contains(editor->geometry()));
         QTest::keyClick(editor, Qt::Key_Escape);
     });
+}
+
+// Answers every download with one result.
+class FixedDownloader final : public IDownloader {
+public:
+    DownloadResult Get(const DownloadRequest &request) override {
+        urls.push_back(request.url);
+        EXPECT_TRUE(request.showProgress);
+        return result;
+    }
+    DownloadResult result;
+    std::vector<QUrl> urls;
+};
+
+class IndicesUpdateTest : public ::testing::Test, protected FakeServices {
+protected:
+    static void SetUpTestSuite() {
+        EnsureApplication();
+        ReadDecimalSeparator(TestLocale::French());
+    }
+    // The IRL without its last two quarters and with one quarter typed
+    // wrong, in the table and the file.
+    void SetUp() override {
+        app.m_strIndicesPath = QDir(dir.path()).filePath(QStringLiteral("Indices.txt"));
+        app.m_indices = PublishedValues(IndexSeries::Irl);
+        app.m_indices.Set(last, 0.0f);
+        app.m_indices.Set(last - 1, 0.0f);
+        app.m_indices.Set(typo, app.m_indices.At(typo) + 2.0f);
+        ASSERT_EQ(app.m_indices.WriteIndexFile(app.m_strIndicesPath), WriteStatus::Ok);
+        original = ReadFileBytes(app.m_strIndicesPath);
+        downloader.result.status = DownloadStatus::Ok;
+        downloader.result.body = PublishedReply(IndexSeries::Irl);
+    }
+    void TearDown() override { ClearQuitRequest(); }
+
+    const int last = LastPublishedPosition(IndexSeries::Irl);
+    const int typo = last - 8;
+    QTemporaryDir dir;
+    FixedDownloader downloader;
+    AppServices services = [this] {
+        AppServices s = As<AppServices>();
+        s.downloader = &downloader;
+        return s;
+    }();
+    CRevisionApp app{services, TestLocale::French(), dir.path()};
+    QByteArray original;
+};
+
+QString Published(int position) {
+    return FormatNumber(static_cast<double>(PublishedValues(IndexSeries::Irl).At(position)), 2);
+}
+
+TEST_F(IndicesUpdateTest, TheSeriesLineAndTheMarksShowWhereTheTableDiffers) {
+    CIndicesDlg dlg(app);
+    RunThenLeave(dlg, [&] {
+        const auto *line = qobject_cast<QLabel *>(dlg.GetDlgItem(IDC_SERIES_LINE));
+        ASSERT_NE(line, nullptr);
+        EXPECT_EQ(line->text(), QStringLiteral("Série : IRL — publiée jusqu'au 2e trimestre 2026 — "
+                                               "1 trimestre diffère des valeurs publiées"));
+        CListCtrl &list = dlg.m_listIndices;
+        for (int row = 0; row < IndexTable::kListedSize; ++row) {
+            EXPECT_EQ(list.GetItemMark(row),
+                      row == typo ? QStringLiteral("Valeur publiée par l'INSEE : ") + Published(row)
+                                  : QString())
+                << row;
+        }
+        const QModelIndex cell = View(dlg)->model()->index(typo, 1);
+        EXPECT_EQ(cell.data(Qt::ToolTipRole).toString(), list.GetItemMark(typo));
+        EXPECT_TRUE(cell.data(Qt::BackgroundRole).isValid());
+        // F3 and the button go to the next differing quarter, from the top.
+        QTest::keyClick(View(dlg), Qt::Key_F3);
+        EXPECT_EQ(list.GetCurrentItem(), typo);
+        ClickControl(dlg, IDC_NEXT_DIFFERENCE);
+        EXPECT_EQ(list.GetCurrentItem(), typo);
+        EXPECT_EQ(FocusedWidget(), View(dlg));
+        for (int id : {IDC_SERIES_LINE, IDC_SERIES_CHOICE, IDC_NEXT_DIFFERENCE,
+                       IDC_UPDATE_FROM_INSEE, IDC_IMPORT_INSEE_FILE})
+            EXPECT_FALSE(dlg.GetDlgItem(id)->accessibleName().isEmpty()) << id;
+        // Typing the published value removes the mark.
+        ClickRow(dlg, typo);
+        Editor(dlg)->setText(Published(typo));
+        QTest::keyClick(Editor(dlg), Qt::Key_Return);
+        QTest::qWait(0);
+        EXPECT_EQ(list.GetItemMark(typo), QString());
+        EXPECT_TRUE(line->text().endsWith(QStringLiteral("aucun trimestre ne diffère des valeurs "
+                                                         "publiées")));
+    });
+}
+
+TEST_F(IndicesUpdateTest, AnUpdateFillsTheListAndOnlyOkWritesIt) {
+    const QString reply = QDir(dir.path()).filePath(QStringLiteral("IRL.xml"));
+    ASSERT_TRUE(WriteFileBytes(reply, PublishedReply(IndexSeries::Irl)));
+    struct Case {
+        const char *name;
+        int button;           // the update or the import
+        int answer;           // at the confirmation
+        int endDialog;        // the button that ends it
+        bool filled, aligned; // what the list then shows
+    };
+    const Case cases[] = {
+        {"fill only, OK", IDC_UPDATE_FROM_INSEE, IDNO, IDOK, true, false},
+        {"align on INSEE, OK", IDC_UPDATE_FROM_INSEE, IDYES, IDOK, true, true},
+        {"cancel at the confirmation", IDC_UPDATE_FROM_INSEE, IDCANCEL, IDOK, false, false},
+        {"fill only, then Cancel", IDC_UPDATE_FROM_INSEE, IDNO, IDCANCEL, true, false},
+        {"align, then Cancel", IDC_UPDATE_FROM_INSEE, IDYES, IDCANCEL, true, true},
+        {"import, align, OK", IDC_IMPORT_INSEE_FILE, IDYES, IDOK, true, true},
+    };
+    const IndexTable before = app.m_indices;
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        app.m_indices = before;
+        ASSERT_EQ(app.m_indices.WriteIndexFile(app.m_strIndicesPath), WriteStatus::Ok);
+        QFile::remove(BackupPathFor(app.m_strIndicesPath));
+        boxes.Clear();
+        boxes.Answer(c.answer);
+        files.answers = {reply};
+        CIndicesDlg dlg(app);
+        const int result = RunModal(dlg, [&] {
+            ClickControl(dlg, c.button);
+            CListCtrl &list = dlg.m_listIndices;
+            EXPECT_EQ(list.GetItemText(last, 0),
+                      c.filled ? Published(last) : QStringLiteral("0,00"));
+            EXPECT_EQ(list.GetItemText(last - 1, 0),
+                      c.filled ? Published(last - 1) : QStringLiteral("0,00"));
+            EXPECT_EQ(list.GetItemText(typo, 0),
+                      c.aligned ? Published(typo)
+                                : FormatNumber(static_cast<double>(before.At(typo)), 2));
+            EXPECT_EQ(list.GetItemMark(typo).isEmpty(), c.aligned);
+            ClickControl(dlg, c.endDialog);
+        });
+        EXPECT_EQ(result, c.endDialog);
+        // The confirmation names the differing quarter, then a summary.
+        ASSERT_GE(boxes.Texts().size(), 1);
+        EXPECT_TRUE(
+            boxes.Texts()[0].contains(QuarterName(typo) + QStringLiteral(" : ") +
+                                      FormatNumber(static_cast<double>(before.At(typo)), 2) +
+                                      QStringLiteral(" → ") + Published(typo)))
+            << boxes.Texts()[0].toStdString();
+        EXPECT_EQ(boxes.Texts().size(), c.answer == IDCANCEL ? 1 : 2);
+
+        IndexTable expected = before;
+        if (c.filled) {
+            expected.Set(last, PublishedValues(IndexSeries::Irl).At(last));
+            expected.Set(last - 1, PublishedValues(IndexSeries::Irl).At(last - 1));
+        }
+        if (c.aligned)
+            expected.Set(typo, PublishedValues(IndexSeries::Irl).At(typo));
+        const bool written = c.endDialog == IDOK && c.filled;
+        EXPECT_EQ(ReadFileBytes(app.m_strIndicesPath),
+                  written ? expected.IndexFileText() : original);
+        EXPECT_EQ(ReadFileBytes(BackupPathFor(app.m_strIndicesPath)),
+                  written ? original : QByteArray());
+        EXPECT_EQ(app.m_indices.Values(),
+                  c.endDialog == IDOK ? expected.Values() : before.Values());
+    }
+    // The address asked: the default one and the IRL's identifier.
+    ASSERT_FALSE(downloader.urls.empty());
+    EXPECT_EQ(downloader.urls.front().toString(),
+              QStringLiteral("https://bdm.insee.fr/series/sdmx/data/SERIES_BDM/001515333"));
+}
+
+TEST_F(IndicesUpdateTest, TheProgressWindowCancelsADownloadThatDoesNotAnswer) {
+    // A server that takes the connection and never answers.
+    QTcpServer silent;
+    ASSERT_TRUE(silent.listen(QHostAddress::LocalHost, 0));
+    qputenv("CALVOR_INSEE_URL",
+            QStringLiteral("http://127.0.0.1:%1/").arg(silent.serverPort()).toUtf8());
+    QtDownloader real;
+    AppServices withReal = services;
+    withReal.downloader = &real;
+    CRevisionApp realApp{withReal, TestLocale::French(), dir.path()};
+    realApp.m_strIndicesPath = app.m_strIndicesPath;
+    realApp.m_indices = app.m_indices;
+    CIndicesDlg dlg(realApp);
+    bool cancelled = false;
+    QElapsedTimer elapsed;
+    RunModal(dlg, [&] {
+        QTimer::singleShot(300, [&] {
+            for (QWidget *w : QApplication::topLevelWidgets()) {
+                auto *progress = qobject_cast<QProgressDialog *>(w);
+                if (!progress || !progress->isVisible())
+                    continue;
+                EXPECT_TRUE(progress->labelText().contains(QStringLiteral("IRL")));
+                for (QPushButton *button : progress->findChildren<QPushButton *>()) {
+                    if (button->text() == QStringLiteral("Annuler")) {
+                        button->click();
+                        cancelled = true;
+                    }
+                }
+            }
+        });
+        elapsed.start();
+        ClickControl(dlg, IDC_UPDATE_FROM_INSEE);
+        EXPECT_LT(elapsed.elapsed(), 10000);
+        EXPECT_EQ(dlg.m_listIndices.GetItemText(last, 0), QStringLiteral("0,00"));
+        ClickControl(dlg, IDCANCEL);
+    });
+    qunsetenv("CALVOR_INSEE_URL");
+    EXPECT_TRUE(cancelled);
+    EXPECT_TRUE(boxes.Texts().isEmpty()) << boxes.Texts().join(u'\n').toStdString();
+    EXPECT_EQ(ReadFileBytes(app.m_strIndicesPath), original);
 }
 
 } // namespace
