@@ -23,34 +23,35 @@
 DialogTemplate IndicesDlgTemplate() {
     return {IDD_INDICES,
             QStringLiteral("Indices de l'INSEE"),
-            172,
-            281,
+            302,
+            201,
             DS_CENTER,
             {
                 {IDC_INDEX_LIST, ControlKind::ListView, QString(), 5, 5, 160, 170,
                  WS_BORDER | LVS_EDITLABELS | LVS_NOSORTHEADER},
                 {IDCANCEL, ControlKind::PushButton, QStringLiteral("Annuler"), 6, 181, 74, 14},
                 {IDOK, ControlKind::DefPushButton, QStringLiteral("OK"), 91, 181, 74, 14},
-                // The published series, below the table's own controls.
-                {IDC_SERIES_LINE, ControlKind::Label, QString(), 6, 200, 160, 24, SS_NOPREFIX},
-                {IDC_STATIC, ControlKind::Label, QStringLiteral("Sé&rie :"), 6, 229, 28, 8,
+                // The published series, in a column beside the table, so that
+                // the dialog is no taller than before.
+                {IDC_SERIES_LINE, ControlKind::Label, QString(), 172, 5, 125, 40, SS_NOPREFIX},
+                {IDC_STATIC, ControlKind::Label, QStringLiteral("Sé&rie :"), 172, 54, 28, 8,
                  SS_LEFTNOWORDWRAP},
                 {IDC_SERIES_CHOICE,
                  ControlKind::ComboDropDownList,
                  QString(),
-                 35,
-                 227,
+                 202,
+                 52,
                  50,
                  60,
                  0,
                  {QStringLiteral("IRL"), QStringLiteral("ILC"), QStringLiteral("ILAT"),
                   QStringLiteral("ICC")}},
                 {IDC_NEXT_DIFFERENCE, ControlKind::PushButton,
-                 QStringLiteral("Différence &suivante"), 91, 227, 74, 14},
+                 QStringLiteral("Différence &suivante"), 172, 72, 125, 14},
                 {IDC_UPDATE_FROM_INSEE, ControlKind::PushButton,
-                 QStringLiteral("Mettre à jour depuis l'&INSEE…"), 6, 245, 159, 14},
+                 QStringLiteral("Mettre à jour depuis l'&INSEE…"), 172, 94, 125, 14},
                 {IDC_IMPORT_INSEE_FILE, ControlKind::PushButton,
-                 QStringLiteral("Importer un &fichier INSEE…"), 6, 263, 159, 14},
+                 QStringLiteral("Importer un &fichier INSEE…"), 172, 112, 125, 14},
             }};
 }
 

@@ -49,9 +49,14 @@ private:
     void Accept() {
         while (QTcpSocket *socket = m_server.nextPendingConnection()) {
             QObject::connect(socket, &QTcpSocket::readyRead, socket, [this, socket] {
+                // A socket's address may be a new socket's later: what one
+                // received is forgotten once it is served.
                 m_pending[socket] += socket->readAll();
-                if (m_pending[socket].contains("\r\n\r\n"))
-                    Serve(socket, m_pending[socket]);
+                if (m_pending[socket].contains("\r\n\r\n")) {
+                    const QByteArray request = m_pending[socket];
+                    m_pending.erase(socket);
+                    Serve(socket, request);
+                }
             });
             QObject::connect(socket, &QTcpSocket::disconnected, socket, &QObject::deleteLater);
         }
