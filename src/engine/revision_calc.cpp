@@ -29,6 +29,10 @@ QString DateNameForMessage(int dateIndex) {
     }
 }
 
+double RevisedRent(double rent, double index, double previousIndex) {
+    return (index * rent) / previousIndex;
+}
+
 RevisionOutcome CheckAndWalk(const CalcDocument &doc, const IndexTable &indices) {
     RevisionOutcome out;
     const PackedDate dates[4] = {doc.signature, doc.firstRevision, doc.lastRevision,
@@ -89,7 +93,7 @@ RevisionOutcome CheckAndWalk(const CalcDocument &doc, const IndexTable &indices)
             out.zeroIndexYear = current.Year();
             break;
         }
-        rent = (index * rent) / previous;
+        rent = RevisedRent(rent, index, previous);
         out.rows.push_back({current, index, rent});
         previous = index;
         current.SetParts(current.Day(), current.Month(), current.Year() + 1);
