@@ -14,7 +14,16 @@ bool IsQuarterDate(PackedDate date) {
     return date.Day() == 1 && date.Month() % 3 == 1;
 }
 
+// One revision step, kept inline in the walk.
+double Revise(double rent, double index, double previousIndex) {
+    return (index * rent) / previousIndex;
+}
+
 } // namespace
+
+double RevisedRent(double rent, double index, double previousIndex) {
+    return Revise(rent, index, previousIndex);
+}
 
 QString DateNameForMessage(int dateIndex) {
     switch (dateIndex) {
@@ -27,10 +36,6 @@ QString DateNameForMessage(int dateIndex) {
     default:
         return QStringLiteral("de l'indice de référence");
     }
-}
-
-double RevisedRent(double rent, double index, double previousIndex) {
-    return (index * rent) / previousIndex;
 }
 
 RevisionOutcome CheckAndWalk(const CalcDocument &doc, const IndexTable &indices) {
@@ -93,7 +98,7 @@ RevisionOutcome CheckAndWalk(const CalcDocument &doc, const IndexTable &indices)
             out.zeroIndexYear = current.Year();
             break;
         }
-        rent = RevisedRent(rent, index, previous);
+        rent = Revise(rent, index, previous);
         out.rows.push_back({current, index, rent});
         previous = index;
         current.SetParts(current.Day(), current.Month(), current.Year() + 1);

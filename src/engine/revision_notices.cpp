@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cmath>
 #include <initializer_list>
+#include <utility>
 
 namespace {
 
@@ -32,19 +33,27 @@ QString Fill(const QString &text, std::initializer_list<QString> args) {
     out.reserve(room);
     const QString *values = args.begin();
     const qsizetype count = static_cast<qsizetype>(args.size());
-    for (qsizetype i = 0; i < text.size(); ++i) {
-        const QChar c = text[i];
-        if (c == u'%' && i + 1 < text.size()) {
-            const int n = text[i + 1].unicode() - u'0';
-            if (n >= 1 && n <= count) {
-                out.append(values[n - 1]);
-                ++i;
-                continue;
-            }
-        }
-        out.append(c);
+    const QStringView view(text);
+    qsizetype copied = 0;
+    for (qsizetype i = view.indexOf(u'%'); i >= 0 && i + 1 < view.size();
+         i = view.indexOf(u'%', i + 1)) {
+        const int n = view[i + 1].unicode() - u'0';
+        if (n < 1 || n > count)
+            continue;
+        out.append(view.sliced(copied, i - copied));
+        out.append(values[n - 1]);
+        copied = i + 2;
+        ++i;
     }
+    out.append(view.sliced(copied));
     return out;
+}
+
+// Whether `a` is before `b`: the date word without its reserved bits orders
+// dates as the calendar does (year, then month, then day).
+bool Before(PackedDate a, PackedDate b) {
+    constexpr std::uint32_t kDateBits = 0x0FFFFFFFu;
+    return (a.Word() & kDateBits) < (b.Word() & kDateBits);
 }
 
 // The same day `years` later; 29 February falls back to the 28th.
@@ -109,68 +118,91 @@ private:
     // further for each row.
     int RowPosition(int k) const { return m_referencePosition + 4 * (k + 1); }
 
-    QString Date(PackedDate date) const { return date.FormatForLocale(m_in.settings.locale); }
+    // The short date, each date written once per calculation: the notices
+    // name the same signature, terms and rows again and again.
+    QString Date(PackedDate date) const {
+        for (const auto &[word, text] : m_dates) {
+            if (word == date.Word())
+                return text;
+        }
+        QString text = date.FormatForLocale(m_in.settings.locale);
+        m_dates.emplace_back(date.Word(), text);
+        return text;
+    }
+    // The first row dated on or after `date` (the rows are in date order).
+    int FirstRowFrom(PackedDate date) const {
+        const auto it =
+            std::partition_point(m_in.rows.begin(), m_in.rows.end(),
+                                 [date](const RevisionRow &row) { return Before(row.date, date); });
+        return static_cast<int>(it - m_in.rows.begin());
+    }
     QString Money(double amount) const { return PlainMoneyText(amount, m_in.settings.symbol); }
     static QString Index(double value) { return FormatNumber(value, 2); }
     static QString Percent(double rate) {
         return FormatNumber(rate, rate == std::floor(rate) ? 0 : 1);
     }
     static QString Quarter(int year, int quarter) {
-        return (quarter == 0 ? QStringLiteral("1er") : QString::number(quarter + 1) + u'e') +
-               QStringLiteral(" trimestre ") + QString::number(year);
+        return Fill(quarter == 0 ? QStringLiteral("1er trimestre %2")
+                                 : QStringLiteral("%1e trimestre %2"),
+                    {QString::number(quarter + 1), QString::number(year)});
     }
     static QString Quarter(RuleQuarter q) { return Quarter(q.year, q.quarter); }
 
     QString Rows(const RowSpan &span) const {
         const QString first = Date(Row(span.first).date);
         if (span.count == 1)
-            return QStringLiteral("la révision du ") + first;
+            return Fill(QStringLiteral("la révision du %1"), {first});
         const QString last = Date(Row(span.last).date);
         if (span.count == 2)
-            return QStringLiteral("les révisions du ") + first + QStringLiteral(" et du ") + last;
-        return QStringLiteral("les ") + QString::number(span.count) +
-               QStringLiteral(" révisions du ") + first + QStringLiteral(" au ") + last;
+            return Fill(QStringLiteral("les révisions du %1 et du %2"), {first, last});
+        return Fill(QStringLiteral("les %3 révisions du %1 au %2"),
+                    {first, last, QString::number(span.count)});
     }
 
     // Rows dated from the rule's date and more than its delay before today
     // are lost when they were not claimed: the rent stays as it was, and the
-    // rows still within the delay revise it from there.
+    // rows still within the delay revise it from there. The figure is that
+    // of the last revision due by today.
     QString ClaimWithinAYear(const LegalRule &rule) const {
+        int due = RowCount() - 1;
+        while (due >= 0 && Before(m_in.today, Row(due).date))
+            --due;
         RowSpan lost;
-        double rent = m_in.doc.rent;
-        double lastBase = rent;
-        for (int k = 0; k < RowCount(); ++k) {
+        for (int k = 0; k <= due; ++k) {
             const PackedDate date = Row(k).date;
-            if (!date.IsEarlierThan(rule.date) &&
-                AddYears(date, rule.years).IsEarlierThan(m_in.today)) {
-                lost.Add(k);
+            if (Before(date, rule.date))
                 continue;
-            }
-            lastBase = rent;
-            rent = RevisedRent(rent, Row(k).index, PreviousIndex(k));
+            if (!Before(AddYears(date, rule.years), m_in.today))
+                break; // the later rows are later still
+            lost.Add(k);
         }
         if (lost.count == 0)
             return {};
-        const int last = RowCount() - 1;
-        const QString reportRent = Money(Row(last).rent);
-        if (lost.last == last)
+        // The rows before the lost ones are the walk's own.
+        double rent = lost.first > 0 ? Row(lost.first - 1).rent : m_in.doc.rent;
+        const QString reportRent = Money(Row(due).rent);
+        if (lost.last == due)
             return Fill(rule.otherText, {Rows(lost), Money(rent), {}, {}, {}, {}, reportRent});
-        return Fill(rule.text, {Rows(lost), Money(lastBase), Date(Row(last).date), Money(rent),
-                                Index(Row(last).index), Index(PreviousIndex(last)), reportRent});
+        for (int k = lost.last + 1; k < due; ++k)
+            rent = RevisedRent(rent, Row(k).index, PreviousIndex(k));
+        const double claimed = RevisedRent(rent, Row(due).index, PreviousIndex(due));
+        return Fill(rule.text, {Rows(lost), Money(rent), Date(Row(due).date), Money(claimed),
+                                Index(Row(due).index), Index(PreviousIndex(due)), reportRent});
     }
 
     // Rows from the first term of the lease that starts on or after the
     // rule's date, the terms running from the signature.
     QString RatedFG(const LegalRule &rule) const {
         const PackedDate signature = m_in.doc.signature;
-        PackedDate term = signature;
-        for (int n = 1; term.IsEarlierThan(rule.date); ++n)
-            term = AddYears(signature, n * rule.years);
-        RowSpan rows;
-        for (int k = 0; k < RowCount(); ++k) {
-            if (!Row(k).date.IsEarlierThan(term))
-                rows.Add(k);
-        }
+        // The last term starting in the rule's year or before, then the
+        // next one when that one starts before the rule's date.
+        const int elapsed =
+            std::max(0, static_cast<int>(rule.date.Year()) - static_cast<int>(signature.Year()));
+        const int years = elapsed / rule.years * rule.years;
+        PackedDate term = AddYears(signature, years);
+        if (Before(term, rule.date))
+            term = AddYears(signature, years + rule.years);
+        const RowSpan rows = Span(FirstRowFrom(term), RowCount() - 1);
         if (rows.count == 0)
             return {};
         return Fill(rule.text,
@@ -178,15 +210,14 @@ private:
     }
 
     RowSpan RowsInQuarters(const LegalRule &rule) const {
+        // Row k reads position m_referencePosition + 4 (k + 1).
         const int first = IndexTable::PositionOf(rule.first.year, rule.first.quarter);
         const int last = IndexTable::PositionOf(rule.last.year, rule.last.quarter);
-        RowSpan rows;
-        for (int k = 0; k < RowCount(); ++k) {
-            const int position = RowPosition(k);
-            if (position >= first && position <= last)
-                rows.Add(k);
-        }
-        return rows;
+        const auto rowsUpTo = [this](int position) { // rows at or before it
+            const int steps = position - m_referencePosition;
+            return steps < 4 ? 0 : steps / 4;
+        };
+        return Span(rowsUpTo(first - 1), std::min(rowsUpTo(last), RowCount()) - 1);
     }
 
     QString RegionalCap(const LegalRule &rule) const {
@@ -234,9 +265,7 @@ private:
     }
 
     QString BeforeDecree(const LegalRule &rule) const {
-        RowSpan rows;
-        for (int k = 0; k < RowCount() && Row(k).date.IsEarlierThan(rule.date); ++k)
-            rows.Add(k);
+        const RowSpan rows = Span(0, FirstRowFrom(rule.date) - 1);
         if (rows.count == 0)
             return {};
         return Fill(rule.text, {Rows(rows), Date(rule.date)});
@@ -259,16 +288,23 @@ private:
         const unsigned lastMonth = reference.QuarterIndex() * 3 + 3;
         const PackedDate end = PackedDate::FromParts(DaysInMonth(lastMonth, reference.Year()),
                                                      lastMonth, reference.Year());
-        if (!m_in.doc.signature.IsEarlierThan(end))
+        if (!Before(m_in.doc.signature, end))
             return {};
         return Fill(rule.text, {Quarter(static_cast<int>(reference.Year()),
                                         static_cast<int>(reference.QuarterIndex())),
                                 Date(end), Date(m_in.doc.signature)});
     }
 
+    static RowSpan Span(int first, int last) {
+        if (last < first)
+            return {};
+        return {first, last, last - first + 1};
+    }
+
     const NoticeInput &m_in;
     int m_referencePosition;
     double m_referenceValue;
+    mutable std::vector<std::pair<std::uint32_t, QString>> m_dates;
 };
 
 } // namespace
