@@ -13,6 +13,7 @@
 #include "platform/services.h"
 #include "platform/string_table.h"
 #include "platform_widgets/dialog.h"
+#include "platform_widgets/display.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -130,6 +131,7 @@ int CRevisionApp::ExitInstance() {
 bool CRevisionApp::CalculateRevision() {
     IMessageBoxService &boxes = *m_services.messageBoxes;
     m_report.Clear();
+    m_notices.clear();
 
     const RevisionOutcome outcome = CheckAndWalk(m_doc, m_indices);
     switch (outcome.refusal) {
@@ -172,9 +174,33 @@ bool CRevisionApp::CalculateRevision() {
                           IDS_REPORT_FILE_ERROR))
         return false;
 
-    if (m_bCommandLine)
+    // Beside the report, never in it: its bytes are the same either way.
+    if (m_nControles != 0)
+        m_notices =
+            BuildRevisionNotices({m_doc, outcome.rows, today, m_indices, TableSeries(), settings});
+    if (m_bCommandLine) {
+        for (const RevisionNotice &notice : m_notices) {
+            const QString line = QStringLiteral("Calvor: à vérifier : ") + notice.Line();
+            if (m_noticeOutput)
+                m_noticeOutput(line);
+            else
+                WriteStandardErrorLine(line);
+        }
         ExportResult();
+    }
     return true;
+}
+
+void CRevisionApp::SetNoticeOutput(std::function<void(const QString &line)> output) {
+    m_noticeOutput = std::move(output);
+}
+
+std::optional<IndexSeries> CRevisionApp::TableSeries() {
+    if (!m_identification || m_identifiedTable.Values() != m_indices.Values()) {
+        m_identification = IdentifyIndexSeries(m_indices);
+        m_identifiedTable = m_indices;
+    }
+    return m_identification->series;
 }
 
 int CRevisionApp::ExportResult() {
@@ -212,10 +238,12 @@ void CRevisionApp::ReadSettings() {
     m_nCible = s.cible;
     m_strSymbole = s.symbole;
     m_nDate2000 = s.date2000;
+    m_nControles = s.controles;
 }
 
 void CRevisionApp::WriteSettings() {
-    WriteSettingsTo(*m_services.settings, AppSettings{m_nCible, m_strSymbole, m_nDate2000});
+    WriteSettingsTo(*m_services.settings,
+                    AppSettings{m_nCible, m_strSymbole, m_nDate2000, m_nControles});
 }
 
 OpenOutcome CRevisionApp::OpenDocument(const QString &path) {

@@ -1,7 +1,9 @@
 #pragma once
 
 #include "engine/calc_types.h"
+#include "engine/index_series.h"
 #include "engine/index_table.h"
+#include "engine/revision_notices.h"
 #include "engine/revision_report.h"
 #include "platform/user_locale.h"
 #include "platform_widgets/dialog.h"
@@ -13,6 +15,7 @@
 #include <functional>
 #include <memory>
 #include <optional>
+#include <vector>
 
 enum class OpenOutcome;
 enum class ReadStatus;
@@ -123,6 +126,19 @@ public:
     QString m_strIndicesPath;
     IndexTable m_indices;
     bool m_bCommandLine = false;
+    // "Contrôles": 0 turns the legal notices off.
+    int m_nControles = 1;
+    // The notices of the last calculation that succeeded (none after a
+    // refused one, or when "Contrôles" is 0): what the preview shows beside
+    // the report and command-line mode prints on standard error.
+    std::vector<RevisionNotice> m_notices;
+
+    // Where command-line mode prints each notice, one line each; standard
+    // error unless a test gives its own.
+    void SetNoticeOutput(std::function<void(const QString &line)> output);
+    // The series the index table holds, as last identified; the table is
+    // identified again only when its values changed.
+    std::optional<IndexSeries> TableSeries();
 
 private:
     void RunCommandLine(const QString &path);
@@ -140,4 +156,7 @@ private:
     LoopDialogFactory m_dialogFactory;
     bool m_bCommandLineFailed = false;
     int m_nLoopEnd = 0;
+    std::function<void(const QString &line)> m_noticeOutput;
+    IndexTable m_identifiedTable;
+    std::optional<SeriesIdentification> m_identification;
 };

@@ -16,6 +16,10 @@ QString Date2000Name() {
     return QStringLiteral("Date2000");
 }
 
+QString ControlesName() {
+    return QStringLiteral("Contrôles");
+}
+
 } // namespace
 
 QString SettingsSection() {
@@ -28,6 +32,7 @@ AppSettings ReadSettingsFrom(ISettingsStore &store, const QString &localeCurrenc
     settings.cible = store.ReadInt(section, CibleName()).value_or(0);
     settings.symbole = store.ReadText(section, SymboleName()).value_or(localeCurrencySymbol);
     settings.date2000 = store.ReadInt(section, Date2000Name()).value_or(40);
+    settings.controles = store.ReadInt(section, ControlesName()).value_or(1);
     return settings;
 }
 
@@ -36,6 +41,9 @@ void WriteSettingsTo(ISettingsStore &store, const AppSettings &settings) {
     store.WriteInt(section, CibleName(), settings.cible);
     store.WriteText(section, SymboleName(), settings.symbole);
     store.WriteInt(section, Date2000Name(), settings.date2000);
+    if (settings.controles != AppSettings().controles ||
+        store.ReadInt(section, ControlesName()).has_value())
+        store.WriteInt(section, ControlesName(), settings.controles);
 }
 
 void DialogPosition::SaveWindowPosition(const IWindowGeometry &window) {
