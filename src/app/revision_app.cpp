@@ -195,9 +195,15 @@ void CRevisionApp::SetNoticeOutput(std::function<void(const QString &line)> outp
     m_noticeOutput = std::move(output);
 }
 
+void CRevisionApp::SetSeriesIdentifier(
+    std::function<SeriesIdentification(const IndexTable &)> identify) {
+    m_identify = std::move(identify);
+    m_identification.reset();
+}
+
 std::optional<IndexSeries> CRevisionApp::TableSeries() {
     if (!m_identification || m_identifiedTable.Values() != m_indices.Values()) {
-        m_identification = IdentifyIndexSeries(m_indices);
+        m_identification = m_identify ? m_identify(m_indices) : IdentifyIndexSeries(m_indices);
         m_identifiedTable = m_indices;
     }
     return m_identification->series;

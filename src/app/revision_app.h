@@ -139,6 +139,9 @@ public:
     // The series the index table holds, as last identified; the table is
     // identified again only when its values changed.
     std::optional<IndexSeries> TableSeries();
+    // How a table is identified: IdentifyIndexSeries unless a test gives
+    // another way.
+    void SetSeriesIdentifier(std::function<SeriesIdentification(const IndexTable &)> identify);
 
 private:
     void RunCommandLine(const QString &path);
@@ -157,6 +160,7 @@ private:
     bool m_bCommandLineFailed = false;
     int m_nLoopEnd = 0;
     std::function<void(const QString &line)> m_noticeOutput;
+    std::function<SeriesIdentification(const IndexTable &)> m_identify;
     IndexTable m_identifiedTable;
     std::optional<SeriesIdentification> m_identification;
 };

@@ -38,7 +38,7 @@ std::vector<LegalRule> BuildRules() {
                         "de %2 au lieu de %7 ; seule la prochaine révision peut encore être "
                         "réclamée."),
          QStringLiteral("Loi n° 89-462 du 6 juillet 1989, art. 17-1, modifié par "
-                        "la loi n° 2014-366 du 24 mars 2014 (ALUR)")});
+                        "la loi n° 2014-366 du 24 mars 2014, dite ALUR")});
 
     // Rows from the lease's first term of `years` that starts on or after
     // `date`, in `region`. %1 the date, %2 the region, %3 the signature, %4 the start of
@@ -193,7 +193,7 @@ std::vector<LegalRule> BuildRules() {
     // its last day, %3 the signature.
     rules.push_back(
         {LegalRuleKind::ReferenceUnknownAtSignature,
-         kAnyTable,
+         kAnySeries,
          {},
          {},
          {},

@@ -19,14 +19,15 @@ enum class LegalRuleKind {
     ReferenceUnknownAtSignature, // a reference quarter not over at the signature
 };
 
-// The series a rule looks at, as bits; none means any table, the user's own
-// included.
+// The series a rule looks at, as bits of IndexSeries. A table that is none
+// of them, the user's own, hears of no rule: what its values are is not
+// known.
 enum RuleSeries : unsigned {
-    kAnyTable = 0,
     kIrlTable = 1u << 0,
     kIlcTable = 1u << 1,
     kIlatTable = 1u << 2,
     kIccTable = 1u << 3,
+    kAnySeries = kIrlTable | kIlcTable | kIlatTable | kIccTable,
 };
 
 // A quarter as a year and a quarter number 0-3.

@@ -64,10 +64,8 @@ PackedDate AddYears(PackedDate date, int years) {
     return later;
 }
 
-bool SeriesApplies(const LegalRule &rule, std::optional<IndexSeries> series) {
-    if (rule.series == kAnyTable)
-        return true;
-    return series && (rule.series & (1u << static_cast<unsigned>(*series))) != 0;
+bool SeriesApplies(const LegalRule &rule, IndexSeries series) {
+    return (rule.series & (1u << static_cast<unsigned>(series))) != 0;
 }
 
 class NoticeWriter {
@@ -315,11 +313,11 @@ QString RevisionNotice::Line() const {
 
 std::vector<RevisionNotice> BuildRevisionNotices(const NoticeInput &input) {
     std::vector<RevisionNotice> notices;
-    if (input.rows.empty())
+    if (input.rows.empty() || !input.series)
         return notices;
     const NoticeWriter writer(input);
     for (const LegalRule &rule : LegalRules()) {
-        if (SeriesApplies(rule, input.series))
+        if (SeriesApplies(rule, *input.series))
             writer.Apply(rule, notices);
     }
     return notices;

@@ -28,10 +28,9 @@ struct RevisionNotice {
 // What the notices are built from: the calculation's document and rows (as
 // the walk produced them, for an outcome that passed the checks), today's
 // date, the index table and the series it was identified as (none for the
-// user's own table, which only the rules that hold for every index look
-// at). Amounts, index values and dates are written as the report writes
-// them: the money text with `settings.symbol`, the index with the user's
-// separator, the short date of `settings.locale`.
+// user's own table, which gets no notice). Amounts, index values and dates are written as the
+// report writes them: the money text with `settings.symbol`, the index with the user's separator,
+// the short date of `settings.locale`.
 struct NoticeInput {
     const CalcDocument &doc;
     std::span<const RevisionRow> rows;
