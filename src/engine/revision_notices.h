@@ -8,9 +8,24 @@
 
 #include <QString>
 
+#include <memory>
 #include <optional>
 #include <span>
+#include <utility>
 #include <vector>
+
+// One value named by a notice's text: found by the calculation, written
+// when the text is.
+struct NoticeValue {
+    enum Kind { Date, Money, Index, Percent, Quarter, Rows, Text, Chain };
+    Kind kind = Text;
+    PackedDate date = {}; // Date; Rows: the first row's
+    PackedDate last = {}; // Rows: the last row's
+    double number = 0.0;  // Money, Index, Percent
+    int count = 0;        // Rows: how many; Quarter: the year
+    int quarter = 0;      // Quarter: 0-3
+    QString text = {};    // Text
+};
 
 // A legal rule that may change or forbid this revision: a short title, two
 // or three sentences with the calculation's dates and figures, and where the
@@ -18,9 +33,18 @@
 struct RevisionNotice {
     LegalRuleKind rule;
     QString title;
-    QString text;
     QString reference;
+    // The rule's sentences, %1 to %9 standing for `values`; a Chain value is
+    // `chain`, dates and rents.
+    QString pattern;
+    std::vector<NoticeValue> values;
+    std::vector<std::pair<PackedDate, double>> chain;
+    // How the values are written: the report's money text with its symbol,
+    // the index with the user's separator, the short date of the locale.
+    std::shared_ptr<const ReportSettings> settings;
 
+    // The sentences with their values.
+    QString Text() const;
     // The whole notice on one line: "title : text (reference)".
     QString Line() const;
 };
@@ -28,9 +52,7 @@ struct RevisionNotice {
 // What the notices are built from: the calculation's document and rows (as
 // the walk produced them, for an outcome that passed the checks), today's
 // date, the index table and the series it was identified as (none for the
-// user's own table, which gets no notice). Amounts, index values and dates are written as the
-// report writes them: the money text with `settings.symbol`, the index with the user's separator,
-// the short date of `settings.locale`.
+// user's own table, which gets no notice).
 struct NoticeInput {
     const CalcDocument &doc;
     std::span<const RevisionRow> rows;
@@ -41,7 +63,8 @@ struct NoticeInput {
 };
 
 // The notices of every rule of LegalRules() that applies, in the table's
-// order; none when no rule does.
+// order; none when no rule does. Their figures are found here; their texts
+// are written when asked for.
 std::vector<RevisionNotice> BuildRevisionNotices(const NoticeInput &input);
 
 // An amount as the report writes it, as plain text: "10 350,00" then a

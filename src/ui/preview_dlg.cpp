@@ -101,7 +101,8 @@ void CPreviewDlg::FillNotices() {
         auto *title = new QTreeWidgetItem(m_notices, QStringList(notice.title));
         title->setData(0, Qt::AccessibleTextRole, notice.title);
         title->setToolTip(0, notice.title);
-        const QString text = notice.text + QStringLiteral("\nSource : ") + notice.reference + u'.';
+        const QString text =
+            notice.Text() + QStringLiteral("\nSource : ") + notice.reference + u'.';
         auto *body = new QTreeWidgetItem(title, QStringList(text));
         body->setData(0, Qt::AccessibleTextRole, text);
         body->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable);

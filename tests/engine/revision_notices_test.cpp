@@ -473,8 +473,8 @@ TEST_F(RevisionNotices, EachRuleWhereItHoldsAndWhereItStaysSilent) {
             EXPECT_FALSE(n.title.isEmpty());
             EXPECT_FALSE(n.reference.isEmpty());
             // Every placeholder was filled.
-            EXPECT_FALSE(n.text.contains(QRegularExpression(QStringLiteral("%[0-9]"))))
-                << n.text.toStdString();
+            EXPECT_FALSE(n.Text().contains(QRegularExpression(QStringLiteral("%[0-9]"))))
+                << n.Text().toStdString();
         }
         EXPECT_EQ(kinds, c.expected);
         if (c.needles.empty())
@@ -483,8 +483,8 @@ TEST_F(RevisionNotices, EachRuleWhereItHoldsAndWhereItStaysSilent) {
                                      [&c](const RevisionNotice &n) { return n.rule == c.rule; });
         ASSERT_NE(it, notices.end());
         for (const QString &needle : c.needles)
-            EXPECT_TRUE(it->text.contains(needle)) << it->text.toStdString() << "\n  lacks\n"
-                                                   << needle.toStdString();
+            EXPECT_TRUE(it->Text().contains(needle)) << it->Text().toStdString() << "\n  lacks\n"
+                                                     << needle.toStdString();
     }
 }
 

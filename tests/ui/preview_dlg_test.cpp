@@ -269,8 +269,11 @@ TEST_F(PreviewDlgTest, NoticesStandBesideTheReportOnlyWhenThereAreAny) {
     for (const int controles : {0, 1}) {
         SCOPED_TRACE(controles);
         Harness h;
-        // A reference quarter that ends after the signature: a notice on any
-        // table.
+        // A table taken as the IRL: revisions before it applied, and a
+        // reference quarter that ends after the signature.
+        h.app.SetSeriesIdentifier([](const IndexTable &) {
+            return SeriesIdentification{IndexSeries::Irl, 8, 0, -1};
+        });
         h.app.m_doc.signature = PackedDate::FromParts(15, 7, 2001);
         h.app.m_doc.firstRevision = PackedDate::FromParts(15, 7, 2002);
         h.app.m_doc.lastRevision = PackedDate::FromParts(15, 7, 2004);
@@ -282,7 +285,7 @@ TEST_F(PreviewDlgTest, NoticesStandBesideTheReportOnlyWhenThereAreAny) {
         h.app.m_nCible = 2;
         h.app.m_nControles = controles;
         ASSERT_TRUE(h.app.CalculateRevision());
-        ASSERT_EQ(h.app.m_notices.size(), controles == 0 ? 0u : 1u);
+        ASSERT_EQ(h.app.m_notices.size(), controles == 0 ? 0u : 2u);
         Shown s{h.app.m_report.Table(), h.app.m_report.Tabs(), ReadFileBytes(h.app.m_strReportPath),
                 QString()};
 
@@ -339,11 +342,11 @@ TEST_F(PreviewDlgTest, NoticesStandBesideTheReportOnlyWhenThereAreAny) {
 
             // Each title opens to its text and source.
             const RevisionNotice &notice = h.app.m_notices.front();
-            ASSERT_EQ(tree->topLevelItemCount(), 1);
+            ASSERT_EQ(tree->topLevelItemCount(), 2);
             QTreeWidgetItem *title = tree->topLevelItem(0);
             EXPECT_EQ(title->text(0), notice.title);
             ASSERT_EQ(title->childCount(), 1);
-            EXPECT_TRUE(title->child(0)->text(0).startsWith(notice.text));
+            EXPECT_TRUE(title->child(0)->text(0).startsWith(notice.Text()));
             EXPECT_TRUE(title->child(0)->text(0).contains(notice.reference));
             EXPECT_FALSE(title->isExpanded());
 
