@@ -15,6 +15,7 @@
 #include "platform/string_table.h"
 #include "platform/system_path.h"
 #include "platform_widgets/dialog.h"
+#include "platform_widgets/display.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -190,6 +191,7 @@ bool CRevisionApp::CalculateRevision() {
     IMessageBoxService &boxes = *m_services.messageBoxes;
     m_report.Clear();
     m_lastRows.clear();
+    m_notices.clear();
 
     RevisionOutcome outcome = CheckAndWalk(m_doc, m_indices);
     switch (outcome.refusal) {
@@ -260,9 +262,40 @@ bool CRevisionApp::CalculateRevision() {
             return false;
     }
 
+    // Beside the report, never in it: its bytes are the same either way.
+    if (m_nControles != 0)
+        m_notices =
+            BuildRevisionNotices({m_doc, m_lastRows, today, m_indices, TableSeries(), settings});
+    if (m_bCommandLine) {
+        for (const RevisionNotice &notice : m_notices) {
+            const QString line = QStringLiteral("Calvor: à vérifier : ") + notice.Line();
+            if (m_noticeOutput)
+                m_noticeOutput(line);
+            else
+                WriteStandardErrorLine(line);
+        }
+    }
     if (m_bCommandLine && m_delivery.exportResult)
         ExportResult();
     return true;
+}
+
+void CRevisionApp::SetNoticeOutput(std::function<void(const QString &line)> output) {
+    m_noticeOutput = std::move(output);
+}
+
+void CRevisionApp::SetSeriesIdentifier(
+    std::function<SeriesIdentification(const IndexTable &)> identify) {
+    m_identify = std::move(identify);
+    m_identification.reset();
+}
+
+std::optional<IndexSeries> CRevisionApp::TableSeries() {
+    if (!m_identification || m_identifiedTable.Values() != m_indices.Values()) {
+        m_identification = m_identify ? m_identify(m_indices) : IdentifyIndexSeries(m_indices);
+        m_identifiedTable = m_indices;
+    }
+    return m_identification->series;
 }
 
 int CRevisionApp::ExportResult() {
@@ -346,10 +379,12 @@ void CRevisionApp::ReadSettings() {
     m_strSymbole = s.symbole;
     m_nDate2000 = s.date2000;
     m_strAdresseInsee = s.adresseInsee;
+    m_nControles = s.controles;
 }
 
 void CRevisionApp::WriteSettings() {
-    WriteSettingsTo(*m_services.settings, AppSettings{m_nCible, m_strSymbole, m_nDate2000});
+    WriteSettingsTo(*m_services.settings,
+                    AppSettings{m_nCible, m_strSymbole, m_nDate2000, m_nControles});
 }
 
 OpenOutcome CRevisionApp::OpenDocument(const QString &path) {

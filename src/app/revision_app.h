@@ -4,6 +4,7 @@
 #include "engine/calc_types.h"
 #include "engine/index_series.h"
 #include "engine/index_table.h"
+#include "engine/revision_notices.h"
 #include "engine/revision_report.h"
 #include "engine/sdmx_reader.h"
 #include "platform/user_locale.h"
@@ -186,6 +187,22 @@ public:
     // Setting "AdresseINSEE", and how long a silent download waits.
     QString m_strAdresseInsee;
     int m_nInseeTimeoutMs = 20000;
+    // "Contrôles": 0 turns the legal notices off.
+    int m_nControles = 1;
+    // The notices of the last calculation that succeeded (none after a
+    // refused one, or when "Contrôles" is 0): what the preview shows beside
+    // the report and command-line mode prints on standard error.
+    std::vector<RevisionNotice> m_notices;
+
+    // Where command-line mode prints each notice, one line each; standard
+    // error unless a test gives its own.
+    void SetNoticeOutput(std::function<void(const QString &line)> output);
+    // The series the index table holds, as last identified; the table is
+    // identified again only when its values changed.
+    std::optional<IndexSeries> TableSeries();
+    // How a table is identified: IdentifyIndexSeries unless a test gives
+    // another way.
+    void SetSeriesIdentifier(std::function<SeriesIdentification(const IndexTable &)> identify);
 
 private:
     void BeginRun();
@@ -223,4 +240,8 @@ private:
     IndexFileFacts m_indexFileFacts; // of the last read of the index file
     bool m_bUpdatingFromCommandLine = false;
     std::function<void(const QString &)> m_standardError;
+    std::function<void(const QString &line)> m_noticeOutput;
+    std::function<SeriesIdentification(const IndexTable &)> m_identify;
+    IndexTable m_identifiedTable;
+    std::optional<SeriesIdentification> m_identification;
 };

@@ -34,6 +34,7 @@ const KnownSetting kKnownSettings[] = {
     {u"Symbole", 9},
     {u"Date2000", 0},
     {u"AdresseINSEE", 2048},
+    {u"Contrôles", 0},
 };
 
 const KnownSetting *FindKnownSetting(const QString &name) {
@@ -65,6 +66,10 @@ QString AdresseInseeName() {
     return QStringLiteral("AdresseINSEE");
 }
 
+QString ControlesName() {
+    return QStringLiteral("Contrôles");
+}
+
 } // namespace
 
 QString SettingsSection() {
@@ -82,22 +87,32 @@ AppSettings ReadSettingsFrom(ISettingsStore &store, const QString &localeCurrenc
     settings.date2000 = ReadKnownInt(store, Date2000Name()).value_or(40);
     settings.adresseInsee =
         ReadKnownText(store, AdresseInseeName()).value_or(DefaultInseeAddress());
+    settings.controles = ReadKnownInt(store, ControlesName()).value_or(1);
     return settings;
 }
 
 void WriteSettingsTo(ISettingsStore &store, const AppSettings &settings) {
     const QString section = SettingsSection();
-    // A store that writes a section at once gets the three in one go: the
+    // "Contrôles" is written once the user has chosen: a settings file that
+    // never held it keeps its three values.
+    const bool controles = settings.controles != AppSettings().controles ||
+                           store.ReadInt(section, ControlesName()).has_value();
+    // A store that writes a section at once gets the values in one go: the
     // end of every run writes them all.
     if (auto *writer = dynamic_cast<ISettingsSectionWriter *>(&store)) {
-        writer->WriteSection(section, {{CibleName(), settings.cible},
-                                       {SymboleName(), settings.symbole},
-                                       {Date2000Name(), settings.date2000}});
+        QList<SettingsValue> values{{CibleName(), settings.cible},
+                                    {SymboleName(), settings.symbole},
+                                    {Date2000Name(), settings.date2000}};
+        if (controles)
+            values.append({ControlesName(), settings.controles});
+        writer->WriteSection(section, values);
         return;
     }
     store.WriteInt(section, CibleName(), settings.cible);
     store.WriteText(section, SymboleName(), settings.symbole);
     store.WriteInt(section, Date2000Name(), settings.date2000);
+    if (controles)
+        store.WriteInt(section, ControlesName(), settings.controles);
 }
 
 void DialogPosition::SaveWindowPosition(const IWindowGeometry &window) {

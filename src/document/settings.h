@@ -21,17 +21,22 @@ struct AppSettings {
     // "AdresseINSEE": the address of INSEE's series service, before the
     // series identifier. Only read: the user sets it by hand.
     QString adresseInsee = DefaultInseeAddress();
+    // "Contrôles": 0 turns off the notices of the legal rules beside the
+    // report, any other value keeps them.
+    int controles = 1;
 };
 
 QString SettingsSection(); // "Général"
 
-// Reads the three values; a missing or unreadable one gets its default: 0,
-// the locale's currency symbol (kept whole, whatever its length), 40. A
-// stored "Symbole" longer than 9 characters is refused as unreadable.
+// Reads the values; a missing or unreadable one gets its default: 0, the
+// locale's currency symbol (kept whole, whatever its length), 40, and 1 for
+// "Contrôles". A stored "Symbole" longer than 9 characters is refused as
+// unreadable.
 AppSettings ReadSettingsFrom(ISettingsStore &store, const QString &localeCurrencySymbol);
 
-// Writes "Cible", "Symbole" and "Date2000", in this order; failures are
-// silent.
+// Writes "Cible", "Symbole" and "Date2000", in this order, then
+// "Contrôles" when it is not its default or was stored before (a settings
+// file gains it once the user has chosen); failures are silent.
 void WriteSettingsTo(ISettingsStore &store, const AppSettings &settings);
 
 // Where the calculation data dialog was last left, for the length of a run.

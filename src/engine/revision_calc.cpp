@@ -14,7 +14,16 @@ bool IsQuarterDate(PackedDate date) {
     return date.Day() == 1 && date.Month() % 3 == 1;
 }
 
+// One revision step, kept inline in the walk.
+double Revise(double rent, double index, double previousIndex) {
+    return (index * rent) / previousIndex;
+}
+
 } // namespace
+
+double RevisedRent(double rent, double index, double previousIndex) {
+    return Revise(rent, index, previousIndex);
+}
 
 QString DateNameForMessage(int dateIndex) {
     switch (dateIndex) {
@@ -89,7 +98,7 @@ RevisionOutcome CheckAndWalk(const CalcDocument &doc, const IndexTable &indices)
             out.zeroIndexYear = current.Year();
             break;
         }
-        rent = (index * rent) / previous;
+        rent = Revise(rent, index, previous);
         out.rows.push_back({current, index, rent});
         previous = index;
         current.SetParts(current.Day(), current.Month(), current.Year() + 1);

@@ -37,3 +37,8 @@ QString DateNameForMessage(int dateIndex);
 // document opened from a file, or given on the command line, from printing
 // impossible dates and amounts.
 RevisionOutcome CheckAndWalk(const CalcDocument &doc, const IndexTable &indices);
+
+// One revision step of the walk: the rent times the new index, divided by the
+// index of the step before, the product first, unrounded. Every figure
+// derived from a revision goes through it, so that it rounds as the report.
+double RevisedRent(double rent, double index, double previousIndex);

@@ -10,6 +10,7 @@
 #include "platform_widgets/list_ctrl.h"
 
 #include <QButtonGroup>
+#include <QCheckBox>
 #include <QComboBox>
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -168,6 +169,19 @@ bool DDX_Radio(CDataExchange &dx, int firstId, int &value) {
         if (wasExclusive)
             exclusive->setExclusive(true);
     }
+    return true;
+}
+
+bool DDX_Check(CDataExchange &dx, int id, bool &checked) {
+    if (dx.Failed())
+        return false;
+    auto *box = qobject_cast<QCheckBox *>(dx.PrepareCtrl(id));
+    if (!box)
+        return true;
+    if (dx.m_bSaveAndValidate)
+        checked = box->isChecked();
+    else
+        box->setChecked(checked);
     return true;
 }
 

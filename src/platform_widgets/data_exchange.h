@@ -57,6 +57,8 @@ bool DDV_MaxChars(CDataExchange &dx, const QString &value, int maxChars);
 // button: -1 when none is checked; loading a value outside the group clears
 // every button.
 bool DDX_Radio(CDataExchange &dx, int firstId, int &value);
+// Check box `id` and whether it is checked.
+bool DDX_Check(CDataExchange &dx, int id, bool &checked);
 // Drop-down list `id` and the index of its selection (-1 for none).
 bool DDX_CBIndex(CDataExchange &dx, int id, int &index);
 

@@ -19,6 +19,9 @@ enum class ControlKind {
     ComboDropDownList, // a drop-down list without an edit part
     ListView,          // a report list with columns
     RichEdit,          // a rich text view made by the dialog's rich edit factory
+    CheckBox,          // a two-state check box
+    TreeView,          // a list of items that open to their own lines; its
+                       // text is the name it gives to assistive technologies
 };
 
 // Styles of a control. Each style has its own bit, whatever the kind.

@@ -3,8 +3,10 @@
 #include "platform_widgets/dialog.h"
 #include "platform_widgets/edit_hooks.h"
 #include "platform_widgets/list_view_widget.h"
+#include "platform_widgets/tree_view_widget.h"
 
 #include <QButtonGroup>
+#include <QCheckBox>
 #include <QComboBox>
 #include <QGroupBox>
 #include <QLabel>
@@ -92,6 +94,7 @@ QSize DialogWindow::FittingBaseUnits(const DialogTemplate &dialogTemplate) const
         switch (control.kind) {
         case ControlKind::ComboDropDownList:
         case ControlKind::RadioButton:
+        case ControlKind::CheckBox:
             needed = m_items[i].widget->sizeHint().width();
             break;
         case ControlKind::Label: {
@@ -192,6 +195,13 @@ QWidget *DialogWindow::CreateControl(const DialogControl &control) {
     }
     case ControlKind::RichEdit:
         return CDialog::CreateRichEdit(this, control);
+    case ControlKind::CheckBox: {
+        auto *box = new QCheckBox(control.text, this);
+        connect(box, &QAbstractButton::clicked, this, [this, id] { Notify(id, BN_CLICKED); });
+        return box;
+    }
+    case ControlKind::TreeView:
+        return new TreeViewWidget(style, control.text, this);
     }
     return nullptr;
 }

@@ -15,7 +15,7 @@ DialogTemplate OptionsDlgTemplate() {
     return {IDD_OPTIONS,
             QStringLiteral("Options"),
             154,
-            133,
+            149,
             DS_CENTER,
             {
                 {IDC_STATIC, ControlKind::GroupBox, QStringLiteral("Copier le résultat du calcul"),
@@ -35,6 +35,8 @@ DialogTemplate OptionsDlgTemplate() {
                 {IDC_PIVOT, ControlKind::Edit, QString(), 103, 87, 23, 12, kEdit | ES_NUMBER},
                 {IDCANCEL, ControlKind::PushButton, QStringLiteral("Annuler"), 7, 112, 66, 14},
                 {IDOK, ControlKind::DefPushButton, QStringLiteral("OK"), 81, 112, 66, 14},
+                {IDC_CONTROLS, ControlKind::CheckBox,
+                 QStringLiteral("Signaler les règles à &vérifier"), 7, 132, 140, 10, WS_GROUP},
             }};
 }
 
@@ -48,6 +50,7 @@ COptionsDlg::COptionsDlg(CRevisionApp &app)
     , m_strSymbol(app.m_strSymbole)
     // A negative stored pivot shows as the unsigned number it is held as.
     , m_nPivot(static_cast<unsigned>(app.m_nDate2000))
+    , m_bControles(app.m_nControles != 0)
     , m_app(app) {}
 
 COptionsDlg::~COptionsDlg() = default;
@@ -62,6 +65,7 @@ void COptionsDlg::DoDataExchange(CDataExchange &dx) {
     DDV_MinMaxUInt(dx, m_nPivot, 0, kMaxPivot);
     DDX_Text(dx, IDC_SYMBOL, m_strSymbol);
     DDV_MaxChars(dx, m_strSymbol, kMaxSymbolChars);
+    DDX_Check(dx, IDC_CONTROLS, m_bControles);
 }
 
 void COptionsDlg::OnOK() {
@@ -70,6 +74,11 @@ void COptionsDlg::OnOK() {
     m_app.m_nCible = m_nTarget;
     m_app.m_strSymbole = m_strSymbol;
     m_app.m_nDate2000 = static_cast<int>(m_nPivot);
+    // A stored value other than 1 that still means "on" is kept as it is.
+    if (!m_bControles)
+        m_app.m_nControles = 0;
+    else if (m_app.m_nControles == 0)
+        m_app.m_nControles = 1;
     // Written at once, so that the settings survive a run that ends badly.
     m_app.WriteSettings();
     EndDialog(IDOK);

@@ -14,17 +14,18 @@ enum OptionsDlgIds : int {
     IDC_TARGET_TABS = 1011,
     IDC_SYMBOL = 1013,
     IDC_PIVOT = 1014,
+    IDC_CONTROLS = 1015, // "Signaler les règles à vérifier"
 };
 
 // The window of the options dialog: the three export targets in a group,
 // the currency symbol, the two-digit-year pivot, "Annuler" and the default
-// "OK".
+// "OK", then under them the check box that turns the legal notices on.
 DialogTemplate OptionsDlgTemplate();
 
-// Changes the three settings: the export target, the currency symbol and
-// the two-digit-year pivot. It works on copies taken when it is built; OK
-// stores them back into the application object and writes the settings at
-// once, Cancel (also Escape and the close box) drops them.
+// Changes the settings: the export target, the currency symbol, the
+// two-digit-year pivot and whether the legal notices are given. It works on copies taken when it is
+// built; OK stores them back into the application object and writes the settings at once, Cancel
+// (also Escape and the close box) drops them.
 class COptionsDlg : public CDialog {
 public:
     static constexpr unsigned kMaxPivot = 99;
@@ -36,6 +37,7 @@ public:
     int m_nTarget;       // 0-2, the checked target; -1 for none
     QString m_strSymbol; // at most kMaxSymbolChars when saved
     unsigned m_nPivot;   // 0 to kMaxPivot when saved
+    bool m_bControles;   // "Contrôles" not 0
 
 protected:
     void DoDataExchange(CDataExchange &dx) override;

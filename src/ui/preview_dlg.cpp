@@ -4,10 +4,17 @@
 #include "platform/message_box.h"
 #include "platform_widgets/rich_text_view.h"
 
+#include <QLabel>
 #include <QPushButton>
+#include <QTreeWidget>
+
+#include <QScrollBar>
+#include <QTextDocument>
 
 #include <algorithm>
+#include <cmath>
 #include <cstring>
+#include <memory>
 
 DialogTemplate PreviewDlgTemplate() {
     return {IDD_PREVIEW,
@@ -21,6 +28,10 @@ DialogTemplate PreviewDlgTemplate() {
                 {IDCANCEL, ControlKind::PushButton, QStringLiteral("Revenir aux données"), 50, 145,
                  85, 14},
                 {IDOK, ControlKind::DefPushButton, QStringLiteral("Exporter"), 170, 145, 85, 14},
+                {IDC_NOTICES_LABEL, ControlKind::Label, QStringLiteral("À &vérifier :"), 200, 15,
+                 100, 8, SS_LEFTNOWORDWRAP},
+                {IDC_NOTICES, ControlKind::TreeView, QStringLiteral("Règles à vérifier"), 200, 25,
+                 100, 100, WS_BORDER},
             }};
 }
 
@@ -57,6 +68,8 @@ void CPreviewDlg::DoDataExchange(CDataExchange &) {
     m_btnExport = qobject_cast<QPushButton *>(GetDlgItem(IDOK));
     m_btnBack = qobject_cast<QPushButton *>(GetDlgItem(IDCANCEL));
     m_report = qobject_cast<RichTextView *>(GetDlgItem(IDC_REPORT_VIEW));
+    m_noticesLabel = qobject_cast<QLabel *>(GetDlgItem(IDC_NOTICES_LABEL));
+    m_notices = qobject_cast<QTreeWidget *>(GetDlgItem(IDC_NOTICES));
 }
 
 bool CPreviewDlg::OnInitDialog() {
@@ -77,7 +90,49 @@ bool CPreviewDlg::OnInitDialog() {
         m_report->StreamInFrom(
             [&reader](char *buffer, qsizetype capacity) { return reader.Read(buffer, capacity); });
     }
+    FillNotices();
     return true;
+}
+
+void CPreviewDlg::FillNotices() {
+    if (!m_notices || !m_noticesLabel)
+        return;
+    const std::vector<RevisionNotice> &notices = m_app.m_notices;
+    m_notices->clear();
+    // Without notices the preview is the report and its two buttons alone.
+    m_noticesLabel->setVisible(!notices.empty());
+    m_notices->setVisible(!notices.empty());
+    for (const RevisionNotice &notice : notices) {
+        auto *title = new QTreeWidgetItem(m_notices, QStringList(notice.title));
+        title->setData(0, Qt::AccessibleTextRole, notice.title);
+        title->setToolTip(0, notice.title);
+        const QString text =
+            notice.Text() + QStringLiteral("\nSource : ") + notice.reference + u'.';
+        auto *body = new QTreeWidgetItem(title, QStringList(text));
+        body->setData(0, Qt::AccessibleTextRole, text);
+        body->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable);
+    }
+    m_notices->setAccessibleDescription(
+        notices.size() == 1
+            ? QStringLiteral("Une règle à vérifier ; elle s'ouvre sur son texte.")
+            : QStringLiteral("%1 règles à vérifier ; chacune s'ouvre sur son texte.")
+                  .arg(notices.size()));
+    if (notices.empty())
+        return;
+    m_notices->setCurrentItem(m_notices->topLevelItem(0));
+    // The width the report's longest line needs, its frame, margin and
+    // scroll bar included.
+    if (m_report) {
+        std::unique_ptr<QTextDocument> unwrapped(m_report->document()->clone());
+        unwrapped->setTextWidth(-1);
+        m_reportWidth = static_cast<int>(std::ceil(unwrapped->idealWidth())) + m_report->width() -
+                        m_report->viewport()->width() +
+                        m_report->verticalScrollBar()->sizeHint().width();
+    }
+}
+
+bool CPreviewDlg::ShowsNotices() const {
+    return m_notices && m_noticesLabel && !m_notices->isHidden();
 }
 
 void CPreviewDlg::OnSize(int type, int cx, int cy) {
@@ -113,8 +168,32 @@ void CPreviewDlg::OnSize(int type, int cx, int cy) {
             band = back.height() + exportSize.height() + 3 * kMargin;
         }
     }
-    m_report->setGeometry(kMargin, kMargin, std::max(cx - 2 * kMargin, 0),
-                          std::max(cy - kMargin - band, 0));
+    const int height = std::max(cy - kMargin - band, 0);
+    int width = std::max(cx - 2 * kMargin, 0);
+    int reportHeight = height;
+    if (ShowsNotices()) {
+        // The notices stand at the right of the report, as tall as it, and
+        // leave the report the width its lines need; where that leaves them
+        // too little room they go under it instead.
+        int notices =
+            std::min(std::clamp(cx / kNoticesShare, kMinNoticesWidth, kMaxNoticesWidth), width / 2);
+        notices = std::min(notices, width - kMargin - m_reportWidth);
+        const int labelHeight = m_noticesLabel->sizeHint().height();
+        if (notices >= kMinNoticesWidth) {
+            width -= notices + kMargin;
+            const int x = kMargin + width + kMargin;
+            m_noticesLabel->setGeometry(x, kMargin, notices, labelHeight);
+            m_notices->setGeometry(x, kMargin + labelHeight + 2, notices,
+                                   std::max(height - labelHeight - 2, 0));
+        } else {
+            reportHeight = height * 2 / 3;
+            const int y = kMargin + reportHeight + kMargin;
+            m_noticesLabel->setGeometry(kMargin, y, width, labelHeight);
+            m_notices->setGeometry(kMargin, y + labelHeight + 2, width,
+                                   std::max(height - reportHeight - kMargin - labelHeight - 2, 0));
+        }
+    }
+    m_report->setGeometry(kMargin, kMargin, width, reportHeight);
     m_btnBack->move(backX, backY);
     m_btnExport->move(exportX, exportY);
 }

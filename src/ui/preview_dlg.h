@@ -6,17 +6,22 @@
 #include <QPointer>
 
 class CRevisionApp;
+class QLabel;
 class QPushButton;
+class QTreeWidget;
 class RichTextView;
 
 // Control ids of the result preview.
 enum PreviewDlgIds : int {
     IDD_PREVIEW = 134,
     IDC_REPORT_VIEW = 1078,
+    IDC_NOTICES_LABEL = 1079, // "À vérifier :" over the notices
+    IDC_NOTICES = 1080,       // the notices, each title opening to its text
 };
 
 // The window of the result preview: a read-only rich text view and, under
-// it, "Revenir aux données" and "Exporter".
+// it, "Revenir aux données" and "Exporter"; then the notices of the legal
+// rules to check, shown beside the report only when there are some.
 DialogTemplate PreviewDlgTemplate();
 
 // Hands a text to a rich text view in pieces, as many bytes at each call as
@@ -50,6 +55,11 @@ public:
     static constexpr int kButtonGap = 18;
     static constexpr int kMinTrackWidth = 308;
     static constexpr int kMinTrackHeight = 115;
+    // The notices take this share of the width beside the report, within
+    // these bounds in pixels, and never more than half of it.
+    static constexpr int kNoticesShare = 3;
+    static constexpr int kMinNoticesWidth = 140;
+    static constexpr int kMaxNoticesWidth = 420;
 
     explicit CPreviewDlg(CRevisionApp &app);
     ~CPreviewDlg() override;
@@ -69,9 +79,14 @@ private:
     static const MessageMapEntry<CPreviewDlg> kMessageMap[];
 
     void RememberPlacement();
+    void FillNotices();
+    bool ShowsNotices() const;
 
     CRevisionApp &m_app;
     QPointer<QPushButton> m_btnExport;
     QPointer<QPushButton> m_btnBack;
     QPointer<RichTextView> m_report;
+    QPointer<QLabel> m_noticesLabel;
+    QPointer<QTreeWidget> m_notices;
+    int m_reportWidth = 0; // what the report's lines need, in pixels
 };

@@ -4,9 +4,11 @@
 // error and take their default button, so failing runs end too.
 
 #include "document/calc_document_file.h"
+#include "engine/index_series.h"
 #include "engine/number_text.h"
 #include "engine/revision_calc.h"
 #include "engine/revision_report.h"
+#include "platform/file_io.h"
 #include "platform/user_locale.h"
 #include "platform_widgets/display.h"
 #include "support/fakes.h"
@@ -227,6 +229,56 @@ TEST_F(ProgramRun, SimultaneousRunsNeverChangeTheIndexFile) {
             EXPECT_FALSE(run->readAllStandardError().contains("Calvor: "));
         }
         ASSERT_EQ(ReadFileBytes(Path("bin/Indices.txt")), m_indices.IndexFileText());
+    }
+}
+
+// The notices of a calculation on the shipped IRL, one line each on
+// standard error; the exit status stays 0, and "Contrôles" 0 silences them.
+TEST_F(ProgramRun, NoticesAreSaidOnStandardErrorWithoutChangingTheExitStatus) {
+    const QString shipped =
+        QDir(QStringLiteral(CALVOR_INDEX_DIR)).filePath(QStringLiteral("IRL.txt"));
+    IndexTable irl;
+    ASSERT_EQ(irl.ReadIndexFile(shipped), ReadStatus::Ok);
+    if (IdentifyIndexSeries(irl).series != IndexSeries::Irl)
+        GTEST_SKIP() << "the shipped IRL is not identified as such";
+    QFile::remove(Path("bin/Indices.txt"));
+    ASSERT_TRUE(QFile::copy(shipped, Path("bin/Indices.txt")));
+    CalcDocument doc;
+    doc.signature = PackedDate::FromParts(15, 5, 2005);
+    doc.firstRevision = PackedDate::FromParts(15, 5, 2006);
+    doc.lastRevision = PackedDate::FromParts(15, 5, 2008);
+    doc.referenceDate.MakeQuarterDate(1, 2005);
+    doc.rent = 500.0;
+    ASSERT_TRUE(WriteFileBytes(Path("docs/irl.clv"), DocumentBytes(doc)));
+    const QStringList expected = {
+        QStringLiteral(
+            "Calvor: à vérifier : IRL appliqué avant sa création : Pour les révisions du "
+            "15/05/2006 et du 15/05/2007, avant le 10/02/2008, date où l'IRL actuel s'applique, "
+            "les valeurs de l'indice sont des rétropolations de l'INSEE. Les règles d'alors se "
+            "référaient à l'IRL de 2005 ou à l'ICC : c'est la clause du bail qui décide de "
+            "l'indice applicable. (Loi n° 2008-111 du 8 février 2008, art. 9)"),
+        QStringLiteral(
+            "Calvor: à vérifier : Trimestre de référence inconnu à la signature : Le trimestre "
+            "de référence, le 2e trimestre 2005, se termine le 30/06/2005, après la signature du "
+            "bail le 15/05/2005 : son indice ne pouvait pas être publié à cette date. L'indice "
+            "de référence est en principe le dernier publié à la signature ; vérifiez la clause "
+            "du bail. (Loi n° 89-462 du 6 juillet 1989, art. 17-1, I)"),
+    };
+    for (const bool on : {true, false}) {
+        SCOPED_TRACE(on);
+        ASSERT_TRUE(WriteFileBytes(Path("config/MORVA/Calvor.conf"),
+                                   on ? "[G%E9n%E9ral]\nCible=3\n"
+                                      : "[G%E9n%E9ral]\nCible=3\nContr%F4les=0\n"));
+        QProcess run;
+        Start(run, {Path("docs/irl.clv")}, QString());
+        ASSERT_TRUE(run.waitForFinished(30000));
+        EXPECT_EQ(run.exitCode(), 0);
+        QStringList notices;
+        for (const QString &line : QString::fromUtf8(run.readAllStandardError()).split(u'\n')) {
+            if (line.startsWith(QStringLiteral("Calvor: ")))
+                notices.append(line);
+        }
+        EXPECT_EQ(notices, on ? expected : QStringList());
     }
 }
 

@@ -651,6 +651,81 @@ TEST_F(RevisionAppTest, CommandLineRunsOneCalculationAndSetsTheExitStatus) {
     }
 }
 
+// In command-line mode every notice of the calculation goes to standard
+// error, one line each, and changes neither the exit status nor the report;
+// "Contrôles" 0 or the user's own table give none, and an interactive
+// calculation keeps them for the preview.
+TEST_F(RevisionAppTest, CommandLineNoticesGoToStandardErrorAndLeaveTheExitStatus) {
+    const QStringList expected = {
+        QStringLiteral(
+            "Calvor: à vérifier : IRL appliqué avant sa création : Pour les 5 révisions du "
+            "15/03/2001 au 10/06/2005, avant le 10/02/2008, date où l'IRL actuel s'applique, les "
+            "valeurs de l'indice sont des rétropolations de l'INSEE. Les règles d'alors se "
+            "référaient à l'IRL de 2005 ou à l'ICC : c'est la clause du bail qui décide de "
+            "l'indice applicable. (Loi n° 2008-111 du 8 février 2008, art. 9)"),
+        QStringLiteral(
+            "Calvor: à vérifier : Trimestre de référence inconnu à la signature : Le trimestre "
+            "de référence, le 2e trimestre 2000, se termine le 30/06/2000, après la signature du "
+            "bail le 01/06/1999 : son indice ne pouvait pas être publié à cette date. L'indice "
+            "de référence est en principe le dernier publié à la signature ; vérifiez la clause "
+            "du bail. (Loi n° 89-462 du 6 juillet 1989, art. 17-1, I)"),
+    };
+    const struct {
+        const char *name;
+        std::optional<int> controles; // stored, or the default
+        std::optional<IndexSeries> series;
+        bool commandLine;
+        QStringList lines;
+        std::size_t kept; // notices kept for the preview
+    } cases[] = {
+        {"IRL table", std::nullopt, IndexSeries::Irl, true, expected, 2},
+        {"turned off", 0, IndexSeries::Irl, true, {}, 0},
+        {"turned on again", 1, IndexSeries::Irl, true, expected, 2},
+        {"the user's own table", std::nullopt, std::nullopt, true, {}, 0},
+        {"interactive", std::nullopt, IndexSeries::Irl, false, {}, 2},
+    };
+    const QString path = InFolder(QStringLiteral("a.clv"));
+    ASSERT_TRUE(WriteFileBytes(path, DocumentBytes(SampleDocument(500.0))));
+    QByteArray report;
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.name);
+        app.reset();
+        settings = MemorySettingsStore();
+        if (c.controles)
+            settings.ints.insert(QStringLiteral("Général/Contrôles"), *c.controles);
+        WriteIndices(SampleIndices());
+        CRevisionApp &a = App();
+        QStringList lines;
+        a.SetNoticeOutput([&lines](const QString &line) { lines.append(line); });
+        int identified = 0;
+        a.SetSeriesIdentifier([&](const IndexTable &) {
+            ++identified;
+            return SeriesIdentification{c.series, 8, 0, -1};
+        });
+        if (c.commandLine) {
+            a.InitInstance(path);
+        } else {
+            a.ReadSettings();
+            a.m_doc = SampleDocument(500.0);
+            a.m_indices = SampleIndices();
+            a.m_strReportPath = InFolder(QStringLiteral("Calcul.rtf"));
+            ASSERT_TRUE(a.CalculateRevision());
+            // The same table is identified once.
+            ASSERT_TRUE(a.CalculateRevision());
+            EXPECT_EQ(identified, 1);
+        }
+        EXPECT_EQ(lines, c.lines);
+        EXPECT_EQ(a.m_notices.size(), c.kept);
+        EXPECT_TRUE(boxes.Texts().isEmpty());
+        EXPECT_EQ(a.ExitInstance(), 0);
+        const QByteArray written = ReadFileBytes(InFolder(QStringLiteral("Calcul.rtf")));
+        ASSERT_FALSE(written.isEmpty());
+        if (report.isEmpty())
+            report = written;
+        EXPECT_EQ(written, report);
+    }
+}
+
 TEST_F(RevisionAppTest, ExportFollowsCibleAndReturnsTheLoopValue) {
     struct Case {
         int cible;

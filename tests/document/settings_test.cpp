@@ -259,3 +259,34 @@ TEST_F(SettingsStoreTest, AnotherProcessReadsWhatThisOneWrote) {
     EXPECT_EQ(ReadInAnotherProcess(m_dir.path(), {}),
               QStringList{QStringLiteral("settings 0 LOCALE 40")});
 }
+
+// "Contrôles" is 1 unless stored otherwise, and is written once it is not
+// the default or was stored before.
+TEST(SettingsTest, ControlesDefaultsToOneAndIsWrittenOnceChosen) {
+    const QString key = QStringLiteral("Général/Contrôles");
+    const struct {
+        std::optional<int> stored;
+        int written;
+        int read;                 // what reading the store gives first
+        std::optional<int> after; // in the store after the write
+    } cases[] = {
+        {std::nullopt, 1, 1, std::nullopt},
+        {std::nullopt, 0, 1, 0},
+        {0, 1, 0, 1},
+        {1, 1, 1, 1},
+        {7, 7, 7, 7},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.written);
+        MemorySettingsStore store;
+        if (c.stored)
+            store.ints.insert(key, *c.stored);
+        EXPECT_EQ(ReadSettingsFrom(store, QStringLiteral("€")).controles, c.read);
+        WriteSettingsTo(store, AppSettings{0, QStringLiteral("€"), 40, c.written});
+        EXPECT_EQ(store.writes, c.after ? 4 : 3);
+        EXPECT_EQ(store.ints.contains(key), c.after.has_value());
+        if (c.after) {
+            EXPECT_EQ(store.ints.value(key), *c.after);
+        }
+    }
+}

@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QCheckBox>
 #include <QLineEdit>
 #include <QRadioButton>
 #include <QTemporaryDir>
@@ -108,6 +109,77 @@ TEST(OptionsDlgTest, ExchangeChecksAndWhatOkOrCancelKeeps) {
         EXPECT_EQ(fakes.settings.ints.value(QStringLiteral("Général/Date2000"), -1),
                   ok ? c.after.date2000 : -1);
         EXPECT_EQ(fakes.settings.writes, ok ? 3 : 0);
+    }
+}
+
+// "Signaler les règles à vérifier" shows "Contrôles", after the other
+// controls; OK stores it with the others, Cancel keeps it.
+TEST(OptionsDlgTest, NoticesCheckBoxShowsAndStoresControles) {
+    EnsureApplication();
+    const DialogTemplate t = OptionsDlgTemplate();
+    ASSERT_FALSE(t.controls.empty());
+    const DialogControl &box = t.controls.back();
+    EXPECT_EQ(box.id, IDC_CONTROLS);
+    EXPECT_EQ(box.kind, ControlKind::CheckBox);
+    EXPECT_LE(box.y + box.cy, t.cy);
+    for (const DialogControl &other : t.controls) {
+        if (&other != &box) {
+            EXPECT_FALSE(QRect(other.x, other.y, other.cx, other.cy)
+                             .intersects(QRect(box.x, box.y, box.cx, box.cy)))
+                << other.text.toStdString();
+        }
+    }
+
+    FakeServices fakes;
+    QTemporaryDir dir;
+    CRevisionApp app(fakes.As<AppServices>(), TestLocale::French(), dir.path());
+    enum Toggle { None, Click, Mnemonic };
+    const struct {
+        int before;
+        Toggle toggle;
+        bool ok;
+        int after;
+        std::optional<int> stored; // "Contrôles" written by OK
+    } cases[] = {
+        {1, None, true, 1, std::nullopt}, // the default stays implicit
+        {1, Click, true, 0, 0},
+        {0, Click, true, 1, 1},
+        {1, Mnemonic, true, 0, 0},
+        {5, None, true, 5, 5}, // another "on" is kept
+        {1, Click, false, 1, std::nullopt},
+        {0, Click, false, 0, 0},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(&c - cases);
+        fakes.settings = MemorySettingsStore();
+        app.m_nCible = 0;
+        app.m_strSymbole = QStringLiteral("€");
+        app.m_nDate2000 = 40;
+        app.m_nControles = c.before;
+        // As read at start-up: only a value other than the default is stored.
+        if (c.before != 1)
+            fakes.settings.ints.insert(QStringLiteral("Général/Contrôles"), c.before);
+        COptionsDlg dlg(app);
+        const int result = RunModal(dlg, [&] {
+            auto *check = qobject_cast<QCheckBox *>(dlg.GetDlgItem(IDC_CONTROLS));
+            ASSERT_NE(check, nullptr);
+            EXPECT_EQ(check->isChecked(), c.before != 0);
+            if (c.toggle == Click)
+                ClickControl(dlg, IDC_CONTROLS);
+            if (c.toggle == Mnemonic) {
+                QTest::keyClick(dlg.Window(), Qt::Key_V, Qt::AltModifier);
+                EXPECT_EQ(FocusedWidget(), check);
+                QTRY_COMPARE(check->isChecked(), c.before == 0);
+            }
+            QTest::keyClick(FocusedWidget(), c.ok ? Qt::Key_Return : Qt::Key_Escape);
+        });
+        EXPECT_EQ(result, c.ok ? IDOK : IDCANCEL);
+        EXPECT_EQ(app.m_nControles, c.after);
+        const QString key = QStringLiteral("Général/Contrôles");
+        EXPECT_EQ(fakes.settings.ints.contains(key), c.stored.has_value());
+        if (c.stored) {
+            EXPECT_EQ(fakes.settings.ints.value(key), *c.stored);
+        }
     }
 }
 

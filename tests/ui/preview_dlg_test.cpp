@@ -14,9 +14,11 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QLabel>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTreeWidget>
 
 #include <climits>
 #include <vector>
@@ -253,6 +255,121 @@ TEST_F(PreviewDlgTest, ExportRunsForEveryTargetAndBothButtonsGoBackToTheData) {
                   form.isEmpty() ? std::vector<QByteArray>{} : std::vector<QByteArray>{form});
         EXPECT_TRUE(h.boxes.Boxes().empty());
     }
+}
+
+// The legal notices stand beside the report, only when there are some; the
+// report's bytes, its view and the buttons are the same with them as
+// without them.
+TEST_F(PreviewDlgTest, NoticesStandBesideTheReportOnlyWhenThereAreAny) {
+    struct Shown {
+        QByteArray table, tabs, file;
+        QString viewText;
+    };
+    std::vector<Shown> shown;
+    for (const int controles : {0, 1}) {
+        SCOPED_TRACE(controles);
+        Harness h;
+        // A table taken as the IRL: revisions before it applied, and a
+        // reference quarter that ends after the signature.
+        h.app.SetSeriesIdentifier([](const IndexTable &) {
+            return SeriesIdentification{IndexSeries::Irl, 8, 0, -1};
+        });
+        h.app.m_doc.signature = PackedDate::FromParts(15, 7, 2001);
+        h.app.m_doc.firstRevision = PackedDate::FromParts(15, 7, 2002);
+        h.app.m_doc.lastRevision = PackedDate::FromParts(15, 7, 2004);
+        h.app.m_doc.referenceDate = PackedDate::FromParts(1, 7, 2001);
+        h.app.m_doc.rent = 1000.0;
+        for (int i = 0; i < 4; ++i)
+            h.app.m_indices.Set(IndexTable::PositionOf(2001 + i, 2),
+                                110.5f + 1.5f * static_cast<float>(i));
+        h.app.m_nCible = 2;
+        h.app.m_nControles = controles;
+        ASSERT_TRUE(h.app.CalculateRevision());
+        ASSERT_EQ(h.app.m_notices.size(), controles == 0 ? 0u : 2u);
+        Shown s{h.app.m_report.Table(), h.app.m_report.Tabs(), ReadFileBytes(h.app.m_strReportPath),
+                QString()};
+
+        TestPreviewDlg dlg(h.app);
+        RunThenLeave(dlg, [&] {
+            auto *label = qobject_cast<QLabel *>(dlg.GetDlgItem(IDC_NOTICES_LABEL));
+            auto *tree = qobject_cast<QTreeWidget *>(dlg.GetDlgItem(IDC_NOTICES));
+            ASSERT_NE(label, nullptr);
+            ASSERT_NE(tree, nullptr);
+            QWidget *back = dlg.GetDlgItem(IDCANCEL);
+            QWidget *exportButton = dlg.GetDlgItem(IDOK);
+            back->resize(128, 23);
+            exportButton->resize(128, 23);
+            dlg.Window()->resize(600, 400);
+            s.viewText = View(dlg)->toPlainText();
+            // The buttons stay where they always are.
+            EXPECT_EQ(back->pos(), QPoint(154, 373));
+            EXPECT_EQ(exportButton->pos(), QPoint(318, 373));
+            EXPECT_EQ(QApplication::focusWidget(), View(dlg));
+            if (controles == 0) {
+                EXPECT_TRUE(label->isHidden());
+                EXPECT_TRUE(tree->isHidden());
+                EXPECT_EQ(View(dlg)->geometry(), QRect(4, 4, 592, 360));
+                // Tab goes round the report and the two buttons.
+                for (int i = 0; i < 3; ++i) {
+                    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+                    EXPECT_NE(QApplication::focusWidget(), tree);
+                }
+                EXPECT_EQ(QApplication::focusWidget(), View(dlg));
+                return;
+            }
+            EXPECT_FALSE(tree->isHidden());
+            EXPECT_FALSE(label->isHidden());
+            // At the right of the report, as tall as it; the report keeps
+            // the rest of the width, no less than its lines need.
+            const QRect view = View(dlg)->geometry();
+            EXPECT_EQ(view.topLeft(), QPoint(4, 4));
+            EXPECT_EQ(view.height(), 360);
+            EXPECT_GT(tree->geometry().left(), view.right());
+            EXPECT_EQ(tree->geometry().right(), 595);
+            EXPECT_EQ(tree->geometry().bottom(), view.bottom());
+            EXPECT_GE(tree->width(), CPreviewDlg::kMinNoticesWidth);
+            EXPECT_FALSE(label->geometry().intersects(view));
+            // Too narrow for both side by side: the notices go under it.
+            dlg.Window()->resize(320, 300);
+            EXPECT_EQ(View(dlg)->geometry().width(), 312);
+            EXPECT_GT(label->geometry().top(), View(dlg)->geometry().bottom());
+            EXPECT_GT(tree->geometry().top(), label->geometry().bottom());
+            EXPECT_EQ(tree->geometry().width(), 312);
+            EXPECT_LT(tree->geometry().bottom(), back->geometry().top());
+            dlg.Window()->resize(600, 400);
+            EXPECT_EQ(tree->accessibleName(), QStringLiteral("Règles à vérifier"));
+            EXPECT_FALSE(tree->accessibleDescription().isEmpty());
+
+            // Each title opens to its text and source.
+            const RevisionNotice &notice = h.app.m_notices.front();
+            ASSERT_EQ(tree->topLevelItemCount(), 2);
+            QTreeWidgetItem *title = tree->topLevelItem(0);
+            EXPECT_EQ(title->text(0), notice.title);
+            ASSERT_EQ(title->childCount(), 1);
+            EXPECT_TRUE(title->child(0)->text(0).startsWith(notice.Text()));
+            EXPECT_TRUE(title->child(0)->text(0).contains(notice.reference));
+            EXPECT_FALSE(title->isExpanded());
+
+            // By the keyboard: the label's mnemonic reaches the list, the
+            // right arrow opens the title, Tab goes round to the report.
+            QTest::keyClick(dlg.Window(), Qt::Key_V, Qt::AltModifier);
+            EXPECT_EQ(QApplication::focusWidget(), tree);
+            QTest::keyClick(tree, Qt::Key_Right);
+            EXPECT_TRUE(title->isExpanded());
+            QTest::keyClick(tree, Qt::Key_Down);
+            EXPECT_EQ(tree->currentItem(), title->child(0));
+            QTest::keyClick(tree, Qt::Key_Tab);
+            EXPECT_EQ(QApplication::focusWidget(), View(dlg));
+        });
+        shown.push_back(s);
+    }
+    ASSERT_EQ(shown.size(), 2u);
+    EXPECT_FALSE(shown[0].tabs.isEmpty());
+    EXPECT_EQ(shown[0].table, shown[1].table);
+    EXPECT_EQ(shown[0].tabs, shown[1].tabs);
+    EXPECT_EQ(shown[0].file, shown[1].file);
+    EXPECT_EQ(shown[0].file, shown[0].table);
+    EXPECT_EQ(shown[0].viewText, shown[1].viewText);
 }
 
 } // namespace
