@@ -18,12 +18,12 @@ struct AppSettings {
     int cible = 0;
     QString symbole;
     int date2000 = 40;
-    // "AdresseINSEE": the address of INSEE's series service, before the
-    // series identifier. Only read: the user sets it by hand.
-    QString adresseInsee = DefaultInseeAddress();
     // "Contrôles": 0 turns off the notices of the legal rules beside the
     // report, any other value keeps them.
     int controles = 1;
+    // "AdresseINSEE": the address of INSEE's series service, before the
+    // series identifier. Only read: the user sets it by hand.
+    QString adresseInsee = DefaultInseeAddress();
 };
 
 QString SettingsSection(); // "Général"
