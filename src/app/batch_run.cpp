@@ -144,6 +144,14 @@ int RunCommandLineOptions(CRevisionApp &app, const CommandLineOptions &options,
     }
 
     const std::vector<ReportPlan> plans = PlanReports(options);
+    // A notice names its document in front, as every message of a batch
+    // does, in the place of the program's name.
+    QString current;
+    app.SetNoticeOutput([&current, &streams](const QString &line) {
+        const QString program = QStringLiteral("Calvor: ");
+        streams.writeErrorLine(current + QStringLiteral(": ") +
+                               (line.startsWith(program) ? line.mid(program.size()) : line));
+    });
     if (options.csv)
         streams.writeOutput(RevisionCsvHeader());
     bool failed = false;
@@ -151,6 +159,7 @@ int RunCommandLineOptions(CRevisionApp &app, const CommandLineOptions &options,
         const QString &document = options.documents[i];
         const ReportPlan &plan = plans[static_cast<std::size_t>(i)];
         boxes.SetDocument(document);
+        current = document;
         if (plan.clash) {
             MessageBox(boxes,
                        FormatPrintf(LoadString(IDS_REPORT_CLASH),
@@ -167,6 +176,7 @@ int RunCommandLineOptions(CRevisionApp &app, const CommandLineOptions &options,
             streams.writeOutput(RevisionCsvRows(document, app.m_doc, app.LastRows()));
     }
     boxes.SetDocument(QString());
+    app.SetNoticeOutput(nullptr);
     const int status = app.ExitInstance();
     return failed || status != 0 ? 1 : 0;
 }

@@ -22,6 +22,7 @@
 #include <QProcess>
 #include <QTemporaryDir>
 
+#include <functional>
 #include <map>
 #include <memory>
 
@@ -82,6 +83,8 @@ protected:
         AppServices services = As<AppServices>();
         services.messageBoxes = &messages;
         CRevisionApp app(services, TestLocale::French(), Path("bin"));
+        if (prepare)
+            prepare(app);
         return RunCommandLineOptions(
             app, choice.options, messages,
             RunStreams{[this](const QByteArray &bytes) { output += bytes; },
@@ -97,6 +100,7 @@ protected:
         return tabs ? report.Tabs() : report.Table();
     }
 
+    std::function<void(CRevisionApp &)> prepare; // before the run, when set
     QTemporaryDir root;
     IndexTable indices;
     QByteArray userIndices;
@@ -230,6 +234,26 @@ TEST_F(BatchRunTest, DocumentsOfOneRun) {
                   c.status == 2 ? userIndices : indices.IndexFileText());
         ASSERT_TRUE(WriteFileBytes(Path("bin/Indices.txt"), userIndices));
     }
+}
+
+// A notice of a batch names its document in front, as its messages do.
+TEST_F(BatchRunTest, NoticesNameTheirDocument) {
+    prepare = [](CRevisionApp &app) {
+        app.SetSeriesIdentifier([](const IndexTable &) {
+            SeriesIdentification irl;
+            irl.series = IndexSeries::Irl;
+            return irl;
+        });
+    };
+    EXPECT_EQ(Run({"-o", "out", "docs/un.clv", "docs/deux bail.clv"}), 0);
+    ASSERT_FALSE(errorLines.isEmpty());
+    QStringList named;
+    for (const QString &line : errorLines)
+        named.append(line.section(QStringLiteral(": à vérifier : "), 0, 0));
+    named.removeDuplicates();
+    EXPECT_EQ(named,
+              (QStringList{QStringLiteral("docs/un.clv"), QStringLiteral("docs/deux bail.clv")}))
+        << errorLines.join(u'\n').toStdString();
 }
 
 TEST_F(BatchRunTest, CsvRowsAreThoseOfTheWalk) {
