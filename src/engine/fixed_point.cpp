@@ -128,7 +128,7 @@ std::uint64_t DividePow10(std::uint64_t x, int n) {
 }
 
 struct LeadingDigits {
-    std::uint64_t digits = 0; // 18 significant digits
+    std::uint64_t digits = 0; // 18 significant digits (17 once cut)
     int exponent = 0;         // decimal exponent of the first digit
 };
 
@@ -188,6 +188,18 @@ LeadingDigits EighteenDigits(double a) {
     }
 }
 
+// The first 17 significant digits of a positive value, cut from 18 (the
+// 18th rounding the 17th), and the decimal exponent of the first.
+LeadingDigits SeventeenDigits(double magnitude) {
+    const LeadingDigits d18 = EighteenDigits(magnitude);
+    LeadingDigits d17{d18.digits / 10 + (d18.digits % 10 >= 5 ? 1 : 0), d18.exponent};
+    if (d17.digits == Pow10(17)) {
+        d17.digits = Pow10(16);
+        ++d17.exponent;
+    }
+    return d17;
+}
+
 } // namespace
 
 int WriteFixed(double value, int decimals, char *out) {
@@ -199,14 +211,7 @@ int WriteFixed(double value, int decimals, char *out) {
     int length = 0;
     const double magnitude = std::fabs(value);
     if (magnitude != 0.0) {
-        const LeadingDigits d18 = EighteenDigits(magnitude);
-        // Cut to 17 digits, the 18th rounding the 17th.
-        std::uint64_t d17 = d18.digits / 10 + (d18.digits % 10 >= 5 ? 1 : 0);
-        int exponent = d18.exponent;
-        if (d17 == Pow10(17)) {
-            d17 = Pow10(16);
-            ++exponent;
-        }
+        const auto [d17, exponent] = SeventeenDigits(magnitude);
         // How many of the 17 digits lie at or above the last decimal kept.
         const int keep = exponent + decimals + 1;
         if (keep >= 17) {
@@ -296,13 +301,7 @@ bool ScaleFixed(double value, int decimals, ScaledFixed &out) {
     }
     if (magnitude != 0.0) {
         // The same steps as WriteFixed, kept in the integer.
-        const LeadingDigits d18 = EighteenDigits(magnitude);
-        std::uint64_t d17 = d18.digits / 10 + (d18.digits % 10 >= 5 ? 1 : 0);
-        int exponent = d18.exponent;
-        if (d17 == Pow10(17)) {
-            d17 = Pow10(16);
-            ++exponent;
-        }
+        const auto [d17, exponent] = SeventeenDigits(magnitude);
         const int keep = exponent + decimals + 1;
         if (keep > 17)
             return false;

@@ -40,32 +40,32 @@ void AppendNumber(DateBuffer &out, int value, int width) {
         out.append(QChar(digits[--count]));
 }
 
-} // namespace
-
-QString FormatDatePicture(int day, int month, int year, QStringView picture,
-                          const UserLocale &locale) {
-    DateBuffer out;
+// Reads a date picture: quoted text (a doubled quote standing for one quote)
+// and characters other than d, M and y are literal text, given to
+// `literal`; each run of d, M or y is given to `field` with its length.
+template<class Literal, class Field>
+void ReadDatePicture(QStringView picture, Literal literal, Field field) {
     qsizetype i = 0;
     while (i < picture.size()) {
         const QChar c = picture[i];
         if (c == u'\'') {
             ++i;
             if (i < picture.size() && picture[i] == u'\'') {
-                out.append(QChar(u'\''));
+                literal(picture.mid(i, 1));
                 ++i;
                 continue;
             }
             while (i < picture.size()) {
                 if (picture[i] == u'\'') {
                     if (i + 1 < picture.size() && picture[i + 1] == u'\'') {
-                        out.append(QChar(u'\''));
+                        literal(picture.mid(i, 1));
                         i += 2;
                         continue;
                     }
                     ++i;
                     break;
                 }
-                out.append(picture[i]);
+                literal(picture.mid(i, 1));
                 ++i;
             }
             continue;
@@ -73,24 +73,36 @@ QString FormatDatePicture(int day, int month, int year, QStringView picture,
         qsizetype run = 1;
         while (i + run < picture.size() && picture[i + run] == c)
             ++run;
-        if (c == u'd') {
-            // Day names (ddd, dddd) are not used by the program; print the day.
-            AppendNumber(out, day, run == 1 ? 1 : 2);
-        } else if (c == u'M') {
-            if (run <= 2)
-                AppendNumber(out, month, static_cast<int>(run));
-            else
-                Append(out, MonthName(month, locale, run == 3));
-        } else if (c == u'y') {
-            if (run <= 2)
-                AppendNumber(out, year % 100, static_cast<int>(run));
-            else
-                AppendNumber(out, year, 4);
-        } else {
-            Append(out, picture.mid(i, run));
-        }
+        if (c == u'd' || c == u'M' || c == u'y')
+            field(c, run);
+        else
+            literal(picture.mid(i, run));
         i += run;
     }
+}
+
+} // namespace
+
+QString FormatDatePicture(int day, int month, int year, QStringView picture,
+                          const UserLocale &locale) {
+    DateBuffer out;
+    ReadDatePicture(
+        picture, [&](QStringView text) { Append(out, text); },
+        [&](QChar c, qsizetype run) {
+            if (c == u'd') {
+                // Day names (ddd, dddd) are not used by the program; print the day.
+                AppendNumber(out, day, run == 1 ? 1 : 2);
+            } else if (c == u'M') {
+                if (run <= 2)
+                    AppendNumber(out, month, static_cast<int>(run));
+                else
+                    Append(out, MonthName(month, locale, run == 3));
+            } else if (run <= 2) {
+                AppendNumber(out, year % 100, static_cast<int>(run));
+            } else {
+                AppendNumber(out, year, 4);
+            }
+        });
     return QString(out.constData(), out.size());
 }
 
@@ -150,46 +162,18 @@ CompiledDatePicture::CompiledDatePicture(QStringView picture, const UserLocale &
             kind == Kind::MonthName ? longestName : std::max<qsizetype>(width, kNumberBytes);
         m_pieces.push_back(std::move(piece));
     };
-    qsizetype i = 0;
-    while (i < picture.size()) {
-        const QChar c = picture[i];
-        if (c == u'\'') {
-            ++i;
-            if (i < picture.size() && picture[i] == u'\'') {
-                literal.append(QChar(u'\''));
-                ++i;
-                continue;
-            }
-            while (i < picture.size()) {
-                if (picture[i] == u'\'') {
-                    if (i + 1 < picture.size() && picture[i + 1] == u'\'') {
-                        literal.append(QChar(u'\''));
-                        i += 2;
-                        continue;
-                    }
-                    ++i;
-                    break;
-                }
-                literal.append(picture[i]);
-                ++i;
-            }
-            continue;
-        }
-        qsizetype run = 1;
-        while (i + run < picture.size() && picture[i + run] == c)
-            ++run;
-        if (c == u'd')
-            field(Kind::Day, run == 1 ? 1 : 2);
-        else if (c == u'M' && run <= 2)
-            field(Kind::Month, static_cast<int>(run));
-        else if (c == u'M')
-            field(Kind::MonthName, 0, run == 3);
-        else if (c == u'y')
-            field(Kind::Year, run <= 2 ? static_cast<int>(run) : -4);
-        else
-            literal.append(picture.mid(i, run));
-        i += run;
-    }
+    ReadDatePicture(
+        picture, [&](QStringView text) { literal.append(text); },
+        [&](QChar c, qsizetype run) {
+            if (c == u'd')
+                field(Kind::Day, run == 1 ? 1 : 2);
+            else if (c == u'M' && run <= 2)
+                field(Kind::Month, static_cast<int>(run));
+            else if (c == u'M')
+                field(Kind::MonthName, 0, run == 3);
+            else
+                field(Kind::Year, run <= 2 ? static_cast<int>(run) : -4);
+        });
     flush();
 
     // The month names, for a picture that writes them.
