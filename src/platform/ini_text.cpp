@@ -83,6 +83,12 @@ QString UnescapedName(QByteArrayView raw) {
     return out;
 }
 
+// The unescaped name of the section a "[name]" line opens.
+QString SectionNameOf(QByteArrayView content) {
+    const qsizetype close = content.indexOf(']');
+    return UnescapedName(content.sliced(1, (close < 0 ? content.size() : close) - 1));
+}
+
 void AppendEscapedText(QByteArray &out, const QString &text) {
     const qsizetype start = out.size();
     bool needsQuotes = false;
@@ -231,9 +237,7 @@ QByteArray SetIniValue(const QByteArray &text, const QString &section, const QSt
         if (content.startsWith('[')) {
             if (inSection && !done)
                 insertEntry();
-            const qsizetype close = content.indexOf(']');
-            const QByteArrayView name = content.sliced(1, (close < 0 ? content.size() : close) - 1);
-            inSection = UnescapedName(name) == section;
+            inSection = SectionNameOf(content) == section;
             sectionSeen = sectionSeen || inSection;
             out += QByteArrayView(text).sliced(line.begin, line.next - line.begin);
             if (inSection)
@@ -295,9 +299,7 @@ std::optional<QByteArray> FindIniValue(const QByteArray &text, const QString &se
             Trimmed(QByteArrayView(text).sliced(line.begin, line.end - line.begin));
         pos = line.next;
         if (content.startsWith('[')) {
-            const qsizetype close = content.indexOf(']');
-            inSection = UnescapedName(
-                            content.sliced(1, (close < 0 ? content.size() : close) - 1)) == wanted;
+            inSection = SectionNameOf(content) == wanted;
             continue;
         }
         const qsizetype equals = content.indexOf('=');
