@@ -7,6 +7,7 @@
 // Each run starts from an empty report folder. The program is found one
 // folder up from this benchmark, or where CALVOR_BINARY says.
 
+#include "bench_fixtures.h"
 #include "document/calc_document_file.h"
 #include "engine/index_table.h"
 
@@ -38,27 +39,14 @@ QString ProgramPath() {
 
 // The program beside its index file, a thousand leases in "baux", settings
 // choosing "Cible" 3 so that the one-document run exports nothing either.
-struct BatchSetup {
-    QTemporaryDir root;
-    QString program;
+struct BatchSetup : ProgramFolder {
     QStringList documents;
-    QProcessEnvironment env;
 
     bool Prepare(const QString &binary) {
-        if (!root.isValid() || !QFileInfo::exists(binary))
+        if (!ProgramFolder::Prepare(binary))
             return false;
         const QDir dir(root.path());
-        dir.mkpath(QStringLiteral("config/MORVA"));
         dir.mkpath(QStringLiteral("baux"));
-        program = dir.filePath(QStringLiteral("calvor"));
-        if (!QFile::copy(binary, program))
-            return false;
-        IndexTable indices;
-        for (int p = 0; p < IndexTable::kSize; ++p)
-            indices.Set(p, 100.0f + 0.5f * static_cast<float>(p));
-        QFile index(dir.filePath(QStringLiteral("Indices.txt")));
-        if (!index.open(QIODevice::WriteOnly) || index.write(indices.IndexFileText()) < 0)
-            return false;
         for (int i = 0; i < kDocuments; ++i) {
             CalcDocument doc;
             doc.signature = PackedDate::FromParts(1, 6, 1999);
@@ -68,16 +56,10 @@ struct BatchSetup {
             doc.rent = 500.0 + i;
             const QString path =
                 dir.filePath(QStringLiteral("baux/bail%1.clv").arg(i, 4, 10, QLatin1Char('0')));
-            QFile file(path);
-            if (!file.open(QIODevice::WriteOnly) || file.write(DocumentBytes(doc)) < 0)
+            if (!WriteDocument(path, doc))
                 return false;
             documents.append(path);
         }
-        QSettings(dir.filePath(QStringLiteral("config/MORVA/Calvor.conf")), QSettings::IniFormat)
-            .setValue(QStringLiteral("Général/Cible"), 3);
-        env = QProcessEnvironment::systemEnvironment();
-        env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
-        env.insert(QStringLiteral("XDG_CONFIG_HOME"), dir.filePath(QStringLiteral("config")));
         return true;
     }
 

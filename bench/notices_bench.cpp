@@ -1,3 +1,4 @@
+#include "bench_fixtures.h"
 #include "engine/number_text.h"
 #include "engine/revision_calc.h"
 #include "engine/revision_notices.h"
@@ -10,22 +11,9 @@ namespace {
 // 136 revisions, 1971 to 2106, on a table taken as the IRL: the one-year
 // rule, housing rated F or G, the capped quarters and the index used before
 // it existed all speak, so every notice kind that can is written.
-struct Calculation {
-    CalcDocument doc;
-    IndexTable indices;
-    ReportSettings settings{1, QStringLiteral("€"), TestLocale::French()};
-    PackedDate today = PackedDate::FromParts(8, 12, 2026);
-
-    Calculation() {
-        doc.signature = PackedDate::FromParts(15, 5, 1970);
-        doc.firstRevision = PackedDate::FromParts(15, 5, 1971);
-        doc.lastRevision = PackedDate::FromParts(15, 5, 2106);
-        doc.referenceDate.MakeQuarterDate(0, 1970);
-        doc.rent = 3456.78;
-        for (int p = 0; p < IndexTable::kSize; ++p)
-            indices.Set(p, 100.0f + 0.37f * static_cast<float>(p));
-        ReadDecimalSeparator(settings.locale);
-    }
+struct Calculation : LongCalculation {
+    Calculation()
+        : LongCalculation(TestLocale::French()) {}
     std::vector<RevisionNotice> Notices(const RevisionOutcome &outcome) const {
         return BuildRevisionNotices(
             {doc, outcome.rows, today, indices, IndexSeries::Irl, settings});

@@ -1,3 +1,4 @@
+#include "bench_fixtures.h"
 #include "engine/number_text.h"
 #include "engine/revision_calc.h"
 #include "engine/revision_report.h"
@@ -11,27 +12,8 @@
 
 namespace {
 
-// 136 revisions, 1971 to 2106, every quarter's index entered.
-struct LongCalculation {
-    CalcDocument doc;
-    IndexTable indices;
-    ReportSettings settings{1, QStringLiteral("\u20AC"), TestLocale::French()};
-    PackedDate today = PackedDate::FromParts(7, 12, 2026);
-
-    LongCalculation() {
-        doc.signature = PackedDate::FromParts(15, 5, 1970);
-        doc.firstRevision = PackedDate::FromParts(15, 5, 1971);
-        doc.lastRevision = PackedDate::FromParts(15, 5, 2106);
-        doc.referenceDate.MakeQuarterDate(0, 1970);
-        doc.rent = 3456.78;
-        for (int p = 0; p < IndexTable::kSize; ++p)
-            indices.Set(p, 100.0f + 0.37f * static_cast<float>(p));
-        ReadDecimalSeparator(settings.locale);
-    }
-};
-
 void BM_FullCalculationWithBothReports(benchmark::State &state) {
-    const LongCalculation calc;
+    const LongCalculation calc(TestLocale::French());
     // A document the checks refuse would time the refusal instead.
     if (CheckAndWalk(calc.doc, calc.indices).rows.size() != 136) {
         state.SkipWithError("the document does not give 136 revisions");
@@ -78,7 +60,7 @@ BENCHMARK(BM_FloorThreeHundredFixedTexts)->Unit(benchmark::kMicrosecond);
 // under 1.0).
 void BM_FullCalculationAgainstFloor(benchmark::State &state) {
     using Clock = std::chrono::steady_clock;
-    const LongCalculation calc;
+    const LongCalculation calc(TestLocale::French());
     std::string buffer;
     buffer.reserve(300 * 16);
     Clock::duration floorTime{};

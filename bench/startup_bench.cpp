@@ -8,6 +8,7 @@
 // (calvor), or where CALVOR_BINARY and CALVOR_BARE_QT say.
 
 #include "app/revision_app.h"
+#include "bench_fixtures.h"
 #include "bench_services.h"
 #include "document/calc_document_file.h"
 #include "platform_widgets/dialog.h"
@@ -45,25 +46,11 @@ QString ProgramPath(const char *variable, const QString &fallback) {
 
 // A scratch folder with the program, an index file, a document and
 // settings choosing "Cible" 3, so that the run exports nothing.
-struct CommandLineSetup {
-    QTemporaryDir root;
-    QString program;
+struct CommandLineSetup : ProgramFolder {
     QString document;
-    QProcessEnvironment env;
 
     bool Prepare(const QString &binary) {
-        if (!root.isValid() || !QFileInfo::exists(binary))
-            return false;
-        const QDir dir(root.path());
-        dir.mkpath(QStringLiteral("config/MORVA"));
-        program = dir.filePath(QStringLiteral("calvor"));
-        if (!QFile::copy(binary, program))
-            return false;
-        IndexTable indices;
-        for (int p = 0; p < IndexTable::kSize; ++p)
-            indices.Set(p, 100.0f + 0.5f * static_cast<float>(p));
-        QFile index(dir.filePath(QStringLiteral("Indices.txt")));
-        if (!index.open(QIODevice::WriteOnly) || index.write(indices.IndexFileText()) < 0)
+        if (!ProgramFolder::Prepare(binary))
             return false;
         CalcDocument doc;
         doc.signature = PackedDate::FromParts(1, 6, 1999);
@@ -71,16 +58,8 @@ struct CommandLineSetup {
         doc.lastRevision = PackedDate::FromParts(10, 6, 2025);
         doc.referenceDate = PackedDate::FromParts(1, 4, 2000);
         doc.rent = 1234.5;
-        document = dir.filePath(QStringLiteral("a.clv"));
-        QFile file(document);
-        if (!file.open(QIODevice::WriteOnly) || file.write(DocumentBytes(doc)) < 0)
-            return false;
-        QSettings(dir.filePath(QStringLiteral("config/MORVA/Calvor.conf")), QSettings::IniFormat)
-            .setValue(QStringLiteral("Général/Cible"), 3);
-        env = QProcessEnvironment::systemEnvironment();
-        env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
-        env.insert(QStringLiteral("XDG_CONFIG_HOME"), dir.filePath(QStringLiteral("config")));
-        return true;
+        document = QDir(root.path()).filePath(QStringLiteral("a.clv"));
+        return WriteDocument(document, doc);
     }
 };
 
