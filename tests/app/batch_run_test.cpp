@@ -27,7 +27,6 @@
 #include <algorithm>
 #include <functional>
 #include <map>
-#include <memory>
 
 namespace {
 
@@ -114,14 +113,11 @@ protected:
             EXPECT_EQ(walk.rows.size(), 5u);
             for (std::size_t k = 0; k < walk.rows.size(); ++k) {
                 const RevisionRow &row = walk.rows[k];
-                rows += u"%1,%2-%3-%4,%5-Q2,%6,%7\r\n"_s.arg(name)
-                            .arg(row.date.Year())
-                            .arg(row.date.Month(), 2, 10, '0'_L1)
-                            .arg(row.date.Day(), 2, 10, '0'_L1)
-                            .arg(2001 + k)
-                            .arg(row.index, 0, 'f', 2)
-                            .arg(row.rent, 0, 'f', 2)
-                            .toUtf8();
+                rows +=
+                    name.toUtf8() + QString::asprintf(",%u-%02u-%02u,%zu-Q2,%.2f,%.2f\r\n",
+                                                      row.date.Year(), row.date.Month(),
+                                                      row.date.Day(), 2001 + k, row.index, row.rent)
+                                        .toUtf8();
             }
         }
         return rows;
