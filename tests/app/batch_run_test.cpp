@@ -18,18 +18,23 @@
 #include <gtest/gtest.h>
 
 #include <QDir>
+#include <QDirIterator>
 #include <QFileInfo>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 
+#include <algorithm>
 #include <functional>
 #include <map>
-#include <memory>
 
 namespace {
 
+using namespace Qt::StringLiterals;
+
 // A program folder with its Indices.txt (second quarters 2000 to 2005),
-// documents in "docs", the run started from the test's arguments.
+// documents in "docs" with "docs/run.txt", the same table doubled, and the
+// run started from the test's arguments.
 class BatchRunTest : public ::testing::Test, protected FakeServices {
 protected:
     void SetUp() override {
@@ -37,201 +42,203 @@ protected:
         for (const char *sub : {"bin", "docs/a", "docs/b", "out"})
             ASSERT_TRUE(QDir(root.path()).mkpath(QString::fromUtf8(sub)));
         const float values[] = {100.0f, 110.5f, 121.0f, 130.25f, 140.0f, 150.0f};
-        for (int i = 0; i < 6; ++i)
+        for (int i = 0; i < 6; ++i) {
             indices.Set(IndexTable::PositionOf(2000 + i, 1), values[i]);
+            doubled.Set(IndexTable::PositionOf(2000 + i, 1), values[i] * 2);
+        }
         // Not in the canonical form, so that a start-up that rewrites it shows.
         userIndices = "; mes indices\r\n" + indices.IndexFileText();
         ASSERT_TRUE(WriteFileBytes(Path("bin/Indices.txt"), userIndices));
-        settings.ints[QStringLiteral("Général/Cible")] = 1;
-        settings.texts[QStringLiteral("Général/Symbole")] = QStringLiteral("€");
+        ASSERT_TRUE(WriteFileBytes(Path("docs/run.txt"), doubled.IndexFileText()));
+        settings.ints[u"Général/Cible"_s] = 1;
+        settings.texts[u"Général/Symbole"_s] = u"€"_s;
 
         CalcDocument late = SampleDocument(500.0);
         late.firstRevision = PackedDate::FromParts(11, 6, 2005);
-        AddDocument("docs/un.clv", SampleDocument(500.0));
-        AddDocument("docs/late.clv", late);
-        AddDocument("docs/deux bail.clv", SampleDocument(1234.56));
-        AddDocument("docs/a/bail.clv", SampleDocument(700.0));
-        AddDocument("docs/b/bail.clv", SampleDocument(800.0));
-        AddDocument("docs/-x.clv", SampleDocument(900.0));
+        const std::pair<const char *, CalcDocument> docs[] = {
+            {"docs/un.clv", SampleDocument(500.0)},
+            {"docs/late.clv", late},
+            {"docs/deux bail.clv", SampleDocument(1234.56)},
+            {"docs/a/bail.clv", SampleDocument(700.0)},
+            {"docs/b/bail.clv", SampleDocument(800.0)},
+            {"docs/-x.clv", SampleDocument(900.0)},
+        };
+        for (const auto &[name, doc] : docs) {
+            ASSERT_TRUE(WriteFileBytes(Path(name), DocumentBytes(doc)));
+            documents[QString::fromUtf8(name)] = doc;
+        }
         ReadDecimalSeparator(TestLocale::French());
     }
 
-    void AddDocument(const char *name, const CalcDocument &doc) {
-        ASSERT_TRUE(WriteFileBytes(Path(name), DocumentBytes(doc)));
-        documents[QString::fromUtf8(name)] = doc;
-    }
-    QString Path(const char *name) const {
-        return QDir(root.path()).filePath(QString::fromUtf8(name));
-    }
+    QString Path(const QString &name) const { return QDir(root.path()).filePath(name); }
+    QString Path(const char *name) const { return Path(QString::fromUtf8(name)); }
 
-    // Runs `arguments` from the root folder, where they name documents.
-    int Run(const std::vector<const char *> &words) {
-        QStringList arguments;
-        for (const char *word : words)
-            arguments.append(QString::fromUtf8(word));
-        const QString before = QDir::currentPath();
-        EXPECT_TRUE(QDir::setCurrent(root.path()));
-        const int status = RunHere(arguments);
-        QDir::setCurrent(before);
-        return status;
-    }
-    int RunHere(const QStringList &arguments) {
+    // Runs `arguments` ("|" between them) from the root folder, where they
+    // name documents.
+    int Run(const char *arguments) {
         const CommandLineChoice choice =
-            ChooseCommandLine(QStringList{QStringLiteral("calvor")} + arguments);
+            ChooseCommandLine(QStringList{u"calvor"_s} + QString::fromUtf8(arguments).split(u'|'));
         EXPECT_EQ(choice.kind, CommandLineChoice::Options) << choice.error.toStdString();
-        DocumentMessageBoxes messages([this](const QString &line) { errorLines.append(line); });
+        const auto errorLine = [this](const QString &line) { errorLines.append(line); };
+        DocumentMessageBoxes messages(errorLine);
         AppServices services = As<AppServices>();
         services.messageBoxes = &messages;
+        const QString before = QDir::currentPath();
+        EXPECT_TRUE(QDir::setCurrent(root.path()));
         CRevisionApp app(services, TestLocale::French(), Path("bin"));
         if (prepare)
             prepare(app);
-        return RunCommandLineOptions(
+        const int status = RunCommandLineOptions(
             app, choice.options, messages,
-            RunStreams{[this](const QByteArray &bytes) { output += bytes; },
-                       [this](const QString &line) { errorLines.append(line); }});
+            RunStreams{[this](const QByteArray &bytes) { output += bytes; }, errorLine});
+        QDir::setCurrent(before);
+        return status;
     }
 
     // The report of a document as the run builds it today.
-    QByteArray Report(const char *name, int cible, bool tabs) const {
-        const CalcDocument &doc = documents.at(QString::fromUtf8(name));
+    QByteArray Report(const QString &name, int cible, bool tabs, const IndexTable &table) const {
+        const CalcDocument &doc = documents.at(name);
         const RevisionReport report =
-            BuildRevisionReport(doc, CheckAndWalk(doc, indices), PackedDate::FromParts(8, 12, 2026),
-                                ReportSettings{cible, QStringLiteral("€"), TestLocale::French()});
+            BuildRevisionReport(doc, CheckAndWalk(doc, table), PackedDate::FromParts(8, 12, 2026),
+                                ReportSettings{cible, u"€"_s, TestLocale::French()});
         return tabs ? report.Tabs() : report.Table();
+    }
+
+    // The CSV rows of documents, built here from the walk itself, without
+    // the CSV writer's helpers.
+    QByteArray CsvRows(const QStringList &names) const {
+        QByteArray rows = "document,date,trimestre,indice,loyer\r\n";
+        for (const QString &name : names) {
+            const RevisionOutcome walk = CheckAndWalk(documents.at(name), indices);
+            EXPECT_EQ(walk.rows.size(), 5u);
+            for (std::size_t k = 0; k < walk.rows.size(); ++k) {
+                const RevisionRow &row = walk.rows[k];
+                rows +=
+                    name.toUtf8() + QString::asprintf(",%u-%02u-%02u,%zu-Q2,%.2f,%.2f\r\n",
+                                                      row.date.Year(), row.date.Month(),
+                                                      row.date.Day(), 2001 + k, row.index, row.rent)
+                                        .toUtf8();
+            }
+        }
+        return rows;
+    }
+
+    // The reports under the root, by path relative to it.
+    QStringList Reports() const {
+        QStringList found;
+        for (QDirIterator it(root.path(), {u"*.rtf"_s}, QDir::Files, QDirIterator::Subdirectories);
+             it.hasNext();)
+            found.append(QDir(root.path()).relativeFilePath(it.next()));
+        found.sort();
+        return found;
     }
 
     std::function<void(CRevisionApp &)> prepare; // before the run, when set
     QTemporaryDir root;
-    IndexTable indices;
+    IndexTable indices, doubled;
     QByteArray userIndices;
     std::map<QString, CalcDocument> documents;
     QStringList errorLines;
     QByteArray output;
 };
 
-QString Message(unsigned id) {
-    return LoadString(id).replace(u'\n', u' ');
-}
-
-struct ReportExpected {
-    const char *path;     // relative to the root
-    const char *document; // whose report it is
-    int cible;            // as the report is built
-    bool tabs;
-};
-
-struct BatchCase {
-    const char *name;
-    std::vector<const char *> arguments;
+// A run's arguments ("|" between them), exit status, every report it writes
+// and whose it is, the lines on standard error in order: a document (or
+// "Calvor") and its message. A report has the form of --format, else the
+// settings'; with --indices docs/run.txt, it comes from the doubled table.
+// With --csv, the rows on standard output are those of every document not
+// named on standard error.
+const struct BatchCase {
+    const char *arguments;
     int status;
-    std::vector<ReportExpected> reports;
-    std::vector<const char *> absent; // files the run must not write
-    QStringList errors;               // "<document>|<message>", in order
-    bool exported;
+    std::vector<std::pair<const char *, const char *>> reports;
+    std::vector<std::pair<const char *, unsigned>> errors;
+} kBatchCases[] = {
+    // A refused and a missing document in the middle do not stop the others.
+    {"-o|out|docs/un.clv|docs/late.clv|docs/nothing.clv|docs/deux bail.clv",
+     1,
+     {{"out/deux bail.rtf", "docs/deux bail.clv"}, {"out/un.rtf", "docs/un.clv"}},
+     {{"docs/late.clv", IDS_START_AFTER_END}, {"docs/nothing.clv", IDS_OPEN_FAILED}}},
+    // Without --output each report goes beside its document, nothing exported.
+    {"docs/un.clv|docs/deux bail.clv",
+     0,
+     {{"docs/deux bail.rtf", "docs/deux bail.clv"}, {"docs/un.rtf", "docs/un.clv"}},
+     {}},
+    {"--format|tab|--output=out/r.rtf|docs/un.clv", 0, {{"out/r.rtf", "docs/un.clv"}}, {}},
+    // One document with options but no --output is exported from Calcul.rtf.
+    {"--format=table|--|docs/-x.clv", 0, {{"bin/Calcul.rtf", "docs/-x.clv"}}, {}},
+    // A report never replaces another document's, nor a calculation document.
+    {"-oout|docs/a/bail.clv|docs/b/bail.clv",
+     1,
+     {{"out/bail.rtf", "docs/a/bail.clv"}},
+     {{"docs/b/bail.clv", IDS_REPORT_CLASH}}},
+    {"-o|docs/un.clv|docs/deux bail.clv", 1, {}, {{"docs/deux bail.clv", IDS_REPORT_CLASH}}},
+    {"-o|docs/un.clv|docs/un.clv|docs/deux bail.clv", 2, {}, {{"Calvor", IDS_OUTPUT_NOT_A_FOLDER}}},
+    // The rows alone write no report.
+    {"--csv|docs/un.clv|docs/late.clv|docs/deux bail.clv",
+     1,
+     {},
+     {{"docs/late.clv", IDS_START_AFTER_END}}},
+    // An index file for the run: the rent stays, the report differs; one
+    // that cannot be read computes nothing.
+    {"--indices|docs/run.txt|-o|out|docs/un.clv", 0, {{"out/un.rtf", "docs/un.clv"}}, {}},
+    {"--indices|docs/none.txt|-o|out/x.rtf|docs/un.clv",
+     1,
+     {},
+     {{"Calvor", IDS_RUN_INDEX_FILE_UNREADABLE}}},
 };
-
-const std::vector<BatchCase> &BatchCases() {
-    const QString late = Message(IDS_START_AFTER_END);
-    const QString notOpened = Message(IDS_OPEN_FAILED);
-    static const std::vector<BatchCase> cases = {
-        {"a refused and a missing document in the middle do not stop the others",
-         {"-o", "out", "docs/un.clv", "docs/late.clv", "docs/nothing.clv", "docs/deux bail.clv"},
-         1,
-         {{"out/un.rtf", "docs/un.clv", 1, false},
-          {"out/deux bail.rtf", "docs/deux bail.clv", 1, false}},
-         {"out/late.rtf", "out/nothing.rtf", "bin/Calcul.rtf"},
-         {QStringLiteral("docs/late.clv|") + late, QStringLiteral("docs/nothing.clv|") + notOpened},
-         false},
-        {"without --output each report goes beside its document, nothing exported",
-         {"docs/un.clv", "docs/deux bail.clv"},
-         0,
-         {{"docs/un.rtf", "docs/un.clv", 1, false},
-          {"docs/deux bail.rtf", "docs/deux bail.clv", 1, false}},
-         {"bin/Calcul.rtf"},
-         {},
-         false},
-        {"one document and a report file, in the tab form",
-         {"--format", "tab", "--output=out/r.rtf", "docs/un.clv"},
-         0,
-         {{"out/r.rtf", "docs/un.clv", 2, true}},
-         {"bin/Calcul.rtf"},
-         {},
-         false},
-        {"one document with options but no --output is exported from Calcul.rtf",
-         {"--format=table", "--", "docs/-x.clv"},
-         0,
-         {{"bin/Calcul.rtf", "docs/-x.clv", 0, false}},
-         {},
-         {},
-         true},
-        {"two documents of the same name: the second would replace the first's report",
-         {"-oout", "docs/a/bail.clv", "docs/b/bail.clv"},
-         1,
-         {{"out/bail.rtf", "docs/a/bail.clv", 1, false}},
-         {},
-         {QStringLiteral("docs/b/bail.clv|") + LoadString(IDS_REPORT_CLASH)},
-         false},
-        {"a report never replaces a calculation document",
-         {"-o", "docs/un.clv", "docs/deux bail.clv"},
-         1,
-         {},
-         {},
-         {QStringLiteral("docs/deux bail.clv|") + LoadString(IDS_REPORT_CLASH)},
-         false},
-        {"--output naming a file for several documents",
-         {"-o", "docs/un.clv", "docs/un.clv", "docs/deux bail.clv"},
-         2,
-         {},
-         {"docs/un.rtf"},
-         {QStringLiteral("Calvor|") + LoadString(IDS_OUTPUT_NOT_A_FOLDER)},
-         false},
-        {"the rows alone write no report",
-         {"--csv", "docs/un.clv", "docs/late.clv"},
-         1,
-         {},
-         {"docs/un.rtf", "bin/Calcul.rtf"},
-         {QStringLiteral("docs/late.clv|") + late},
-         false},
-    };
-    return cases;
-}
 
 TEST_F(BatchRunTest, DocumentsOfOneRun) {
-    // The message's texts with their inserted path stripped: compared by
-    // their beginning and end.
-    const auto matches = [](const QString &line, const QString &expected) {
-        const qsizetype bar = expected.indexOf(u'|');
-        const QString document = expected.left(bar);
-        const QString message = expected.mid(bar + 1);
-        const qsizetype hole = message.indexOf(QLatin1String("%s"));
-        const QString head = message.left(hole < 0 ? message.size() : hole);
-        const QString tail = hole < 0 ? QString() : message.mid(hole + 2);
-        return line.startsWith(document + QStringLiteral(": ") + head) && line.endsWith(tail);
-    };
-    for (const BatchCase &c : BatchCases()) {
-        SCOPED_TRACE(c.name);
+    for (const BatchCase &c : kBatchCases) {
+        SCOPED_TRACE(c.arguments);
         errorLines.clear();
         output.clear();
         clipboard.calls.clear();
-        for (const char *sub : {"out", "docs"})
-            for (const QString &name : QDir(Path(sub)).entryList({QStringLiteral("*.rtf")}))
-                QFile::remove(QDir(Path(sub)).filePath(name));
-        QFile::remove(Path("bin/Calcul.rtf"));
+        for (const QString &report : Reports())
+            QFile::remove(Path(report));
+        const QString arguments = QString::fromUtf8(c.arguments);
+        const bool ownIndices = arguments.contains("--indices"_L1);
+        const int cible = arguments.contains("--format|tab"_L1)     ? 2
+                          : arguments.contains("--format=table"_L1) ? 0
+                                                                    : 1;
 
         EXPECT_EQ(Run(c.arguments), c.status);
-        for (const ReportExpected &r : c.reports)
-            EXPECT_EQ(ReadFileBytes(Path(r.path)), Report(r.document, r.cible, r.tabs)) << r.path;
-        for (const char *path : c.absent)
-            EXPECT_FALSE(QFileInfo::exists(Path(path))) << path;
-        ASSERT_EQ(errorLines.size(), c.errors.size()) << errorLines.join(u'\n').toStdString();
-        for (qsizetype i = 0; i < c.errors.size(); ++i) {
-            EXPECT_TRUE(matches(errorLines[i], c.errors[i])) << errorLines[i].toStdString();
+        QStringList paths, computed;
+        for (const auto &[path, document] : c.reports) {
+            paths.append(QString::fromUtf8(path));
+            EXPECT_EQ(ReadFileBytes(Path(path)), Report(QString::fromUtf8(document), cible,
+                                                        cible == 2, ownIndices ? doubled : indices))
+                << path;
         }
-        EXPECT_EQ(clipboard.calls.size() + shell.opened.size(), c.exported ? 1u : 0u);
-        // The user's index file was read and written back as every start
-        // does; a run refused before its start leaves it alone.
+        EXPECT_EQ(Reports(), paths);
+        EXPECT_EQ(clipboard.calls.size() + shell.opened.size(),
+                  paths.contains(u"bin/Calcul.rtf"_s) ? 1u : 0u);
+        // The messages' texts, their inserted path aside.
+        ASSERT_EQ(errorLines.size(), qsizetype(c.errors.size()))
+            << errorLines.join(u'\n').toStdString();
+        for (std::size_t i = 0; i < c.errors.size(); ++i) {
+            const QString message = QString::fromUtf8(c.errors[i].first) + u": "_s +
+                                    LoadString(c.errors[i].second).replace(u'\n', u' ');
+            const QRegularExpression pattern(
+                u'^' + QRegularExpression::escape(message).replace(u"\\%s"_s, u".+"_s) + u'$');
+            EXPECT_TRUE(pattern.match(errorLines[qsizetype(i)]).hasMatch())
+                << errorLines[qsizetype(i)].toStdString();
+        }
+        if (arguments.startsWith("--csv"_L1)) {
+            for (const QString &name : arguments.split(u'|').mid(1))
+                if (std::none_of(c.errors.begin(), c.errors.end(),
+                                 [&](const auto &e) { return name == QString::fromUtf8(e.first); }))
+                    computed.append(name);
+        }
+        EXPECT_EQ(output, computed.isEmpty() ? QByteArray() : CsvRows(computed));
+        // No document nor the run's index file is written; the user's index
+        // file was read and written back as every start does, unless the
+        // run was refused before its start or used its own.
+        for (const auto &[name, doc] : documents)
+            EXPECT_EQ(ReadFileBytes(Path(name)), DocumentBytes(doc)) << name.toStdString();
+        EXPECT_EQ(ReadFileBytes(Path("docs/run.txt")), doubled.IndexFileText());
         EXPECT_EQ(ReadFileBytes(Path("bin/Indices.txt")),
-                  c.status == 2 ? userIndices : indices.IndexFileText());
+                  c.status == 2 || ownIndices ? userIndices : indices.IndexFileText());
         ASSERT_TRUE(WriteFileBytes(Path("bin/Indices.txt"), userIndices));
     }
 }
@@ -245,42 +252,14 @@ TEST_F(BatchRunTest, NoticesNameTheirDocument) {
             return irl;
         });
     };
-    EXPECT_EQ(Run({"-o", "out", "docs/un.clv", "docs/deux bail.clv"}), 0);
+    EXPECT_EQ(Run("-o|out|docs/un.clv|docs/deux bail.clv"), 0);
     ASSERT_FALSE(errorLines.isEmpty());
     QStringList named;
     for (const QString &line : errorLines)
-        named.append(line.section(QStringLiteral(": à vérifier : "), 0, 0));
+        named.append(line.section(u": à vérifier : "_s, 0, 0));
     named.removeDuplicates();
-    EXPECT_EQ(named,
-              (QStringList{QStringLiteral("docs/un.clv"), QStringLiteral("docs/deux bail.clv")}))
+    EXPECT_EQ(named, (QStringList{u"docs/un.clv"_s, u"docs/deux bail.clv"_s}))
         << errorLines.join(u'\n').toStdString();
-}
-
-TEST_F(BatchRunTest, CsvRowsAreThoseOfTheWalk) {
-    EXPECT_EQ(Run({"--csv", "docs/un.clv", "docs/late.clv", "docs/deux bail.clv"}), 1);
-
-    // Built here from the walk itself, without the CSV writer's helpers.
-    QByteArray expected = "document,date,trimestre,indice,loyer\r\n";
-    for (const char *name : {"docs/un.clv", "docs/deux bail.clv"}) {
-        const CalcDocument &doc = documents.at(QString::fromUtf8(name));
-        const RevisionOutcome walk = CheckAndWalk(doc, indices);
-        ASSERT_EQ(walk.rows.size(), 5u);
-        const QString field = QString::fromUtf8(name);
-        for (std::size_t k = 0; k < walk.rows.size(); ++k) {
-            const RevisionRow &row = walk.rows[k];
-            expected += QStringLiteral("%1,%2-%3-%4,%5-Q2,%6,%7\r\n")
-                            .arg(field)
-                            .arg(row.date.Year())
-                            .arg(row.date.Month(), 2, 10, QLatin1Char('0'))
-                            .arg(row.date.Day(), 2, 10, QLatin1Char('0'))
-                            .arg(2001 + k)
-                            .arg(row.index, 0, 'f', 2)
-                            .arg(row.rent, 0, 'f', 2)
-                            .toUtf8();
-        }
-    }
-    EXPECT_EQ(output, expected);
-    EXPECT_TRUE(clipboard.calls.empty());
 }
 
 TEST(RevisionCsv, FieldsAreQuotedOnlyWhenTheyMustBe) {
@@ -288,7 +267,6 @@ TEST(RevisionCsv, FieldsAreQuotedOnlyWhenTheyMustBe) {
         const char *text;
         const char *field;
     } cases[] = {
-        {"bail.clv", "bail.clv"},
         {"mon bail.clv", "mon bail.clv"},
         {"a,b.clv", "\"a,b.clv\""},
         {"dit \"x\".clv", "\"dit \"\"x\"\".clv\""},
@@ -297,29 +275,6 @@ TEST(RevisionCsv, FieldsAreQuotedOnlyWhenTheyMustBe) {
     };
     for (const auto &c : cases)
         EXPECT_EQ(CsvField(QString::fromUtf8(c.text)), QByteArray(c.field)) << c.text;
-}
-
-TEST_F(BatchRunTest, AnIndexFileForTheRunLeavesTheUsersOwnByteForByte) {
-    // The run's table doubles every index: the rent stays, the report differs.
-    IndexTable doubled;
-    for (int year = 2000; year <= 2005; ++year) {
-        const int position = IndexTable::PositionOf(year, 1);
-        doubled.Set(position, indices.At(position) * 2);
-    }
-    ASSERT_TRUE(WriteFileBytes(Path("docs/run.txt"), doubled.IndexFileText()));
-    EXPECT_EQ(Run({"--indices", "docs/run.txt", "-o", "out", "docs/un.clv"}), 0);
-    EXPECT_EQ(ReadFileBytes(Path("bin/Indices.txt")), userIndices);
-    EXPECT_EQ(ReadFileBytes(Path("docs/run.txt")), doubled.IndexFileText());
-    indices = doubled;
-    EXPECT_EQ(ReadFileBytes(Path("out/un.rtf")), Report("docs/un.clv", 1, false));
-
-    // An index file that cannot be read computes nothing.
-    errorLines.clear();
-    EXPECT_EQ(Run({"--indices", "docs/none.txt", "-o", "out/x.rtf", "docs/un.clv"}), 1);
-    EXPECT_FALSE(QFileInfo::exists(Path("out/x.rtf")));
-    ASSERT_EQ(errorLines.size(), 1);
-    EXPECT_TRUE(errorLines[0].startsWith(QStringLiteral("Calvor: Le fichier d'indices ")));
-    EXPECT_EQ(ReadFileBytes(Path("bin/Indices.txt")), userIndices);
 }
 
 // The program itself on the same folder: the messages of a batch reach
@@ -332,20 +287,19 @@ TEST_F(BatchRunTest, ProgramRunsABatch) {
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     for (const char *name : {"DISPLAY", "WAYLAND_DISPLAY", "XDG_RUNTIME_DIR"})
         env.remove(QString::fromLatin1(name));
-    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
-    env.insert(QStringLiteral("HOME"), Path("out"));
-    env.insert(QStringLiteral("XDG_CONFIG_HOME"), Path("out"));
-    env.insert(QStringLiteral("LC_ALL"), QStringLiteral("fr_FR.UTF-8"));
+    env.insert(u"QT_QPA_PLATFORM"_s, u"offscreen"_s);
+    env.insert(u"HOME"_s, Path("out"));
+    env.insert(u"XDG_CONFIG_HOME"_s, Path("out"));
+    env.insert(u"LC_ALL"_s, u"fr_FR.UTF-8"_s);
     QProcess run;
     run.setProcessEnvironment(env);
     run.setWorkingDirectory(root.path());
     run.start(Path("bin/calvor"),
-              {QStringLiteral("-o"), QStringLiteral("out/"), QStringLiteral("docs/un.clv"),
-               QStringLiteral("docs/late.clv"), QStringLiteral("docs/deux bail.clv")});
+              {u"-o"_s, u"out/"_s, u"docs/un.clv"_s, u"docs/late.clv"_s, u"docs/deux bail.clv"_s});
     ASSERT_TRUE(run.waitForFinished(60000));
     EXPECT_EQ(run.exitCode(), 1);
     EXPECT_EQ(QString::fromUtf8(run.readAllStandardError()),
-              QStringLiteral("docs/late.clv: ") + LoadString(IDS_START_AFTER_END) + u'\n');
+              u"docs/late.clv: "_s + LoadString(IDS_START_AFTER_END) + u'\n');
     EXPECT_TRUE(run.readAllStandardOutput().isEmpty());
     for (const char *report : {"out/un.rtf", "out/deux bail.rtf"})
         EXPECT_TRUE(QFileInfo(Path(report)).size() > 0) << report;

@@ -27,11 +27,13 @@
 
 namespace {
 
+using namespace Qt::StringLiterals;
+
 // An HTTP server on 127.0.0.1 that answers by the first part of the path:
 // /ok/<idbank> the published series, /other/ the ILC whatever is asked,
 // /notfound/ 404, /error/ 500, /silent/ nothing ever, /redirect/ to /ok/,
-// /away/ to a plain http address outside, /slow/ the series in small
-// pieces, /large/ a reply announced at 3 MB.
+// /away/ to a plain http address outside, /slow/ the series in ten pieces
+// 30 ms apart, /large/ a reply announced at 3 MB.
 class TestHttpServer {
 public:
     TestHttpServer() {
@@ -39,9 +41,7 @@ public:
         QObject::connect(&m_server, &QTcpServer::newConnection, &m_server, [this] { Accept(); });
     }
     QString Address(const char *mode) const {
-        return QStringLiteral("http://127.0.0.1:%1/%2/")
-            .arg(m_server.serverPort())
-            .arg(QString::fromLatin1(mode));
+        return u"http://127.0.0.1:%1/%2/"_s.arg(m_server.serverPort()).arg(QLatin1String(mode));
     }
     QList<QByteArray> requests;
 
@@ -62,77 +62,50 @@ private:
         }
     }
 
-    static QByteArray Response(const char *status, const QByteArray &body) {
-        return QByteArray("HTTP/1.1 ") + status +
-               "\r\nContent-Type: application/xml\r\nConnection: close\r\nContent-Length: " +
-               QByteArray::number(body.size()) + "\r\n\r\n" + body;
+    static QByteArray Response(const QByteArray &status, const QByteArray &body,
+                               const QByteArray &headers = "Content-Type: application/xml\r\n") {
+        return "HTTP/1.1 " + status + "\r\n" + headers +
+               "Connection: close\r\nContent-Length: " + QByteArray::number(body.size()) +
+               "\r\n\r\n" + body;
     }
 
     void Serve(QTcpSocket *socket, const QByteArray &request) {
         requests.append(request);
         const QList<QByteArray> target = request.split(' ').value(1).split('/');
-        const QByteArray mode = target.value(1);
-        const QString idbank = QString::fromLatin1(target.value(2));
+        const QByteArray mode = target.value(1), idbank = target.value(2);
         IndexSeries series = IndexSeries::Irl;
-        for (const IndexSeriesInfo &info : KnownIndexSeries()) {
-            if (info.idbank == idbank)
+        for (const IndexSeriesInfo &info : KnownIndexSeries())
+            if (info.idbank == QLatin1String(idbank))
                 series = info.series;
-        }
-        QByteArray out;
-        if (mode == "ok")
-            out = Response("200 OK", PublishedReply(series));
-        else if (mode == "other")
-            out = Response("200 OK", PublishedReply(IndexSeries::Ilc));
-        else if (mode == "notfound")
-            out = Response("404 Not Found", "<html>absent</html>");
-        else if (mode == "error")
-            out = Response("500 Internal Server Error", "");
-        else if (mode == "redirect")
-            out = "HTTP/1.1 302 Found\r\nLocation: /ok/" + idbank.toLatin1() +
-                  "\r\nContent-Length: 0\r\nConnection: close\r\n\r\n";
-        else if (mode == "away")
-            out = "HTTP/1.1 301 Moved\r\nLocation: http://198.51.100.7/series/" +
-                  idbank.toLatin1() + "\r\nContent-Length: 0\r\nConnection: close\r\n\r\n";
-        else if (mode == "large")
-            out = "HTTP/1.1 200 OK\r\nContent-Length: 3145728\r\nConnection: close\r\n\r\n<";
-        if (mode == "slow") {
-            WriteSlowly(socket, Response("200 OK", PublishedReply(series)));
-            return;
-        }
+        const std::map<QByteArray, QByteArray> replies = {
+            {"ok", Response("200 OK", PublishedReply(series))},
+            {"slow", Response("200 OK", PublishedReply(series))},
+            {"other", Response("200 OK", PublishedReply(IndexSeries::Ilc))},
+            {"notfound", Response("404 Not Found", "<html>absent</html>")},
+            {"error", Response("500 Internal Server Error", "")},
+            {"redirect", Response("302 Found", "", "Location: /ok/" + idbank + "\r\n")},
+            {"away",
+             Response("301 Moved", "", "Location: http://198.51.100.7/series/" + idbank + "\r\n")},
+            {"large", "HTTP/1.1 200 OK\r\nContent-Length: 3145728\r\nConnection: close\r\n\r\n<"},
+        };
         if (mode == "silent")
             return;
-        socket->write(out);
-        socket->disconnectFromHost();
-    }
-
-    // Ten pieces, 30 ms apart.
-    static void WriteSlowly(QTcpSocket *socket, const QByteArray &bytes) {
+        const QByteArray out = replies.at(mode);
+        const int pieces = mode == "slow" ? 10 : 1;
         QPointer<QTcpSocket> guard(socket);
-        const qsizetype piece = bytes.size() / 10 + 1;
-        for (int i = 0; i <= 10; ++i) {
-            QTimer::singleShot(30 * i, socket, [guard, bytes, piece, i] {
-                if (!guard)
-                    return;
-                if (i == 10)
+        for (int i = 0; i <= pieces; ++i)
+            QTimer::singleShot(30 * i, socket, [guard, out, pieces, i] {
+                const qsizetype piece = out.size() / pieces + 1;
+                if (guard && i == pieces)
                     guard->disconnectFromHost();
-                else
-                    guard->write(bytes.mid(i * piece, piece));
+                else if (guard)
+                    guard->write(out.mid(i * piece, piece));
             });
-        }
     }
 
     QTcpServer m_server;
     std::map<QTcpSocket *, QByteArray> m_pending;
 };
-
-// A port nothing listens on.
-quint16 ClosedPort() {
-    QTcpServer probe;
-    probe.listen(QHostAddress::LocalHost, 0);
-    const quint16 port = probe.serverPort();
-    probe.close();
-    return port;
-}
 
 class InseeUpdateTest : public ::testing::Test, protected FakeServices {
 protected:
@@ -141,22 +114,12 @@ protected:
         ReadDecimalSeparator(TestLocale::French());
     }
     void SetUp() override {
-        app.m_strIndicesPath = QDir(dir.path()).filePath(QStringLiteral("Indices.txt"));
+        app.m_strIndicesPath = QDir(dir.path()).filePath(u"Indices.txt"_s);
         // Short, for the server that never answers, yet ample for a loaded machine.
         app.m_nInseeTimeoutMs = 2500;
         app.SetStandardErrorOutput([this](const QString &line) { lines.append(line); });
     }
     void TearDown() override { qunsetenv("CALVOR_INSEE_URL"); }
-
-    // The IRL without its last two quarters, and one quarter typed wrong.
-    static IndexTable UsersTable() {
-        IndexTable table = PublishedValues(IndexSeries::Irl);
-        const int last = LastPublishedPosition(IndexSeries::Irl);
-        table.Set(last, 0.0f);
-        table.Set(last - 1, 0.0f);
-        table.Set(last - 8, table.At(last - 8) + 2.0f);
-        return table;
-    }
 
     QTemporaryDir dir;
     QtDownloader downloader;
@@ -171,60 +134,86 @@ protected:
 
 TEST_F(InseeUpdateTest, OnlyAWholeReplyOfTheSeriesChangesTheFile) {
     TestHttpServer server;
-    const QString refused = QStringLiteral("http://127.0.0.1:%1/").arg(ClosedPort());
-    struct Case {
+    // A port nothing listens on.
+    QTcpServer probe;
+    probe.listen(QHostAddress::LocalHost, 0);
+    const QString refused = u"http://127.0.0.1:%1/"_s.arg(probe.serverPort());
+    probe.close();
+    // The file at the start: the user's (the IRL without its last two
+    // quarters, one quarter typed wrong), the published IRL, the user's own
+    // series, a folder that cannot be read as a file.
+    enum Start { Users, Published, Own, Unreadable };
+    const int last = LastPublishedPosition(IndexSeries::Irl);
+    IndexTable users = PublishedValues(IndexSeries::Irl), own;
+    users.Set(last, 0.0f);
+    users.Set(last - 1, 0.0f);
+    users.Set(last - 8, users.At(last - 8) + 2.0f);
+    for (int p = 0; p < 100; ++p)
+        own.Set(p, 50.0f + static_cast<float>(p));
+    const struct {
         QString address;
         const char *series;
         bool replaceDiffering;
+        Start start;
         int status;
         const char *said; // in what is printed
+    } cases[] = {
+        {server.Address("ok"), "", false, Users, 0, "2026 - Trim 2 : 0,00 → "},
+        {server.Address("ok"), "irl", true, Users, 0, "2026 - Trim 2 : 0,00 → "},
+        {server.Address("redirect"), "", false, Users, 0, "2026 - Trim 1 : 0,00 → "},
+        {server.Address("slow"), "", false, Users, 0, "2026 - Trim 2 : 0,00 → "},
+        {server.Address("notfound"), "", false, Users, 1, "erreur HTTP 404"},
+        {server.Address("error"), "", false, Users, 1, "erreur HTTP 500"},
+        {server.Address("silent"), "", false, Users, 1, "pas répondu à temps"},
+        {refused, "", false, Users, 1, "refuse la connexion"},
+        {server.Address("away"), "", false, Users, 1, "http://198.51.100.7/series/001515333"},
+        {server.Address("other"), "", false, Users, 1, "« 001532540 »"},
+        {server.Address("large"), "", false, Users, 1, "taille admise"},
+        {server.Address("ok"), "ILC", false, Users, 1, "contient la série IRL"},
+        {server.Address("ok"), "loyers", false, Users, 1, "Série inconnue : loyers"},
+        {u"http://198.51.100.7/"_s, "", false, Users, 1, "n'est pas admise"},
+        {server.Address("ok"), "", false, Published, 0, "contient déjà"},
+        {server.Address("ok"), "", false, Own, 1, "d'aucune série connue"},
+        {server.Address("ok"), "", false, Unreadable, 1, "n'a pas été trouvé"},
     };
-    const Case cases[] = {
-        {server.Address("ok"), "", false, 0, "2026 - Trim 2 : 0,00 → "},
-        {server.Address("ok"), "irl", true, 0, "2026 - Trim 2 : 0,00 → "},
-        {server.Address("redirect"), "", false, 0, "2026 - Trim 1 : 0,00 → "},
-        {server.Address("slow"), "", false, 0, "2026 - Trim 2 : 0,00 → "},
-        {server.Address("notfound"), "", false, 1, "erreur HTTP 404"},
-        {server.Address("error"), "", false, 1, "erreur HTTP 500"},
-        {server.Address("silent"), "", false, 1, "pas répondu à temps"},
-        {refused, "", false, 1, "refuse la connexion"},
-        {server.Address("away"), "", false, 1, "http://198.51.100.7/series/001515333"},
-        {server.Address("other"), "", false, 1, "« 001532540 »"},
-        {server.Address("large"), "", false, 1, "taille admise"},
-        {server.Address("ok"), "ILC", false, 1, "contient la série IRL"},
-        {server.Address("ok"), "loyers", false, 1, "Série inconnue : loyers"},
-        {QStringLiteral("http://198.51.100.7/"), "", false, 1, "n'est pas admise"},
-        {QStringLiteral("ftp://127.0.0.1/"), "", false, 1, "n'est pas admise"},
-    };
-    const int last = LastPublishedPosition(IndexSeries::Irl);
-    for (const Case &c : cases) {
-        SCOPED_TRACE(c.address.toStdString() + " " + c.series);
+    const QString backup = BackupPathFor(app.m_strIndicesPath);
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.address.toStdString() + " " + c.series + " " + std::to_string(c.start));
         lines.clear();
-        const IndexTable before = UsersTable();
-        ASSERT_EQ(before.WriteIndexFile(app.m_strIndicesPath), WriteStatus::Ok);
-        QFile::remove(BackupPathFor(app.m_strIndicesPath));
+        QFile::remove(app.m_strIndicesPath);
+        QFile::remove(backup);
+        QDir(dir.path()).rmdir(u"Indices.txt"_s);
+        if (c.start == Unreadable)
+            ASSERT_TRUE(QDir(dir.path()).mkdir(u"Indices.txt"_s));
+        else
+            ASSERT_EQ((c.start == Users ? users
+                       : c.start == Own ? own
+                                        : PublishedValues(IndexSeries::Irl))
+                          .WriteIndexFile(app.m_strIndicesPath),
+                      WriteStatus::Ok);
         const QByteArray bytes = ReadFileBytes(app.m_strIndicesPath);
         qputenv("CALVOR_INSEE_URL", c.address.toUtf8());
 
-        const int status =
-            app.UpdateIndicesFromCommandLine(QString::fromLatin1(c.series), c.replaceDiffering);
-        EXPECT_EQ(status, c.status);
+        EXPECT_EQ(
+            app.UpdateIndicesFromCommandLine(QString::fromLatin1(c.series), c.replaceDiffering),
+            c.status);
         EXPECT_TRUE(lines.join(u'\n').contains(QString::fromUtf8(c.said)))
             << lines.join(u'\n').toStdString();
-        if (c.status != 0) {
+        // Only new values of the file's own series rewrite it, after a backup.
+        if (c.status != 0 || c.start != Users) {
             EXPECT_EQ(ReadFileBytes(app.m_strIndicesPath), bytes);
-            EXPECT_FALSE(QFile::exists(BackupPathFor(app.m_strIndicesPath)));
+            EXPECT_FALSE(QFile::exists(backup));
             continue;
         }
-        IndexTable after;
+        IndexTable after, expected = PublishedValues(IndexSeries::Irl);
         ASSERT_EQ(after.ReadIndexFile(app.m_strIndicesPath), ReadStatus::Ok);
-        IndexTable expected = PublishedValues(IndexSeries::Irl);
         if (!c.replaceDiffering)
-            expected.Set(last - 8, before.At(last - 8));
+            expected.Set(last - 8, users.At(last - 8));
         EXPECT_EQ(after.Values(), expected.Values());
-        EXPECT_EQ(ReadFileBytes(BackupPathFor(app.m_strIndicesPath)), bytes);
+        EXPECT_EQ(ReadFileBytes(backup), bytes);
         EXPECT_EQ(app.m_indices.Values(), expected.Values());
     }
+    QDir(dir.path()).rmdir(u"Indices.txt"_s);
     // What is sent is a plain GET of the series' address.
     ASSERT_FALSE(server.requests.isEmpty());
     EXPECT_TRUE(server.requests.front().startsWith("GET /ok/001515333 HTTP/1.1\r\n"));
@@ -232,41 +221,6 @@ TEST_F(InseeUpdateTest, OnlyAWholeReplyOfTheSeriesChangesTheFile) {
         EXPECT_FALSE(request.contains("Cookie"));
         EXPECT_FALSE(request.contains("Authorization"));
     }
-}
-
-TEST_F(InseeUpdateTest, AnUpToDateTableAnUnreadableFileAndAnOwnTableAreLeftAlone) {
-    TestHttpServer server;
-    qputenv("CALVOR_INSEE_URL", server.Address("ok").toUtf8());
-    IndexTable own;
-    for (int p = 0; p < 100; ++p)
-        own.Set(p, 50.0f + static_cast<float>(p));
-    struct Case {
-        const char *name;
-        std::optional<IndexTable> table; // none: a file that cannot be read
-        int status;
-        const char *said;
-    };
-    const Case cases[] = {
-        {"up to date", PublishedValues(IndexSeries::Irl), 0, "contient déjà"},
-        {"own table", own, 1, "d'aucune série connue"},
-        {"unreadable file", std::nullopt, 1, "n'a pas été trouvé"},
-    };
-    for (const Case &c : cases) {
-        SCOPED_TRACE(c.name);
-        lines.clear();
-        QFile::remove(app.m_strIndicesPath);
-        QDir(dir.path()).rmdir(QStringLiteral("Indices.txt"));
-        if (c.table)
-            ASSERT_EQ(c.table->WriteIndexFile(app.m_strIndicesPath), WriteStatus::Ok);
-        else
-            ASSERT_TRUE(QDir(dir.path()).mkdir(QStringLiteral("Indices.txt")));
-        const QByteArray bytes = ReadFileBytes(app.m_strIndicesPath);
-        EXPECT_EQ(app.UpdateIndicesFromCommandLine(QString(), false), c.status);
-        EXPECT_TRUE(lines.join(u'\n').contains(QString::fromUtf8(c.said)))
-            << lines.join(u'\n').toStdString();
-        EXPECT_EQ(ReadFileBytes(app.m_strIndicesPath), bytes);
-    }
-    QDir(dir.path()).rmdir(QStringLiteral("Indices.txt"));
 }
 
 TEST_F(InseeUpdateTest, TheAddressComesFromTheEnvironmentThenTheSetting) {
@@ -286,8 +240,7 @@ TEST_F(InseeUpdateTest, TheAddressComesFromTheEnvironmentThenTheSetting) {
             qunsetenv("CALVOR_INSEE_URL");
         settings.texts.clear();
         if (*c.setting)
-            settings.texts.insert(QStringLiteral("Général/AdresseINSEE"),
-                                  QString::fromUtf8(c.setting));
+            settings.texts.insert(u"Général/AdresseINSEE"_s, QString::fromUtf8(c.setting));
         app.ReadSettings();
         EXPECT_EQ(app.InseeSeriesUrl(IndexSeries::Irl).toString(), QString::fromUtf8(c.url));
     }
@@ -297,41 +250,34 @@ TEST_F(InseeUpdateTest, TheAddressComesFromTheEnvironmentThenTheSetting) {
     EXPECT_EQ(settings.writes, 3);
 }
 
+// An address to download from, and where it may redirect to.
 TEST(DownloadAddresses, OnlyHttpsOrTheLoopbackAreAdmitted) {
     const struct {
-        const char *url;
+        const char *from; // empty: `to` as the first address
+        const char *to;
         bool admitted;
     } cases[] = {
-        {"https://bdm.insee.fr/series/sdmx/data/SERIES_BDM/001515333", true},
-        {"http://bdm.insee.fr/series/sdmx/data/SERIES_BDM/001515333", false},
-        {"http://127.0.0.1:8080/x", true},
-        {"http://127.1.2.3/x", true},
-        {"http://localhost/x", true},
-        {"http://[::1]:81/x", true},
-        {"http://127.0.0.1.example.org/x", false},
-        {"http://128.0.0.1/x", false},
-        {"ftp://127.0.0.1/x", false},
-        {"file:///etc/passwd", false},
-        {"https:///nohost", false},
-    };
-    for (const auto &c : cases)
-        EXPECT_EQ(IsAdmittedDownloadUrl(QUrl(QString::fromLatin1(c.url))), c.admitted) << c.url;
-    const struct {
-        const char *from, *to;
-        bool admitted;
-    } redirects[] = {
+        {"", "https://bdm.insee.fr/series/sdmx/data/SERIES_BDM/001515333", true},
+        {"", "http://bdm.insee.fr/series/sdmx/data/SERIES_BDM/001515333", false},
+        {"", "http://127.0.0.1:8080/x", true},
+        {"", "http://127.1.2.3/x", true},
+        {"", "http://localhost/x", true},
+        {"", "http://[::1]:81/x", true},
+        {"", "http://127.0.0.1.example.org/x", false},
+        {"", "http://128.0.0.1/x", false},
+        {"", "ftp://127.0.0.1/x", false},
+        {"", "file:///etc/passwd", false},
+        {"", "https:///nohost", false},
         {"https://bdm.insee.fr/a", "https://www.insee.fr/b", true},
         {"https://bdm.insee.fr/a", "http://www.insee.fr/b", false},
         {"https://bdm.insee.fr/a", "http://127.0.0.1/b", false},
         {"http://127.0.0.1/a", "http://127.0.0.1:81/b", true},
-        {"http://127.0.0.1/a", "http://198.51.100.7/b", false},
         {"http://127.0.0.1/a", "https://bdm.insee.fr/b", true},
     };
-    for (const auto &r : redirects) {
-        EXPECT_EQ(
-            IsAdmittedRedirect(QUrl(QString::fromLatin1(r.from)), QUrl(QString::fromLatin1(r.to))),
-            r.admitted)
-            << r.from << " -> " << r.to;
+    for (const auto &c : cases) {
+        const QUrl from(QString::fromLatin1(c.from)), to(QString::fromLatin1(c.to));
+        EXPECT_EQ(*c.from ? IsAdmittedRedirect(from, to) : IsAdmittedDownloadUrl(to), c.admitted)
+            << c.from << " -> " << c.to;
     }
 }
 
