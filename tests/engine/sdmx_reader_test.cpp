@@ -41,21 +41,21 @@ QByteArray IrlReply(const std::function<void(Observations &)> &edit) {
 
 // A reply of the IRL with the values (or, `periods`, the periods) of the
 // observations given (newest first) replaced.
-QByteArray IrlWith(std::initializer_list<std::pair<int, const char *>> changes,
+QByteArray IrlWith(std::initializer_list<std::pair<std::size_t, const char *>> changes,
                    bool periods = false) {
     return IrlReply([&](Observations &o) {
         for (const auto &[i, text] : changes)
-            (periods ? o[static_cast<size_t>(i)].period : o[static_cast<size_t>(i)].value) =
-                QString::fromUtf8(text);
+            (periods ? o[i].period : o[i].value) = QString::fromUtf8(text);
     });
 }
 
 TEST(SdmxReader, RefusesOrSkipsWhatIsNotAPublishedQuarter) {
     const QByteArray good = PublishedReply(IndexSeries::Irl);
-    const auto replaced = [&good](const char *from, const char *to) {
+    const auto replaced = [&good](QByteArrayView from, QByteArrayView to) {
         return QByteArray(good).replace(from, to);
     };
-    const QString duplicated = Irl()[5].period;
+    const QByteArray ns =
+        "xmlns:message=\"http://www.sdmx.org/resources/sdmxml/schemas/v2_1/message\"";
     const QByteArray outside = IrlReply([](Observations &o) {
         o.push_back({QStringLiteral("1969-Q4"), QStringLiteral("10.00")});
         o.insert(o.begin(), {QStringLiteral("2106-Q1"), QStringLiteral("10.00")});
@@ -69,7 +69,7 @@ TEST(SdmxReader, RefusesOrSkipsWhatIsNotAPublishedQuarter) {
         QByteArray reply;
         SdmxRefusal refusal;
         QString detail = {};
-        std::vector<int> missing = {}; // the observations not taken, each unreadable
+        std::vector<std::size_t> missing = {}; // the observations not taken, each unreadable
         int outOfRange = 0;
         int unreadable = -1; // when not those missing
     };
@@ -93,11 +93,11 @@ TEST(SdmxReader, RefusesOrSkipsWhatIsNotAPublishedQuarter) {
          {5, 6, 7, 8}},
         {"before 1970 and after 2105", outside, SdmxRefusal::None, {}, {}, 2},
         {"duplicate quarter", IrlReply([](Observations &o) { o.push_back(o[5]); }),
-         SdmxRefusal::DuplicateQuarter, duplicated},
+         SdmxRefusal::DuplicateQuarter, Irl()[5].period},
         {"duplicate of an unreadable quarter", IrlReply([](Observations &o) {
              o.push_back({o[5].period, QStringLiteral("NaN")});
          }),
-         SdmxRefusal::DuplicateQuarter, duplicated},
+         SdmxRefusal::DuplicateQuarter, Irl()[5].period},
         {"no usable observation",
          noneReadable,
          SdmxRefusal::NoObservation,
@@ -112,12 +112,9 @@ TEST(SdmxReader, RefusesOrSkipsWhatIsNotAPublishedQuarter) {
                   "<!DOCTYPE x [<!ENTITY a \"aaaa\">]><message:StructureSpecificData"),
          SdmxRefusal::NotXml},
         {"SDMX error message",
-         "<message:Error xmlns:message=\"http://www.sdmx.org/resources/sdmxml/schemas/v2_1/"
-         "message\"><message:ErrorMessage code=\"100\"/></message:Error>",
+         "<message:Error " + ns + "><message:ErrorMessage code=\"100\"/></message:Error>",
          SdmxRefusal::NotSeriesData},
-        {"another namespace",
-         replaced("xmlns:message=\"http://www.sdmx.org/resources/sdmxml/schemas/v2_1/message\"",
-                  "xmlns:message=\"urn:other\""),
+        {"another namespace", replaced(ns, "xmlns:message=\"urn:other\""),
          SdmxRefusal::NotSeriesData},
         {"monthly", replaced("FREQ=\"T\"", "FREQ=\"M\""), SdmxRefusal::NotQuarterly,
          QStringLiteral("M")},
@@ -146,8 +143,8 @@ TEST(SdmxReader, RefusesOrSkipsWhatIsNotAPublishedQuarter) {
         }
         EXPECT_EQ(outcome.outOfRange, c.outOfRange);
         IndexTable expected = PublishedValues(IndexSeries::Irl);
-        for (const int i : c.missing) {
-            const QString &period = Irl()[static_cast<size_t>(i)].period;
+        for (const std::size_t i : c.missing) {
+            const QString &period = Irl()[i].period;
             expected.Set(
                 IndexTable::PositionOf(period.left(4).toInt(), period.right(1).toInt() - 1), 0.0f);
         }

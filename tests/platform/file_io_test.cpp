@@ -472,6 +472,7 @@ TEST_F(FileIoTest, AKillAtAnyCallOfAWriteLeavesTheOldOrTheNewFileWhole) {
         }
     }
 }
+
 // The lock file's name lies in a folder others may write to: whatever is
 // planted there is never written through, emptied or removed, and never
 // blocks the run.
