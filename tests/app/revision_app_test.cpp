@@ -678,9 +678,7 @@ TEST_F(RevisionAppTest, CommandLineNoticesGoToStandardErrorAndLeaveTheExitStatus
             a.InitInstance(path);
         } else {
             a.ReadSettings();
-            a.m_doc = SampleDocument(500.0);
-            a.m_indices = SampleIndices();
-            a.m_strReportPath = InFolder(QStringLiteral("Calcul.rtf"));
+            CalculatingApp(SampleDocument(500.0));
             ASSERT_TRUE(a.CalculateRevision());
             // The same table is identified once.
             ASSERT_TRUE(a.CalculateRevision());
