@@ -482,56 +482,33 @@ TEST_F(FileIoTest, WhatIsPlantedAtTheLockNameIsNeitherWrittenThroughNorRemoved) 
     const QString victim = QDir(elsewhere.path()).filePath(QStringLiteral("victim.txt"));
     const QByteArray victimBytes = "the victim's own bytes";
     const QString lockPath = FileUseLock::LockPathFor(Path("bail.clv"));
-    enum Planted { kLinkToFile, kLinkToNothing, kHardLink, kFifo, kFolder, kOtherFile, kStale };
+    const QByteArray lock = QFile::encodeName(lockPath), target = QFile::encodeName(victim);
+    const auto file = [&](const QByteArray &bytes) {
+        return [&, bytes] { return WriteFileBytes(lockPath, bytes); };
+    };
     const struct {
         const char *name;
-        Planted planted;
+        std::function<bool()> plant;
         bool used;  // the operation goes on; otherwise refused as a file in use
         bool stays; // the planted entry is still there afterwards
     } cases[] = {
-        {"link to another file", kLinkToFile, false, true},
-        {"link to nothing", kLinkToNothing, false, true},
-        {"hard link to another file", kHardLink, false, true},
-        {"pipe", kFifo, false, true},
-        {"folder", kFolder, false, true},
-        {"a file that is not a lock: locked, kept as it is", kOtherFile, true, true},
-        {"a lock left by a killed copy: taken over, removed", kStale, true, false},
+        {"link to another file", [&] { return ::symlink(target, lock) == 0; }, false, true},
+        {"link to nothing", [&] { return ::symlink(target + ".new", lock) == 0; }, false, true},
+        {"hard link to another file", [&] { return ::link(target, lock) == 0; }, false, true},
+        {"pipe", [&] { return ::mkfifo(lock, 0644) == 0; }, false, true},
+        {"folder", [&] { return QDir().mkdir(lockPath); }, false, true},
+        {"a file that is not a lock: locked, kept as it is", file(victimBytes), true, true},
+        {"a lock left by a killed copy: taken over, removed", file("15348\n"), true, false},
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(c.name);
         ASSERT_TRUE(WriteFileBytes(victim, victimBytes));
         ASSERT_TRUE(WriteFileBytes(Path("bail.clv"), "CLV"));
-        const QByteArray native = QFile::encodeName(lockPath);
-        const QByteArray nativeVictim = QFile::encodeName(victim);
-        switch (c.planted) {
-        case kLinkToFile:
-            ASSERT_EQ(::symlink(nativeVictim.constData(), native.constData()), 0);
-            break;
-        case kLinkToNothing:
-            ASSERT_EQ(::symlink((nativeVictim + ".new").constData(), native.constData()), 0);
-            break;
-        case kHardLink:
-            ASSERT_EQ(::link(nativeVictim.constData(), native.constData()), 0);
-            break;
-        case kFifo:
-            ASSERT_EQ(::mkfifo(native.constData(), 0644), 0);
-            break;
-        case kFolder:
-            ASSERT_TRUE(QDir().mkdir(lockPath));
-            break;
-        case kOtherFile:
-            ASSERT_TRUE(WriteFileBytes(lockPath, victimBytes));
-            break;
-        case kStale:
-            ASSERT_TRUE(WriteFileBytes(lockPath, "15348\n"));
-            break;
-        }
+        ASSERT_TRUE(c.plant());
         FaultyFiles counting;
-        const ReadResult read = ReadWholeFile(Path("bail.clv"));
-        EXPECT_EQ(read.status, c.used ? ReadStatus::Ok : ReadStatus::InUse);
-        if (c.planted == kStale) {
-            ASSERT_TRUE(WriteFileBytes(lockPath, "15348\n"));
-        }
+        EXPECT_EQ(ReadWholeFile(Path("bail.clv")).status,
+                  c.used ? ReadStatus::Ok : ReadStatus::InUse);
+        ASSERT_TRUE(c.stays || c.plant()); // a stale lock again for the write
         EXPECT_EQ(WriteWholeFile(Path("bail.clv"), "new"),
                   c.used ? WriteStatus::Ok : WriteStatus::CannotCreate);
         EXPECT_EQ(counting.pauses, 0); // refused at once, never waited on
@@ -539,20 +516,18 @@ TEST_F(FileIoTest, WhatIsPlantedAtTheLockNameIsNeitherWrittenThroughNorRemoved) 
         EXPECT_FALSE(QFileInfo::exists(victim + QStringLiteral(".new")));
         EXPECT_EQ(ReadFileBytes(Path("bail.clv")), c.used ? QByteArray("new") : QByteArray("CLV"));
         struct stat st {};
-        EXPECT_EQ(::lstat(native.constData(), &st) == 0, c.stays);
-        if (c.planted == kOtherFile) {
+        EXPECT_EQ(::lstat(lock, &st) == 0, c.stays);
+        if (c.used && c.stays) {
             EXPECT_EQ(ReadFileBytes(lockPath), victimBytes);
         }
-        if (c.planted == kFolder)
-            QDir().rmdir(lockPath);
-        else
-            ::unlink(native.constData());
+        if (!QDir().rmdir(lockPath))
+            ::unlink(lock);
     }
 }
 
 // The new file is written whatever stands at the backup's name, and the
 // caller is told when the previous file could not be kept there; a link at
-// that name is replaced itself, never written through.
+// that name is replaced itself, never written through (wherever it points).
 TEST_F(FileIoTest, ABackupThatCannotBeKeptNeverStopsTheWriteNorGoesThroughALink) {
     QTemporaryDir elsewhere;
     ASSERT_TRUE(elsewhere.isValid());
@@ -560,77 +535,60 @@ TEST_F(FileIoTest, ABackupThatCannotBeKeptNeverStopsTheWriteNorGoesThroughALink)
     const QString path = Path("Indices.txt");
     const QString backup = BackupPathFor(path);
     const QByteArray large(kMaxCopiedBackupBytes + 10, 'x');
-    enum AtBackup { kNothing, kLinkToNull, kLinkToFile, kFolder, kFifo, kReadOnly, kFailedSync };
+    const auto nothing = [] { return true; };
+    const auto folder = [&] { return QDir().mkdir(backup); };
     const struct {
         const char *name;
-        AtBackup at;
+        std::function<bool()> plant;
         QByteArray old;
-        BackupOutcome outcome;
+        bool kept;
+        QByteArray backupAfter = {}; // when not kept: what stays there, if checked
+        bool failSync = false;
     } cases[] = {
-        {"nothing", kNothing, "old", BackupOutcome::Kept},
-        {"link to /dev/null", kLinkToNull, "old", BackupOutcome::Kept},
-        {"link to another file", kLinkToFile, "old", BackupOutcome::Kept},
-        {"folder", kFolder, "old", BackupOutcome::NotKept},
-        {"pipe", kFifo, "old", BackupOutcome::NotKept},
-        {"read-only file", kReadOnly, "old", BackupOutcome::NotKept},
-        {"failed flush of the backup", kFailedSync, "old", BackupOutcome::NotKept},
-        {"previous file too large to copy: moved whole", kNothing, large, BackupOutcome::Kept},
-        {"too large, folder at the backup's name", kFolder, large, BackupOutcome::NotKept},
+        {"nothing", nothing, "old", true},
+        {"link to another file", [&] { return QFile::link(victim, backup); }, "old", true},
+        {"folder", folder, "old", false},
+        {"pipe", [&] { return ::mkfifo(QFile::encodeName(backup), 0644) == 0; }, "old", false},
+        {"read-only file",
+         [&] {
+             return WriteFileBytes(backup, "older") &&
+                    QFile::setPermissions(backup, QFile::ReadOwner);
+         },
+         "old", false, "older"},
+        {"failed flush of the backup", nothing, "old", false, {}, true},
+        {"previous file too large to copy: moved whole", nothing, large, true},
+        {"too large, folder at the backup's name", folder, large, false},
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(c.name);
         ASSERT_TRUE(WriteFileBytes(victim, "victim"));
         ASSERT_TRUE(WriteFileBytes(path, c.old));
-        const QByteArray native = QFile::encodeName(backup);
-        switch (c.at) {
-        case kNothing:
-        case kFailedSync:
-            break;
-        case kLinkToNull:
-            ASSERT_TRUE(QFile::link(QStringLiteral("/dev/null"), backup));
-            break;
-        case kLinkToFile:
-            ASSERT_TRUE(QFile::link(victim, backup));
-            break;
-        case kFolder:
-            ASSERT_TRUE(QDir().mkdir(backup));
-            break;
-        case kFifo:
-            ASSERT_EQ(::mkfifo(native.constData(), 0644), 0);
-            break;
-        case kReadOnly:
-            ASSERT_TRUE(WriteFileBytes(backup, "older"));
-            ASSERT_TRUE(QFile::setPermissions(backup, QFile::ReadOwner));
-            break;
-        }
+        ASSERT_TRUE(c.plant());
         FaultyFiles faults;
-        if (c.at == kFailedSync)
+        if (c.failSync)
             faults.Fail(FaultyFiles::kSync, EIO, QStringLiteral(".bak"));
         BackupOutcome outcome = BackupOutcome::NotNeeded;
         ASSERT_EQ(WriteWholeFile(path, "new", KeepPrevious::AsBackupWhenPossible, &outcome),
                   WriteStatus::Ok);
-        EXPECT_EQ(outcome, c.outcome);
+        EXPECT_EQ(outcome, c.kept ? BackupOutcome::Kept : BackupOutcome::NotKept);
         EXPECT_EQ(ReadFileBytes(path), QByteArray("new"));
         EXPECT_EQ(ReadFileBytes(victim), QByteArray("victim"));
-        EXPECT_TRUE(QFileInfo(QStringLiteral("/dev/null")).exists());
-        if (c.outcome == BackupOutcome::Kept) {
+        if (c.kept) {
             EXPECT_FALSE(QFileInfo(backup).isSymLink());
             EXPECT_EQ(ReadFileBytes(backup), c.old);
-        }
-        if (c.at == kReadOnly) {
-            EXPECT_EQ(ReadFileBytes(backup), QByteArray("older"));
-        }
-        // Refused as before when the backup must be kept.
-        if (c.outcome == BackupOutcome::NotKept && c.at != kFailedSync) {
+        } else if (!c.failSync) {
+            // Refused as before when the backup must be kept.
             EXPECT_EQ(WriteWholeFile(path, "newer", KeepPrevious::AsBackup),
                       WriteStatus::CannotCreate);
             EXPECT_EQ(ReadFileBytes(path), QByteArray("new"));
         }
+        if (!c.backupAfter.isEmpty()) {
+            EXPECT_EQ(ReadFileBytes(backup), c.backupAfter);
+        }
         QFile::setPermissions(backup, QFile::ReadOwner | QFile::WriteOwner);
         if (!QDir().rmdir(backup))
-            ::unlink(native.constData());
-        for (const QString &entry : Entries(Folder()))
-            EXPECT_EQ(entry, QStringLiteral("Indices.txt"));
+            ::unlink(QFile::encodeName(backup));
+        EXPECT_EQ(Entries(Folder()), QStringList{QStringLiteral("Indices.txt")});
     }
 }
 
@@ -684,10 +642,8 @@ TEST_F(FileIoTest, LeftoversOfSeveralFilesGoInOneSweep) {
         RemoveLeftoverFiles(files);
         EXPECT_EQ(counted.calls, 0) << "a lock was taken with nothing to remove";
     }
-    const struct {
-        QString name;
-        bool removed;
-    } cases[] = {
+    // Whether each goes; the report's only while no other copy holds it.
+    const std::pair<QString, bool> leftovers[] = {
         {Path(".data.calvor-Ab3dE9"), true},
         {Path(".report.bak.calvor-0zZ911"), true},
         {other + QStringLiteral("/.conf.calvor-x1y2z3"), true},
@@ -695,14 +651,13 @@ TEST_F(FileIoTest, LeftoversOfSeveralFilesGoInOneSweep) {
         {Path(".other.calvor-Ab3dE9"), false},
     };
     for (const bool reportHeld : {true, false}) {
-        for (const auto &c : cases)
-            ASSERT_TRUE(WriteFileBytes(c.name, "x"));
+        for (const auto &[name, removed] : leftovers)
+            ASSERT_TRUE(WriteFileBytes(name, "x"));
         FileUseLock holder(Path("report"));
         ASSERT_TRUE(!reportHeld || holder.Acquire());
         RemoveLeftoverFiles(files);
-        for (const auto &c : cases) {
-            const bool kept = !c.removed || (reportHeld && c.name.contains(u"report"));
-            EXPECT_EQ(QFileInfo::exists(c.name), kept) << c.name.toStdString();
-        }
+        for (const auto &[name, removed] : leftovers)
+            EXPECT_EQ(QFileInfo::exists(name), !removed || (reportHeld && name.contains(u"report")))
+                << name.toStdString();
     }
 }
