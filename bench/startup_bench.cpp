@@ -192,6 +192,29 @@ void SetPairCounters(benchmark::State &state, Clock::duration program, Clock::du
     state.counters["ratio"] = bare.count() > 0 ? ms(program) / ms(bare) : 0.0;
 }
 
+// Runs `program` then `bare` once per iteration, one right after the
+// other, and sets the pair's counters; a failed run ends the benchmark
+// with `failure`.
+template<class Program, class Bare>
+void TimePair(benchmark::State &state, Program program, Bare bare, const char *failure) {
+    Clock::duration programTime{};
+    Clock::duration bareTime{};
+    for (auto _ : state) {
+        const auto t0 = Clock::now();
+        const bool ran = program();
+        const auto t1 = Clock::now();
+        const bool bareRan = bare();
+        const auto t2 = Clock::now();
+        if (!ran || !bareRan) {
+            state.SkipWithError(failure);
+            return;
+        }
+        programTime += t1 - t0;
+        bareTime += t2 - t1;
+    }
+    SetPairCounters(state, programTime, bareTime);
+}
+
 void BM_CommandLineRunAgainstBareQt(benchmark::State &state) {
     CommandLineSetup setup;
     const QString bare = ProgramPath("CALVOR_BARE_QT", SelfFolder() + QStringLiteral("/bare_qt"));
@@ -200,22 +223,9 @@ void BM_CommandLineRunAgainstBareQt(benchmark::State &state) {
         state.SkipWithError("calvor or bare_qt not found; set CALVOR_BINARY, CALVOR_BARE_QT");
         return;
     }
-    Clock::duration program{};
-    Clock::duration reference{};
-    for (auto _ : state) {
-        const auto t0 = Clock::now();
-        const bool ran = RunOnce(setup.program, {setup.document}, setup.env);
-        const auto t1 = Clock::now();
-        const bool bareRan = RunOnce(bare, {}, setup.env);
-        const auto t2 = Clock::now();
-        if (!ran || !bareRan) {
-            state.SkipWithError("a run failed");
-            return;
-        }
-        program += t1 - t0;
-        reference += t2 - t1;
-    }
-    SetPairCounters(state, program, reference);
+    TimePair(
+        state, [&] { return RunOnce(setup.program, {setup.document}, setup.env); },
+        [&] { return RunOnce(bare, {}, setup.env); }, "a run failed");
 }
 BENCHMARK(BM_CommandLineRunAgainstBareQt)
     ->Unit(benchmark::kMillisecond)
@@ -226,22 +236,9 @@ void BM_MainMenuAgainstBareDialog(benchmark::State &state) {
     QTemporaryDir folder;
     BenchServices fakes;
     const AppServices services = fakes.Services();
-    Clock::duration program{};
-    Clock::duration reference{};
-    for (auto _ : state) {
-        const auto t0 = Clock::now();
-        const bool shown = MainMenuShownOnce(services, folder.path());
-        const auto t1 = Clock::now();
-        const bool bareShown = BareDialogShownOnce();
-        const auto t2 = Clock::now();
-        if (!shown || !bareShown) {
-            state.SkipWithError("a window was not shown");
-            return;
-        }
-        program += t1 - t0;
-        reference += t2 - t1;
-    }
-    SetPairCounters(state, program, reference);
+    TimePair(
+        state, [&] { return MainMenuShownOnce(services, folder.path()); },
+        [] { return BareDialogShownOnce(); }, "a window was not shown");
 }
 BENCHMARK(BM_MainMenuAgainstBareDialog)
     ->Unit(benchmark::kMillisecond)

@@ -23,7 +23,7 @@ enum class OptionId {
 
 enum class Value { None, Required, Optional };
 
-struct OptionSpec {
+struct KnownOption {
     OptionId id;
     char16_t shortName; // 0 when none
     const char16_t *longName;
@@ -34,7 +34,7 @@ struct OptionSpec {
 
 // Every option, in the order of the usage text; the usage, the parser and
 // the manual page's test all read this one table.
-constexpr OptionSpec kOptions[] = {
+constexpr KnownOption kOptions[] = {
     {OptionId::Help, u'h', u"help", Value::None, u"", u"affiche cette aide et quitte"},
     {OptionId::Version, 0, u"version", Value::None, u"", u"affiche la version et quitte"},
     {OptionId::Output, u'o', u"output", Value::Required, u"CHEMIN",
@@ -67,17 +67,17 @@ QString Quoted(const QString &text) {
     return QStringLiteral("« ") + text + QStringLiteral(" »");
 }
 
-const OptionSpec *FindLong(const QString &name) {
-    for (const OptionSpec &spec : kOptions)
-        if (name == Text(spec.longName))
-            return &spec;
+const KnownOption *FindLong(const QString &name) {
+    for (const KnownOption &option : kOptions)
+        if (name == Text(option.longName))
+            return &option;
     return nullptr;
 }
 
-const OptionSpec *FindShort(QChar name) {
-    for (const OptionSpec &spec : kOptions)
-        if (spec.shortName != 0 && name == QChar(spec.shortName))
-            return &spec;
+const KnownOption *FindShort(QChar name) {
+    for (const KnownOption &option : kOptions)
+        if (option.shortName != 0 && name == QChar(option.shortName))
+            return &option;
     return nullptr;
 }
 
@@ -98,23 +98,28 @@ struct Parse {
     }
 };
 
-void Apply(Parse &parse, const OptionSpec &spec, const QString &shownName,
+// A path given to an option, which may not be empty; `what` names it in the
+// error ("un chemin").
+QString NonEmptyValue(Parse &parse, const QString &value, const QString &shownName,
+                      QStringView what) {
+    if (value.isEmpty())
+        parse.Fail(QStringLiteral("l'option %1 demande %2 non vide")
+                       .arg(Quoted(shownName), what.toString()));
+    return value;
+}
+
+void Apply(Parse &parse, const KnownOption &option, const QString &shownName,
            const std::optional<QString> &value) {
     CommandLineOptions &options = parse.choice.options;
-    switch (spec.id) {
+    switch (option.id) {
     case OptionId::Help:
-        parse.choice.kind = CommandLineChoice::Help;
-        parse.stop = true;
-        break;
     case OptionId::Version:
-        parse.choice.kind = CommandLineChoice::Version;
+        parse.choice.kind =
+            option.id == OptionId::Help ? CommandLineChoice::Help : CommandLineChoice::Version;
         parse.stop = true;
         break;
     case OptionId::Output:
-        if (value->isEmpty())
-            parse.Fail(
-                QStringLiteral("l'option %1 demande un chemin non vide").arg(Quoted(shownName)));
-        options.output = *value;
+        options.output = NonEmptyValue(parse, *value, shownName, u"un chemin");
         break;
     case OptionId::Format:
         if (*value == u"table")
@@ -129,10 +134,7 @@ void Apply(Parse &parse, const OptionSpec &spec, const QString &shownName,
         options.csv = true;
         break;
     case OptionId::Indices:
-        if (value->isEmpty())
-            parse.Fail(
-                QStringLiteral("l'option %1 demande un fichier non vide").arg(Quoted(shownName)));
-        options.indicesFile = *value;
+        options.indicesFile = NonEmptyValue(parse, *value, shownName, u"un fichier");
         break;
     case OptionId::UpdateIndices:
         options.updateIndices = true;
@@ -149,15 +151,15 @@ void ParseLong(Parse &parse, const QStringList &args, qsizetype &i, const NameTe
     const qsizetype equals = argument.indexOf(u'=');
     const QString name = argument.mid(2, equals < 0 ? -1 : equals - 2);
     const QString shownName = QStringLiteral("--") + name;
-    const OptionSpec *spec = FindLong(name);
-    if (spec == nullptr) {
+    const KnownOption *option = FindLong(name);
+    if (option == nullptr) {
         parse.Fail(QStringLiteral("option inconnue %1").arg(Quoted(shownName)));
         return;
     }
     std::optional<QString> value;
     if (equals >= 0)
         value = argument.mid(equals + 1);
-    switch (spec->value) {
+    switch (option->value) {
     case Value::None:
         if (value) {
             parse.Fail(QStringLiteral("l'option %1 ne prend pas de valeur").arg(Quoted(shownName)));
@@ -168,7 +170,7 @@ void ParseLong(Parse &parse, const QStringList &args, qsizetype &i, const NameTe
         if (!value) {
             if (i + 1 >= args.size()) {
                 parse.Fail(QStringLiteral("l'option %1 demande une valeur (%2)")
-                               .arg(Quoted(shownName), Text(spec->valueName)));
+                               .arg(Quoted(shownName), Text(option->valueName)));
                 return;
             }
             value = args[++i];
@@ -181,20 +183,20 @@ void ParseLong(Parse &parse, const QStringList &args, qsizetype &i, const NameTe
             value = args[++i];
         break;
     }
-    Apply(parse, *spec, shownName, value);
+    Apply(parse, *option, shownName, value);
 }
 
 void ParseShort(Parse &parse, const QStringList &args, qsizetype &i) {
     const QString argument = args[i];
     for (qsizetype j = 1; j < argument.size() && !parse.stop; ++j) {
         const QString shownName = QStringLiteral("-") + argument[j];
-        const OptionSpec *spec = FindShort(argument[j]);
-        if (spec == nullptr) {
+        const KnownOption *option = FindShort(argument[j]);
+        if (option == nullptr) {
             parse.Fail(QStringLiteral("option inconnue %1").arg(Quoted(shownName)));
             return;
         }
-        if (spec->value != Value::Required) {
-            Apply(parse, *spec, shownName, std::nullopt);
+        if (option->value != Value::Required) {
+            Apply(parse, *option, shownName, std::nullopt);
             continue;
         }
         // "-oPATH" or "-o PATH".
@@ -202,12 +204,12 @@ void ParseShort(Parse &parse, const QStringList &args, qsizetype &i) {
         if (value.isEmpty()) {
             if (i + 1 >= args.size()) {
                 parse.Fail(QStringLiteral("l'option %1 demande une valeur (%2)")
-                               .arg(Quoted(shownName), Text(spec->valueName)));
+                               .arg(Quoted(shownName), Text(option->valueName)));
                 return;
             }
             value = args[++i];
         }
-        Apply(parse, *spec, shownName, value);
+        Apply(parse, *option, shownName, value);
         return;
     }
 }
@@ -255,13 +257,13 @@ void WriteTo(std::FILE *stream, const QString &text) {
 }
 
 // The usage's option column: "-o, --output CHEMIN" or "    --csv".
-QString OptionColumn(const OptionSpec &spec) {
-    QString column = spec.shortName != 0
-                         ? QStringLiteral("-") + QChar(spec.shortName) + QStringLiteral(", ")
+QString OptionColumn(const KnownOption &option) {
+    QString column = option.shortName != 0
+                         ? QStringLiteral("-") + QChar(option.shortName) + QStringLiteral(", ")
                          : QStringLiteral("    ");
-    column += QStringLiteral("--") + Text(spec.longName);
-    if (spec.value != Value::None)
-        column += u' ' + Text(spec.valueName);
+    column += QStringLiteral("--") + Text(option.longName);
+    if (option.value != Value::None)
+        column += u' ' + Text(option.valueName);
     return column;
 }
 
@@ -320,9 +322,9 @@ QString UsageText() {
         "Sans argument, ouvre le menu principal.\n"
         "\n"
         "Options :\n");
-    for (const OptionSpec &spec : kOptions) {
-        const QString column = QStringLiteral("  ") + OptionColumn(spec);
-        const QString help = Wrapped(Text(spec.help), 79 - kColumn, QString(kColumn, u' '));
+    for (const KnownOption &option : kOptions) {
+        const QString column = QStringLiteral("  ") + OptionColumn(option);
+        const QString help = Wrapped(Text(option.help), 79 - kColumn, QString(kColumn, u' '));
         if (column.size() < kColumn - 1)
             text += column.leftJustified(kColumn, u' ') + help.mid(kColumn);
         else

@@ -190,6 +190,11 @@ Line LineAt(const QByteArray &text, qsizetype begin) {
     return line;
 }
 
+// A line's text without its line end and surrounding blanks.
+QByteArrayView TrimmedContent(const QByteArray &text, const Line &line) {
+    return Trimmed(QByteArrayView(text).sliced(line.begin, line.end - line.begin));
+}
+
 } // namespace
 
 QByteArray IniTextValue(const QString &value) {
@@ -231,8 +236,7 @@ QByteArray SetIniValue(const QByteArray &text, const QString &section, const QSt
     qsizetype pos = 0;
     while (pos < text.size()) {
         const Line line = LineAt(text, pos);
-        const QByteArrayView content =
-            Trimmed(QByteArrayView(text).sliced(line.begin, line.end - line.begin));
+        const QByteArrayView content = TrimmedContent(text, line);
         pos = line.next;
         if (content.startsWith('[')) {
             if (inSection && !done)
@@ -259,7 +263,7 @@ QByteArray SetIniValue(const QByteArray &text, const QString &section, const QSt
         QByteArrayView lastContent = content;
         while (ContinuesOnNextLine(lastContent) && pos < text.size()) {
             last = LineAt(text, pos);
-            lastContent = Trimmed(QByteArrayView(text).sliced(last.begin, last.end - last.begin));
+            lastContent = TrimmedContent(text, last);
             pos = last.next;
         }
         if (done)
@@ -295,8 +299,7 @@ std::optional<QByteArray> FindIniValue(const QByteArray &text, const QString &se
     qsizetype pos = 0;
     while (pos < text.size()) {
         const Line line = LineAt(text, pos);
-        const QByteArrayView content =
-            Trimmed(QByteArrayView(text).sliced(line.begin, line.end - line.begin));
+        const QByteArrayView content = TrimmedContent(text, line);
         pos = line.next;
         if (content.startsWith('[')) {
             inSection = SectionNameOf(content) == wanted;
@@ -312,7 +315,7 @@ std::optional<QByteArray> FindIniValue(const QByteArray &text, const QString &se
         QByteArrayView lastContent = content;
         while (ContinuesOnNextLine(lastContent) && pos < text.size()) {
             const Line next = LineAt(text, pos);
-            lastContent = Trimmed(QByteArrayView(text).sliced(next.begin, next.end - next.begin));
+            lastContent = TrimmedContent(text, next);
             pos = next.next;
             end = next.end;
         }
