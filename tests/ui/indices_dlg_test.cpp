@@ -8,7 +8,6 @@
 #include "platform/file_io.h"
 #include "platform/message_format.h"
 #include "platform/string_table.h"
-#include "platform_widgets/qt_downloader.h"
 #include "support/fakes.h"
 #include "support/modal_test_support.h"
 #include "support/sdmx_replies.h"
@@ -19,9 +18,6 @@
 #include <QDir>
 #include <QHeaderView>
 #include <QLineEdit>
-#include <QProgressDialog>
-#include <QPushButton>
-#include <QTcpServer>
 #include <QTemporaryDir>
 #include <QTreeView>
 
@@ -312,37 +308,6 @@ TEST_F(IndicesUpdateTest, AnUpdateFillsTheListAndOnlyOkWritesIt) {
                   written ? original : QByteArray());
         EXPECT_EQ(app.m_indices.Values(), ok ? expected.Values() : before.Values());
     }
-}
-
-// A download that never answers ends at the progress window's cancel, with
-// no message and the list and the file as they were.
-TEST_F(IndicesUpdateTest, TheProgressWindowCancelsADownloadThatDoesNotAnswer) {
-    QTcpServer silent;
-    ASSERT_TRUE(silent.listen(QHostAddress::LocalHost, 0));
-    qputenv("CALVOR_INSEE_URL",
-            QStringLiteral("http://127.0.0.1:%1/").arg(silent.serverPort()).toUtf8());
-    QtDownloader real;
-    AppServices withReal = services;
-    withReal.downloader = &real;
-    CRevisionApp realApp{withReal, TestLocale::French(), dir.path()};
-    realApp.m_strIndicesPath = app.m_strIndicesPath;
-    realApp.m_indices = app.m_indices;
-    CIndicesDlg dlg(realApp);
-    RunModal(dlg, [&] {
-        QTimer::singleShot(300, [&] {
-            auto *progress = qobject_cast<QProgressDialog *>(QApplication::activeModalWidget());
-            ASSERT_NE(progress, nullptr);
-            auto *cancel = progress->findChild<QPushButton *>();
-            ASSERT_NE(cancel, nullptr);
-            cancel->click();
-        });
-        ClickControl(dlg, IDC_UPDATE_FROM_INSEE);
-        EXPECT_EQ(dlg.m_listIndices.GetItemText(last, 0), QStringLiteral("0,00"));
-        ClickControl(dlg, IDCANCEL);
-    });
-    qunsetenv("CALVOR_INSEE_URL");
-    EXPECT_TRUE(boxes.Texts().isEmpty()) << boxes.Texts().join(u'\n').toStdString();
-    EXPECT_EQ(ReadFileBytes(app.m_strIndicesPath), original);
 }
 
 } // namespace
