@@ -45,8 +45,7 @@ private:
     void Accept() {
         while (QTcpSocket *socket = m_server.nextPendingConnection()) {
             QObject::connect(socket, &QTcpSocket::readyRead, socket, [this, socket] {
-                // A socket's address may be a new socket's later: what one
-                // received is forgotten once it is served.
+                // Forgotten once served: a later socket may take its address.
                 m_pending[socket] += socket->readAll();
                 if (m_pending[socket].contains("\r\n\r\n")) {
                     const QByteArray request = m_pending[socket];
@@ -68,13 +67,8 @@ private:
     void Serve(QTcpSocket *socket, const QByteArray &request) {
         const QList<QByteArray> target = request.split(' ').value(1).split('/');
         const QByteArray mode = target.value(1), idbank = target.value(2);
-        IndexSeries series = IndexSeries::Irl;
-        for (const IndexSeriesInfo &info : KnownIndexSeries())
-            if (info.idbank == QLatin1String(idbank))
-                series = info.series;
         const std::map<QByteArray, QByteArray> replies = {
-            {"ok", Response("200 OK", PublishedReply(series))},
-            {"slow", Response("200 OK", PublishedReply(series))},
+            {"ok", Response("200 OK", PublishedReply(IndexSeries::Irl))},
             {"other", Response("200 OK", PublishedReply(IndexSeries::Ilc))},
             {"notfound", Response("404 Not Found", "<html>absent</html>")},
             {"error", Response("500 Internal Server Error", "")},
@@ -84,7 +78,7 @@ private:
         };
         if (mode == "silent")
             return;
-        const QByteArray out = replies.at(mode);
+        const QByteArray out = replies.at(mode == "slow" ? "ok" : mode);
         const int pieces = mode == "slow" ? 10 : 1;
         QPointer<QTcpSocket> guard(socket);
         for (int i = 0; i <= pieces; ++i)
