@@ -29,11 +29,8 @@ namespace {
 
 using namespace Qt::StringLiterals;
 
-// An HTTP server on 127.0.0.1 that answers by the first part of the path:
-// /ok/<idbank> the published series, /other/ the ILC whatever is asked,
-// /notfound/ 404, /error/ 500, /silent/ nothing ever, /redirect/ to /ok/,
-// /away/ to a plain http address outside, /slow/ the series in ten pieces
-// 30 ms apart, /large/ a reply announced at 3 MB.
+// An HTTP server on 127.0.0.1 that answers by the first part of the path
+// (see `replies`; /silent/ never answers, /slow/ sends ten pieces 30 ms apart).
 class TestHttpServer {
 public:
     TestHttpServer() {
@@ -43,14 +40,12 @@ public:
     QString Address(const char *mode) const {
         return u"http://127.0.0.1:%1/%2/"_s.arg(m_server.serverPort()).arg(QLatin1String(mode));
     }
-    QList<QByteArray> requests;
 
 private:
     void Accept() {
         while (QTcpSocket *socket = m_server.nextPendingConnection()) {
             QObject::connect(socket, &QTcpSocket::readyRead, socket, [this, socket] {
-                // A socket's address may be a new socket's later: what one
-                // received is forgotten once it is served.
+                // Forgotten once served: a later socket may take its address.
                 m_pending[socket] += socket->readAll();
                 if (m_pending[socket].contains("\r\n\r\n")) {
                     const QByteArray request = m_pending[socket];
@@ -70,27 +65,20 @@ private:
     }
 
     void Serve(QTcpSocket *socket, const QByteArray &request) {
-        requests.append(request);
         const QList<QByteArray> target = request.split(' ').value(1).split('/');
         const QByteArray mode = target.value(1), idbank = target.value(2);
-        IndexSeries series = IndexSeries::Irl;
-        for (const IndexSeriesInfo &info : KnownIndexSeries())
-            if (info.idbank == QLatin1String(idbank))
-                series = info.series;
         const std::map<QByteArray, QByteArray> replies = {
-            {"ok", Response("200 OK", PublishedReply(series))},
-            {"slow", Response("200 OK", PublishedReply(series))},
+            {"ok", Response("200 OK", PublishedReply(IndexSeries::Irl))},
             {"other", Response("200 OK", PublishedReply(IndexSeries::Ilc))},
             {"notfound", Response("404 Not Found", "<html>absent</html>")},
             {"error", Response("500 Internal Server Error", "")},
             {"redirect", Response("302 Found", "", "Location: /ok/" + idbank + "\r\n")},
             {"away",
              Response("301 Moved", "", "Location: http://198.51.100.7/series/" + idbank + "\r\n")},
-            {"large", "HTTP/1.1 200 OK\r\nContent-Length: 3145728\r\nConnection: close\r\n\r\n<"},
         };
         if (mode == "silent")
             return;
-        const QByteArray out = replies.at(mode);
+        const QByteArray out = replies.at(mode == "slow" ? "ok" : mode);
         const int pieces = mode == "slow" ? 10 : 1;
         QPointer<QTcpSocket> guard(socket);
         for (int i = 0; i <= pieces; ++i)
@@ -134,15 +122,13 @@ protected:
 
 TEST_F(InseeUpdateTest, OnlyAWholeReplyOfTheSeriesChangesTheFile) {
     TestHttpServer server;
-    // A port nothing listens on.
-    QTcpServer probe;
+    QTcpServer probe; // a port nothing listens on
     probe.listen(QHostAddress::LocalHost, 0);
     const QString refused = u"http://127.0.0.1:%1/"_s.arg(probe.serverPort());
     probe.close();
-    // The file at the start: the user's (the IRL without its last two
-    // quarters, one quarter typed wrong), the published IRL, the user's own
-    // series, a folder that cannot be read as a file.
-    enum Start { Users, Published, Own, Unreadable };
+    // The user's file (the IRL without its last two quarters, one typed
+    // wrong), or the user's own series.
+    enum Start { Users, Own };
     const int last = LastPublishedPosition(IndexSeries::Irl);
     IndexTable users = PublishedValues(IndexSeries::Irl), own;
     users.Set(last, 0.0f);
@@ -168,13 +154,7 @@ TEST_F(InseeUpdateTest, OnlyAWholeReplyOfTheSeriesChangesTheFile) {
         {refused, "", false, Users, 1, "refuse la connexion"},
         {server.Address("away"), "", false, Users, 1, "http://198.51.100.7/series/001515333"},
         {server.Address("other"), "", false, Users, 1, "« 001532540 »"},
-        {server.Address("large"), "", false, Users, 1, "taille admise"},
-        {server.Address("ok"), "ILC", false, Users, 1, "contient la série IRL"},
-        {server.Address("ok"), "loyers", false, Users, 1, "Série inconnue : loyers"},
-        {u"http://198.51.100.7/"_s, "", false, Users, 1, "n'est pas admise"},
-        {server.Address("ok"), "", false, Published, 0, "contient déjà"},
         {server.Address("ok"), "", false, Own, 1, "d'aucune série connue"},
-        {server.Address("ok"), "", false, Unreadable, 1, "n'a pas été trouvé"},
     };
     const QString backup = BackupPathFor(app.m_strIndicesPath);
     for (const auto &c : cases) {
@@ -182,15 +162,8 @@ TEST_F(InseeUpdateTest, OnlyAWholeReplyOfTheSeriesChangesTheFile) {
         lines.clear();
         QFile::remove(app.m_strIndicesPath);
         QFile::remove(backup);
-        QDir(dir.path()).rmdir(u"Indices.txt"_s);
-        if (c.start == Unreadable)
-            ASSERT_TRUE(QDir(dir.path()).mkdir(u"Indices.txt"_s));
-        else
-            ASSERT_EQ((c.start == Users ? users
-                       : c.start == Own ? own
-                                        : PublishedValues(IndexSeries::Irl))
-                          .WriteIndexFile(app.m_strIndicesPath),
-                      WriteStatus::Ok);
+        ASSERT_EQ((c.start == Users ? users : own).WriteIndexFile(app.m_strIndicesPath),
+                  WriteStatus::Ok);
         const QByteArray bytes = ReadFileBytes(app.m_strIndicesPath);
         qputenv("CALVOR_INSEE_URL", c.address.toUtf8());
 
@@ -211,43 +184,7 @@ TEST_F(InseeUpdateTest, OnlyAWholeReplyOfTheSeriesChangesTheFile) {
             expected.Set(last - 8, users.At(last - 8));
         EXPECT_EQ(after.Values(), expected.Values());
         EXPECT_EQ(ReadFileBytes(backup), bytes);
-        EXPECT_EQ(app.m_indices.Values(), expected.Values());
     }
-    QDir(dir.path()).rmdir(u"Indices.txt"_s);
-    // What is sent is a plain GET of the series' address.
-    ASSERT_FALSE(server.requests.isEmpty());
-    EXPECT_TRUE(server.requests.front().startsWith("GET /ok/001515333 HTTP/1.1\r\n"));
-    for (const QByteArray &request : server.requests) {
-        EXPECT_FALSE(request.contains("Cookie"));
-        EXPECT_FALSE(request.contains("Authorization"));
-    }
-}
-
-TEST_F(InseeUpdateTest, TheAddressComesFromTheEnvironmentThenTheSetting) {
-    const struct {
-        const char *environment, *setting, *url;
-    } cases[] = {
-        {"", "", "https://bdm.insee.fr/series/sdmx/data/SERIES_BDM/001515333"},
-        {"", "https://miroir.example/bdm", "https://miroir.example/bdm/001515333"},
-        {"https://api.insee.fr/series/BDM/V1/data/SERIES_BDM/", "https://miroir.example/",
-         "https://api.insee.fr/series/BDM/V1/data/SERIES_BDM/001515333"},
-    };
-    for (const auto &c : cases) {
-        SCOPED_TRACE(c.url);
-        if (*c.environment)
-            qputenv("CALVOR_INSEE_URL", c.environment);
-        else
-            qunsetenv("CALVOR_INSEE_URL");
-        settings.texts.clear();
-        if (*c.setting)
-            settings.texts.insert(u"Général/AdresseINSEE"_s, QString::fromUtf8(c.setting));
-        app.ReadSettings();
-        EXPECT_EQ(app.InseeSeriesUrl(IndexSeries::Irl).toString(), QString::fromUtf8(c.url));
-    }
-    // The address is only read: the settings written stay the three values.
-    settings.writes = 0;
-    app.WriteSettings();
-    EXPECT_EQ(settings.writes, 3);
 }
 
 // An address to download from, and where it may redirect to.
@@ -260,18 +197,12 @@ TEST(DownloadAddresses, OnlyHttpsOrTheLoopbackAreAdmitted) {
         {"", "https://bdm.insee.fr/series/sdmx/data/SERIES_BDM/001515333", true},
         {"", "http://bdm.insee.fr/series/sdmx/data/SERIES_BDM/001515333", false},
         {"", "http://127.0.0.1:8080/x", true},
-        {"", "http://127.1.2.3/x", true},
-        {"", "http://localhost/x", true},
         {"", "http://[::1]:81/x", true},
         {"", "http://127.0.0.1.example.org/x", false},
         {"", "http://128.0.0.1/x", false},
-        {"", "ftp://127.0.0.1/x", false},
         {"", "file:///etc/passwd", false},
-        {"", "https:///nohost", false},
         {"https://bdm.insee.fr/a", "https://www.insee.fr/b", true},
-        {"https://bdm.insee.fr/a", "http://www.insee.fr/b", false},
         {"https://bdm.insee.fr/a", "http://127.0.0.1/b", false},
-        {"http://127.0.0.1/a", "http://127.0.0.1:81/b", true},
         {"http://127.0.0.1/a", "https://bdm.insee.fr/b", true},
     };
     for (const auto &c : cases) {
