@@ -8,6 +8,7 @@
 #include "platform/file_io.h"
 #include "platform/message_format.h"
 #include "platform/string_table.h"
+#include "platform_widgets/qt_downloader.h"
 #include "support/fakes.h"
 #include "support/modal_test_support.h"
 #include "support/sdmx_replies.h"
@@ -17,7 +18,11 @@
 
 #include <QDir>
 #include <QHeaderView>
+#include <QLabel>
 #include <QLineEdit>
+#include <QProgressDialog>
+#include <QPushButton>
+#include <QTcpServer>
 #include <QTemporaryDir>
 #include <QTreeView>
 
@@ -308,6 +313,64 @@ TEST_F(IndicesUpdateTest, AnUpdateFillsTheListAndOnlyOkWritesIt) {
                   written ? original : QByteArray());
         EXPECT_EQ(app.m_indices.Values(), ok ? expected.Values() : before.Values());
     }
+}
+
+// The series line names the series and counts the differing quarters; only
+// they are marked, with the published value; F3 and the button go to them;
+// typing the published value removes the mark.
+TEST_F(IndicesUpdateTest, TheSeriesLineAndTheMarksShowWhereTheTableDiffers) {
+    CIndicesDlg dlg(app);
+    RunThenLeave(dlg, [&] {
+        const auto *line = qobject_cast<QLabel *>(dlg.GetDlgItem(IDC_SERIES_LINE));
+        ASSERT_NE(line, nullptr);
+        EXPECT_EQ(line->text(), QStringLiteral("Série : IRL — publiée jusqu'au 2e trimestre 2026 — "
+                                               "1 trimestre diffère des valeurs publiées"));
+        CListCtrl &list = dlg.m_listIndices;
+        for (int row = 0; row < IndexTable::kListedSize; ++row)
+            EXPECT_EQ(list.GetItemMark(row).isEmpty(), row != typo) << row;
+        EXPECT_TRUE(list.GetItemMark(typo).endsWith(Published(typo)));
+        EXPECT_TRUE(View(dlg)->model()->index(typo, 1).data(Qt::BackgroundRole).isValid());
+        QTest::keyClick(View(dlg), Qt::Key_F3);
+        EXPECT_EQ(list.GetCurrentItem(), typo);
+        ClickControl(dlg, IDC_NEXT_DIFFERENCE);
+        EXPECT_EQ(list.GetCurrentItem(), typo);
+        ClickRow(dlg, typo);
+        Editor(dlg)->setText(Published(typo));
+        QTest::keyClick(Editor(dlg), Qt::Key_Return);
+        QTest::qWait(0);
+        EXPECT_EQ(list.GetItemMark(typo), QString());
+    });
+}
+
+// A download that never answers ends at the progress window's cancel, with
+// no message and the list and the file as they were.
+TEST_F(IndicesUpdateTest, TheProgressWindowCancelsADownloadThatDoesNotAnswer) {
+    QTcpServer silent;
+    ASSERT_TRUE(silent.listen(QHostAddress::LocalHost, 0));
+    qputenv("CALVOR_INSEE_URL",
+            QStringLiteral("http://127.0.0.1:%1/").arg(silent.serverPort()).toUtf8());
+    QtDownloader real;
+    AppServices withReal = services;
+    withReal.downloader = &real;
+    CRevisionApp realApp{withReal, TestLocale::French(), dir.path()};
+    realApp.m_strIndicesPath = app.m_strIndicesPath;
+    realApp.m_indices = app.m_indices;
+    CIndicesDlg dlg(realApp);
+    RunModal(dlg, [&] {
+        QTimer::singleShot(300, [&] {
+            auto *progress = qobject_cast<QProgressDialog *>(QApplication::activeModalWidget());
+            ASSERT_NE(progress, nullptr);
+            auto *cancel = progress->findChild<QPushButton *>();
+            ASSERT_NE(cancel, nullptr);
+            cancel->click();
+        });
+        ClickControl(dlg, IDC_UPDATE_FROM_INSEE);
+        EXPECT_EQ(dlg.m_listIndices.GetItemText(last, 0), QStringLiteral("0,00"));
+        ClickControl(dlg, IDCANCEL);
+    });
+    qunsetenv("CALVOR_INSEE_URL");
+    EXPECT_TRUE(boxes.Texts().isEmpty()) << boxes.Texts().join(u'\n').toStdString();
+    EXPECT_EQ(ReadFileBytes(app.m_strIndicesPath), original);
 }
 
 } // namespace
