@@ -203,8 +203,7 @@ TEST_F(ClipboardAfterExitTest, ExportOutlivesTheProgramUntilAnotherCopy) {
         int cible;
         bool interactive; // "Exporter" in the preview, then "Quitter"
     };
-    // A picture copied before, in the one encoding its owner offers, and
-    // one too big to keep beside the report.
+    // A picture copied before, and one too big to keep beside the report.
     QByteArray picture;
     QBuffer buffer(&picture);
     buffer.open(QIODevice::WriteOnly);
@@ -218,8 +217,6 @@ TEST_F(ClipboardAfterExitTest, ExportOutlivesTheProgramUntilAnotherCopy) {
         bool kept;
     };
     const Earlier text{"UTF8_STRING", "texte copié avant", true};
-    const Earlier small{"image/png", picture, true};
-    const Earlier big{"image/png", huge, false};
     const struct {
         Case run;
         Earlier earlier;
@@ -227,8 +224,8 @@ TEST_F(ClipboardAfterExitTest, ExportOutlivesTheProgramUntilAnotherCopy) {
         {{"command line, table form", 1, false}, text},
         {{"command line, tab form", 2, false}, text},
         {{"interactive, table form", 1, true}, text},
-        {{"command line, a picture copied before", 1, false}, small},
-        {{"command line, a picture too big to keep", 2, false}, big},
+        {{"command line, a picture copied before", 1, false}, {"image/png", picture, true}},
+        {{"command line, a picture too big to keep", 2, false}, {"image/png", huge, false}},
     };
     for (const auto &[c, earlier] : cases) {
         SCOPED_TRACE(c.name);

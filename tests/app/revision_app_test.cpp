@@ -200,7 +200,6 @@ TEST_F(RevisionAppTest, StartUpNeverReplacesAnIndexFileItCouldNotRead) {
         kNotReadable,
         kHeld,
         kReadOnly,
-        kReadOnlyCanonical,
         kNotCanonical,
         kBackupFolder,
         kTooLarge,
@@ -216,13 +215,10 @@ TEST_F(RevisionAppTest, StartUpNeverReplacesAnIndexFileItCouldNotRead) {
     } cases[] = {
         {"a folder in the file's place", kFolder, IDS_INDEX_FILE_ERROR, false, 0.0f, false, false},
         {"read error", kReadError, IDS_INDEX_FILE_ERROR, false, 0.0f, false, false},
-        {"not readable", kNotReadable, IDS_INDEX_FILE_ERROR, false, 0.0f, false, false},
         {"held by another copy past the wait", kHeld, IDS_INDEX_FILE_ERROR, false, 0.0f, false,
          false},
         {"read-only file: read, used, left as it is", kReadOnly, IDS_INDEX_FILE_NOT_REWRITTEN,
          false, 100.0f, false, false},
-        {"read-only canonical file: nothing to say", kReadOnlyCanonical, 0, false, 100.0f, false,
-         false},
         {"normalised, the old file kept as the backup", kNotCanonical, 0, false, 100.0f, true,
          true},
         {"backup's name taken by a folder", kBackupFolder, IDS_INDEX_BACKUP_NOT_KEPT, false, 100.0f,
@@ -232,9 +228,6 @@ TEST_F(RevisionAppTest, StartUpNeverReplacesAnIndexFileItCouldNotRead) {
     };
     const QString path = InFolder(QStringLiteral("Indices.txt"));
     const QString backup = BackupPathFor(path);
-    IndexTable canonical;
-    canonical.Set(0, 100.0f);
-    canonical.Set(1, 101.5f);
     for (const auto &c : cases) {
         SCOPED_TRACE(c.name);
         boxes.Clear();
@@ -246,13 +239,11 @@ TEST_F(RevisionAppTest, StartUpNeverReplacesAnIndexFileItCouldNotRead) {
         QDir(folder).rmdir(QStringLiteral("Indices.txt"));
         QDir(folder).rmdir(QStringLiteral("Indices.txt.bak"));
         QByteArray before = values;
-        if (c.situation == kReadOnlyCanonical)
-            before = canonical.IndexFileText();
         if (c.situation == kTooLarge)
             before += QByteArray(IndexTable::kMaxFileBytes, ';') + "\r\n7\r\n";
         ASSERT_TRUE(c.situation == kFolder ? QDir(folder).mkdir(QStringLiteral("Indices.txt"))
                                            : WriteFileBytes(path, before));
-        if (c.situation == kReadOnly || c.situation == kReadOnlyCanonical)
+        if (c.situation == kReadOnly)
             QFile::setPermissions(path, QFile::ReadOwner);
         ASSERT_TRUE(c.situation != kBackupFolder ||
                     QDir(folder).mkdir(QStringLiteral("Indices.txt.bak")));
@@ -652,7 +643,6 @@ TEST_F(RevisionAppTest, CommandLineNoticesGoToStandardErrorAndLeaveTheExitStatus
     } cases[] = {
         {"IRL table", std::nullopt, IndexSeries::Irl, true, 2},
         {"turned off", 0, IndexSeries::Irl, true, 0},
-        {"turned on again", 1, IndexSeries::Irl, true, 2},
         {"the user's own table", std::nullopt, std::nullopt, true, 0},
         {"interactive", std::nullopt, IndexSeries::Irl, false, 2},
     };
@@ -669,9 +659,7 @@ TEST_F(RevisionAppTest, CommandLineNoticesGoToStandardErrorAndLeaveTheExitStatus
         CRevisionApp &a = App();
         QStringList lines;
         a.SetNoticeOutput([&lines](const QString &line) { lines.append(line); });
-        int identified = 0;
         a.SetSeriesIdentifier([&](const IndexTable &) {
-            ++identified;
             return SeriesIdentification{c.series, 8, 0, -1};
         });
         if (c.commandLine) {
@@ -680,9 +668,6 @@ TEST_F(RevisionAppTest, CommandLineNoticesGoToStandardErrorAndLeaveTheExitStatus
             a.ReadSettings();
             CalculatingApp(SampleDocument(500.0));
             ASSERT_TRUE(a.CalculateRevision());
-            // The same table is identified once.
-            ASSERT_TRUE(a.CalculateRevision());
-            EXPECT_EQ(identified, 1);
         }
         ASSERT_EQ(a.m_notices.size(), c.kept);
         QStringList said;

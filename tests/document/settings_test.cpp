@@ -142,7 +142,6 @@ TEST(SettingsTest, ASymbolBeyondItsLimitGivesTheDefault) {
         QString stored;
         bool taken;
     } cases[] = {
-        {QStringLiteral("CHF"), true},
         {QStringLiteral("123456789"), true},
         {QStringLiteral("1234567890"), false},
         {QString(20 * 1024 * 1024, u'F'), false},
@@ -152,7 +151,6 @@ TEST(SettingsTest, ASymbolBeyondItsLimitGivesTheDefault) {
         WriteSettingsTo(store, AppSettings{1, c.stored, 40});
         const AppSettings s = ReadSettingsFrom(store, QStringLiteral("LOCALE"));
         EXPECT_EQ(s.symbole, c.taken ? c.stored : QStringLiteral("LOCALE")) << c.stored.size();
-        EXPECT_EQ(s.cible, 1);
     }
 }
 
@@ -273,7 +271,6 @@ TEST(SettingsTest, ControlesDefaultsToOneAndIsWrittenOnceChosen) {
         {std::nullopt, 1, 1, std::nullopt},
         {std::nullopt, 0, 1, 0},
         {0, 1, 0, 1},
-        {1, 1, 1, 1},
         {7, 7, 7, 7},
     };
     for (const auto &c : cases) {
@@ -284,9 +281,7 @@ TEST(SettingsTest, ControlesDefaultsToOneAndIsWrittenOnceChosen) {
         EXPECT_EQ(ReadSettingsFrom(store, QStringLiteral("€")).controles, c.read);
         WriteSettingsTo(store, AppSettings{0, QStringLiteral("€"), 40, c.written});
         EXPECT_EQ(store.writes, c.after ? 4 : 3);
-        EXPECT_EQ(store.ints.contains(key), c.after.has_value());
-        if (c.after) {
-            EXPECT_EQ(store.ints.value(key), *c.after);
-        }
+        EXPECT_EQ(store.ints.contains(key) ? std::optional(store.ints.value(key)) : std::nullopt,
+                  c.after);
     }
 }

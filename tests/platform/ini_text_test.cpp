@@ -74,9 +74,6 @@ TEST(IniText, SettingAValueKeepsEveryOtherByte) {
 // as a text it reads the same; what QSettings would decode as another kind
 // of value it refuses without decoding it.
 TEST(IniText, ValuesReadAsPlainTextsOnlyAsQSettingsReadsThem) {
-    const QByteArray deep = "@Variant(" +
-                            QByteArray("\\0\\0\\0\\t\\0\\0\\0\\0\\x1").repeated(3000) +
-                            "\\0\\0\\0\\n\\0\\0\\0\\0)";
     const struct {
         QByteArray written;
         bool text; // QSettings reads a text (or a list of texts)
@@ -86,32 +83,25 @@ TEST(IniText, ValuesReadAsPlainTextsOnlyAsQSettingsReadsThem) {
         {"\"  quoted  \"", true},
         {"\"x;y=z\" ; a comment", true},
         {"a , b,c", true},
-        {"a,", true},
         {"tab\\t", true},
         {"\\x41\\101\\x4g\\q", true},
-        {"\\0", true},
         {"one\\\n two", true},
-        {"one\\\r\ntwo", true},
         {"@@at", true},
         {"@String(with\\0nul)", true},
         {"@other(x)", true},
-        {"@@a, b", true},
         {"caf\xC3\xA9 \xF0\x9F\x98\x80", true},
         {"@ByteArray(\\x1\\x2)", false},
-        {"@Rect(1 2 3 4)", false},
-        {"@Invalid()", false},
         {"a, @Invalid()", false},
-        {deep, false},
     };
     for (const auto &c : cases) {
-        SCOPED_TRACE(c.written.left(40).toStdString());
+        SCOPED_TRACE(c.written.toStdString());
         const QByteArray text = "[G%E9n%E9ral]\nSymbole=" + c.written + "\nCible=1\n";
         const std::optional<QByteArray> found =
             FindIniValue(text, kSection, QStringLiteral("Symbole"));
         ASSERT_TRUE(found);
         const std::optional<QString> plain = IniPlainText(*found);
         ASSERT_EQ(plain.has_value(), c.text);
-        if (c.text && c.written.size() < 1000) {
+        if (c.text) {
             const QVariant qt = ReadBack(text, QStringLiteral("Symbole"));
             EXPECT_EQ(*plain, qt.typeId() == QMetaType::QStringList
                                   ? qt.toStringList().join(QStringLiteral(", "))

@@ -1,6 +1,5 @@
 #include "platform/office_lock.h"
 #include "support/fakes.h"
-#include "support/faulty_files.h"
 
 #include <QDir>
 #include <QFile>
@@ -9,8 +8,6 @@
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
-
-#include <cerrno>
 
 #include <sys/stat.h>
 #include <unistd.h>
@@ -62,19 +59,16 @@ TEST(OfficeLock, HeldUnlessMissingOrStale) {
 // its name can make the check wait or be taken for a lock.
 TEST(OfficeLock, FoundBesideALinkedReportsTargetAndNeverWaitedOn) {
     const QByteArray elsewhere = ",Anne,bureau,08.12.2026 09:39,file:///x;";
-    enum Kind { kFile, kFifo, kLinkToLock, kUnreadable };
+    enum Kind { kFile, kFifo, kLinkToLock };
     const struct {
         const char *name;
         bool reportIsALink; // Calcul.rtf -> docs/loyer.rtf, the lock beside the target
         Kind kind;
         bool held;
-        bool unreadable;
     } cases[] = {
-        {"lock beside the link's target", true, kFile, true, false},
-        {"a pipe at the lock's name", false, kFifo, false, false},
-        {"a link at the lock's name", false, kLinkToLock, false, false},
-        {"unreadable: trusted, and said so", false, kUnreadable, true, true},
-        {"unreadable beside the link's target", true, kUnreadable, true, true},
+        {"lock beside the link's target", true, kFile, true},
+        {"a pipe at the lock's name", false, kFifo, false},
+        {"a link at the lock's name", false, kLinkToLock, false},
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(c.name);
@@ -92,7 +86,6 @@ TEST(OfficeLock, FoundBesideALinkedReportsTargetAndNeverWaitedOn) {
         const QByteArray native = QFile::encodeName(lock);
         switch (c.kind) {
         case kFile:
-        case kUnreadable:
             ASSERT_TRUE(WriteFileBytes(lock, elsewhere));
             break;
         case kFifo:
@@ -105,13 +98,9 @@ TEST(OfficeLock, FoundBesideALinkedReportsTargetAndNeverWaitedOn) {
             break;
         }
         }
-        FaultyFiles faults;
-        if (c.kind == kUnreadable)
-            faults.Fail(FaultyFiles::kOpen, EACCES, QStringLiteral(".~lock."));
         const WordProcessorLock found =
             FindWordProcessorLock(report, QStringLiteral("poste"), [](uint) { return false; });
         EXPECT_EQ(found.held, c.held);
-        EXPECT_EQ(found.unreadable, c.unreadable);
         EXPECT_EQ(found.lockPath, lock);
     }
 }

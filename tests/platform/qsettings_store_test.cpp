@@ -90,31 +90,6 @@ TEST(QSettingsStore, AFailedWriteLeavesThePreviousSettingsWhole) {
               QStringList{QStringLiteral("Calvor.conf")});
 }
 
-// The end of a run writes its three settings in one edit of the file: one
-// replacement when a value changed, none when all are stored already.
-TEST(QSettingsStore, ASectionIsWrittenInOneEdit) {
-    QTemporaryDir dir;
-    const QString file = UseSettingsIn(dir);
-    QSettingsStore store;
-    const QList<SettingsValue> values = {{QStringLiteral("Cible"), 2},
-                                         {QStringLiteral("Symbole"), QStringLiteral("F")},
-                                         {QStringLiteral("Date2000"), 40}};
-    struct Step {
-        int cible;
-        int replacements;
-    };
-    for (const Step step : {Step{2, 1}, Step{2, 0}, Step{1, 1}}) {
-        QList<SettingsValue> written = values;
-        written[0].value = step.cible;
-        const ino_t before = InodeOf(file);
-        store.WriteSection(kSection, written);
-        EXPECT_EQ(before != InodeOf(file), step.replacements == 1) << step.cible;
-        EXPECT_EQ(store.ReadInt(kSection, QStringLiteral("Cible")), step.cible);
-        EXPECT_EQ(store.ReadText(kSection, QStringLiteral("Symbole")), QStringLiteral("F"));
-        EXPECT_EQ(store.ReadInt(kSection, QStringLiteral("Date2000")), 40);
-    }
-}
-
 } // namespace
 
 // Settings files the program did not write: values it cannot take as plain
@@ -141,7 +116,6 @@ TEST(QSettingsStore, HostileFilesGiveNothingAndStayAsTheyAre) {
          std::nullopt, std::nullopt, false},
         {"a value of another kind", head + "Symbole=@Variant(\\0\\0\\0\\t\\0\\0\\0\\0\\x1)\n", 2,
          std::nullopt, true},
-        {"a list with another kind", head + "Symbole=F, @ByteArray(x)\n", 2, std::nullopt, true},
         {"plain", head + "Symbole=\"F, CHF\"\n", 2, QStringLiteral("F, CHF"), true},
     };
     QSettingsStore store;

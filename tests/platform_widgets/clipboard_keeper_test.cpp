@@ -57,9 +57,6 @@ TEST(ClipboardKeeper, OnlyDataFormatsWithinTheLimitCross) {
         {"text/plain;charset=utf-8", 10, true},
         {"application/x-color", 8, true},
         {"TARGETS", 8, false},
-        {"MULTIPLE", 8, false},
-        {"SAVE_TARGETS", 0, false},
-        {"UTF8_STRING", 4, false},
         {"application/x-qt-image", 4, false},
         {"text/ plain", 4, false},
         {"text/big", kMaxKeptClipboardBytes - 18, true}, // fills what the first two leave
