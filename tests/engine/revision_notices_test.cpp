@@ -63,18 +63,9 @@ Case C(const char *name, const IndexTable *table, std::optional<IndexSeries> ser
     doc.signature = signature;
     doc.firstRevision = first;
     doc.lastRevision = last;
-    doc.referenceDate.MakeQuarterDate(static_cast<unsigned>(refQuarter),
-                                      static_cast<unsigned>(refYear));
+    doc.referenceDate.MakeQuarterDate(unsigned(refQuarter), unsigned(refYear));
     doc.rent = rent;
-    return {name,
-            table,
-            series,
-            doc,
-            today,
-            std::move(expected),
-            rule,
-            std::move(needles),
-            std::move(rents)};
+    return {name, table, series, doc, today, expected, rule, needles, rents};
 }
 
 // Each rule where it holds, at its boundary dates and quarters, and where it
